@@ -1,0 +1,58 @@
+# Nuntio - the three commands: make demo, make test, make dist.
+# Each installs what it needs on a Debian 12 machine first (tools/setup-machine.sh).
+SHELL := /bin/bash
+JOBS ?= $(shell nproc)
+B := build
+CMAKE_FLAGS := -Wno-dev -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+.PHONY: all setup dist test demo fuzz bench soak format clean native native-asan x64 x86 fuzz-build
+
+all: dist
+
+setup:
+	@bash tools/setup-machine.sh
+
+# ---- builds -------------------------------------------------------------
+native: setup
+	cmake -S . -B $(B)/native $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Release -DNUNTIO_TESTS=OFF -DNUNTIO_BENCH=ON >/dev/null
+	cmake --build $(B)/native -j $(JOBS)
+
+native-asan: setup
+	cmake -S . -B $(B)/native-asan $(CMAKE_FLAGS) -DNUNTIO_SANITIZE=ON >/dev/null
+	cmake --build $(B)/native-asan -j $(JOBS)
+
+fuzz-build: setup
+	cmake -S . -B $(B)/fuzz $(CMAKE_FLAGS) -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	  -DNUNTIO_FUZZ=ON -DNUNTIO_TESTS=OFF >/dev/null
+	cmake --build $(B)/fuzz -j $(JOBS)
+
+x64: setup
+	cmake -S . -B $(B)/x64 $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x64.cmake >/dev/null
+	cmake --build $(B)/x64 -j $(JOBS)
+
+x86: setup
+	cmake -S . -B $(B)/x86 $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86.cmake >/dev/null
+	cmake --build $(B)/x86 -j $(JOBS)
+
+# ---- the three commands ---------------------------------------------------
+dist: native x64 x86
+	@bash tools/make-dist.sh $(B) dist
+
+test: native-asan fuzz-build x64 x86
+	@bash tools/run-tests.sh $(B)
+
+demo: dist
+	@bash tools/run-demo.sh dist
+
+# ---- longer runs ----------------------------------------------------------
+fuzz: fuzz-build
+	@bash tools/run-fuzz.sh $(B)/fuzz 300
+
+bench: native x64
+	@bash tools/run-bench.sh $(B)
+
+format:
+	@git ls-files '*.h' '*.cpp' '*.c' | xargs clang-format -i
+
+clean:
+	rm -rf $(B) dist

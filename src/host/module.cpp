@@ -1,0 +1,98 @@
+// The module object's operations: start-up, delivery and the per-user default
+// alert settings.
+#include "host/module.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "center/msg_center_dlg.h"
+
+namespace {
+
+// INI keys of the ten alert flags, in byte order. "AlertStaus" is the stored
+// spelling and must stay so.
+constexpr const char* kAlertKeys[10] = {"AlertStaus", "Sound", "VoiceOnce", "Visual",    "IconFlash",
+                                        "Popup",      "Email", "ShortMsg",  "Reserved1", "Reserved2"};
+constexpr const char* kAlertSection = "ALERTPROPERTY";
+
+} // namespace
+
+CMsgCenterModule::CMsgCenterModule() { m_alertBuffer.nCategory = NUNTIO_CATEGORY_ALERT; }
+
+CMsgCenterModule::~CMsgCenterModule() { Shutdown(); }
+
+void CMsgCenterModule::Shutdown() {
+    if (m_window) {
+        if (m_window->IsLive()) m_window->Destroy();
+        m_window.reset();
+    }
+}
+
+uint32_t CMsgCenterModule::Init(uint32_t hostValue1, uint32_t hostValue2, const char* root, const char* user) {
+    m_strRoot = root;
+    m_strUser = user;
+    m_strUserFolder = m_strRoot + "\\User\\" + m_strUser + "\\Nuntio\\";
+    m_hostValue1 = hostValue1;
+    m_hostValue2 = hostValue2;
+    m_window = std::make_unique<CMsgCenterDlg>();
+    if (!m_window->Create(nullptr)) return 0;
+    // Window handles keep their significant bits in the low 32 on every Windows.
+    return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(m_window->Handle()));
+}
+
+int32_t CMsgCenterModule::DoAlert(const AlertRecord& record) {
+    if (record.prop.AlertStaus == 0) return 1;
+    std::memcpy(&m_alertBuffer.body.alert, &record, sizeof(AlertRecord));
+    SendToMsgCenter(m_alertBuffer);
+    return 1;
+}
+
+int32_t CMsgCenterModule::SendToMsgCenter(const InboundMessage& message) {
+    if (!m_window || !m_window->IsLive()) return 0;
+    InboundMessage local;
+    std::memcpy(&local, &message, sizeof local);
+    return m_window->RouteMessage(local);
+}
+
+int32_t CMsgCenterModule::ToggleMsgCenter() {
+    if (!m_window || m_window->Handle() == nullptr) return 0;
+    if (m_window->IsCenterVisible())
+        m_window->HideCenter();
+    else
+        m_window->ShowCenter();
+    return m_window->IsCenterVisible() ? 1 : 0;
+}
+
+std::string CMsgCenterModule::AlertIniPath() const {
+    // Before Nuntio_Init the folder is empty and the bare name is used.
+    return m_strUserFolder + "AlertCentre.ini";
+}
+
+int32_t CMsgCenterModule::GetAlertDefaultSet(AlertProperty& prop) const {
+    const std::string path = AlertIniPath();
+    uint8_t* bytes = reinterpret_cast<uint8_t*>(&prop);
+    for (int i = 0; i < 10; ++i) {
+        char text[20] = {};
+        ::GetPrivateProfileStringA(kAlertSection, kAlertKeys[i], "ERROR", text, sizeof text, path.c_str());
+        bytes[i] = static_cast<uint8_t>(std::atoi(text) & 0xFF);
+    }
+    return 1;
+}
+
+int32_t CMsgCenterModule::SetAlertDefaultSet(const AlertProperty& prop) const {
+    const std::string path = AlertIniPath();
+    const uint8_t* bytes = reinterpret_cast<const uint8_t*>(&prop);
+    for (int i = 0; i < 10; ++i) {
+        char text[8];
+        std::snprintf(text, sizeof text, "%d", static_cast<int>(bytes[i]));
+        ::WritePrivateProfileStringA(kAlertSection, kAlertKeys[i], text, path.c_str());
+    }
+    return 1;
+}
+
+int32_t CMsgCenterModule::OpenAlertPropertyDlg(AlertProperty& /*prop*/) {
+    // The alert property dialog comes with the settings windows; until then the
+    // record stays untouched, as after Cancel.
+    return 0;
+}

@@ -1,0 +1,214 @@
+// The host boundary: the export table, refusals before start-up and on bad
+// input, routing to the two categories, and the per-user default alert
+// settings in AlertCentre.ini.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "nuntio_host.h"
+#include "ui_driver.h"
+
+using namespace testhost;
+
+namespace {
+
+std::vector<std::string> ExportNames(HMODULE module) {
+    auto base = reinterpret_cast<const uint8_t*>(module);
+    auto dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    auto nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+    auto exp = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + dir.VirtualAddress);
+    auto names = reinterpret_cast<const DWORD*>(base + exp->AddressOfNames);
+    std::vector<std::string> out;
+    for (DWORD i = 0; i < exp->NumberOfNames; ++i) out.emplace_back(reinterpret_cast<const char*>(base + names[i]));
+    EXPECT_EQ(exp->NumberOfFunctions, exp->NumberOfNames) << "every export has a name";
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+class NuntioTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dll.Loaded()) << "Nuntio.dll beside the test program";
+        root = NewTempRoot("exports");
+        MakeDirs(root + "\\User\\trader01");
+    }
+    void TearDown() override {
+        dll.Unload();
+        RemoveTree(root);
+    }
+    HWND InitDll(const char* user = "trader01") {
+        uint32_t h = dll.Init(11, 22, root.c_str(), user);
+        return reinterpret_cast<HWND>(static_cast<uintptr_t>(h));
+    }
+    static int CurrentTab(HWND center) {
+        return static_cast<int>(SendMessageA(GetDlgItem(center, 5000), TCM_GETCURSEL, 0, 0));
+    }
+    std::string AlertIni(const char* user = "trader01") const {
+        return root + "\\User\\" + user + "\\Nuntio\\AlertCentre.ini";
+    }
+
+    NuntioDll dll;
+    std::string root;
+};
+
+} // namespace
+
+TEST(ExportTable, ExactlyTheNinePlainNames) {
+    NuntioDll dll;
+    ASSERT_TRUE(dll.Loaded());
+    std::vector<std::string> expected = {"DoAlert",
+                                         "GetAlertDefaultSet",
+                                         "Nuntio_ChangeUser",
+                                         "Nuntio_Exit",
+                                         "Nuntio_Init",
+                                         "OpenAlertPropertyDlg",
+                                         "SendToMsgCenter",
+                                         "SetAlertDefaultSet",
+                                         "ToggleMsgCenter"};
+    EXPECT_EQ(ExportNames(dll.Module()), expected);
+}
+
+TEST_F(NuntioTest, BeforeInitNothingIsDelivered) {
+    InboundMessage alert = MakeInbound(0, MakeAlert("M", "C"));
+    EXPECT_EQ(dll.SendToMsgCenter(0, &alert), 0);
+    EXPECT_EQ(dll.ToggleMsgCenter(), 0);
+    AlertRecord on = MakeAlert("M", "C");
+    EXPECT_EQ(dll.DoAlert(&on), 1);
+    EXPECT_EQ(dll.Exit(), 1);
+}
+
+TEST_F(NuntioTest, NullPointersAreRefusedHarmlessly) {
+    EXPECT_EQ(dll.Init(0, 0, nullptr, "u"), 0u);
+    EXPECT_EQ(dll.Init(0, 0, root.c_str(), nullptr), 0u);
+    EXPECT_EQ(dll.DoAlert(nullptr), 1);
+    EXPECT_EQ(dll.GetAlertDefaultSet(nullptr), 0);
+    EXPECT_EQ(dll.SetAlertDefaultSet(nullptr), 0);
+    EXPECT_EQ(dll.OpenAlertPropertyDlg(nullptr), 0);
+    dll.ChangeUser(nullptr);
+    HWND center = InitDll();
+    ASSERT_TRUE(IsWindow(center));
+    EXPECT_EQ(dll.SendToMsgCenter(0, nullptr), 0);
+}
+
+TEST_F(NuntioTest, InitCreatesTheHiddenWindowAndToggleShowsAndHides) {
+    HWND center = InitDll();
+    ASSERT_TRUE(IsWindow(center));
+    EXPECT_FALSE(IsWindowVisible(center));
+    EXPECT_EQ(WindowText(center), "消息中心");
+    EXPECT_EQ(GetParent(center), nullptr);
+    EXPECT_EQ(dll.ToggleMsgCenter(), 1);
+    EXPECT_TRUE(IsWindowVisible(center));
+    EXPECT_EQ(dll.ToggleMsgCenter(), 0);
+    EXPECT_FALSE(IsWindowVisible(center));
+    EXPECT_EQ(dll.ToggleMsgCenter(), 1);
+}
+
+TEST_F(NuntioTest, CategoriesOutsideZeroAndOneAreRefusedWithoutChangingTheTab) {
+    HWND center = InitDll();
+    InboundMessage trade = MakeTrade("成交", "买入 600000 100股", 0);
+    ASSERT_EQ(dll.SendToMsgCenter(0, &trade), 1);
+    EXPECT_EQ(CurrentTab(center), 1);
+    for (int32_t bad : {-1, 2, 0x7FFFFFFF, static_cast<int32_t>(0x80000000)}) {
+        InboundMessage m = MakeInbound(bad, MakeAlert("M", "C"));
+        EXPECT_EQ(dll.SendToMsgCenter(0, &m), 0) << bad;
+        EXPECT_EQ(CurrentTab(center), 1) << bad;
+    }
+}
+
+TEST_F(NuntioTest, DeliveryWhileHiddenSwitchesTheTabButDoesNotShow) {
+    HWND center = InitDll();
+    InboundMessage trade = MakeTrade("撤单", "撤单成功", 1700000000);
+    EXPECT_EQ(dll.SendToMsgCenter(12345, &trade), 1);
+    EXPECT_EQ(CurrentTab(center), 1);
+    AlertRecord alert = MakeAlert("行情", "价格突破10.00");
+    EXPECT_EQ(dll.DoAlert(&alert), 1);
+    EXPECT_EQ(CurrentTab(center), 0);
+    EXPECT_FALSE(IsWindowVisible(center));
+}
+
+TEST_F(NuntioTest, DoAlertWithStatusZeroDeliversNothing) {
+    HWND center = InitDll();
+    InboundMessage trade = MakeTrade("成交", "x", 0);
+    ASSERT_EQ(dll.SendToMsgCenter(0, &trade), 1);
+    AlertRecord off = MakeAlert("行情", "off", 0);
+    EXPECT_EQ(dll.DoAlert(&off), 1);
+    EXPECT_EQ(CurrentTab(center), 1);
+}
+
+TEST_F(NuntioTest, ADeadWindowRefusesDelivery) {
+    HWND center = InitDll();
+    ASSERT_TRUE(DestroyWindow(center));
+    InboundMessage alert = MakeInbound(0, MakeAlert("M", "C"));
+    EXPECT_EQ(dll.SendToMsgCenter(0, &alert), 0);
+    EXPECT_EQ(dll.ToggleMsgCenter(), 0);
+}
+
+TEST_F(NuntioTest, AlertDefaultsReadAsTheLowByteOfAtoi) {
+    InitDll();
+    MakeDirs(root + "\\User\\trader01\\Nuntio");
+    AlertProperty p;
+    std::memset(&p, 0xCC, sizeof p);
+    ASSERT_EQ(dll.GetAlertDefaultSet(&p), 1);
+    const uint8_t zeros[10] = {};
+    EXPECT_EQ(std::memcmp(&p, zeros, 10), 0) << "no file: ten zero bytes";
+
+    WriteFileBytes(AlertIni(), "[ALERTPROPERTY]\r\nAlertStaus=300\r\nSound=-1\r\nVoiceOnce=7abc\r\nVisual=1\r\n"
+                               "IconFlash=abc\r\nPopup= 2\r\nReserved2=255\r\n");
+    ASSERT_EQ(dll.GetAlertDefaultSet(&p), 1);
+    EXPECT_EQ(p.AlertStaus, 44);
+    EXPECT_EQ(p.Sound, 255);
+    EXPECT_EQ(p.VoiceOnce, 7);
+    EXPECT_EQ(p.Visual, 1);
+    EXPECT_EQ(p.IconFlash, 0);
+    EXPECT_EQ(p.Popup, 2);
+    EXPECT_EQ(p.Email, 0) << "missing key";
+    EXPECT_EQ(p.Reserved2, 255);
+}
+
+TEST_F(NuntioTest, AlertDefaultsRoundTripAndAreWrittenAsDecimal) {
+    InitDll();
+    MakeDirs(root + "\\User\\trader01\\Nuntio");
+    AlertProperty p = {1, 2, 0, 1, 1, 0, 0, 1, 255, 9};
+    ASSERT_EQ(dll.SetAlertDefaultSet(&p), 1);
+    char text[32] = {};
+    GetPrivateProfileStringA("ALERTPROPERTY", "Reserved1", "", text, sizeof text, AlertIni().c_str());
+    EXPECT_STREQ(text, "255");
+    GetPrivateProfileStringA("ALERTPROPERTY", "AlertStaus", "", text, sizeof text, AlertIni().c_str());
+    EXPECT_STREQ(text, "1");
+    AlertProperty back{};
+    ASSERT_EQ(dll.GetAlertDefaultSet(&back), 1);
+    EXPECT_EQ(std::memcmp(&p, &back, 10), 0);
+}
+
+TEST_F(NuntioTest, ChangeUserKeepsTheFilesOfTheFirstUser) {
+    InitDll("trader01");
+    MakeDirs(root + "\\User\\trader01\\Nuntio");
+    MakeDirs(root + "\\User\\trader02\\Nuntio");
+    dll.ChangeUser("trader02");
+    AlertProperty p = {1, 2, 1, 1, 1, 1, 0, 0, 0, 0};
+    ASSERT_EQ(dll.SetAlertDefaultSet(&p), 1);
+    EXPECT_TRUE(FileExists(AlertIni("trader01")));
+    EXPECT_FALSE(FileExists(AlertIni("trader02")));
+}
+
+TEST_F(NuntioTest, AlertPropertyDialogCancelLeavesTheRecord) {
+    AlertProperty p = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    AlertProperty before = p;
+    DialogAnswerer answer(DialogAnswerer::Close());
+    EXPECT_EQ(dll.OpenAlertPropertyDlg(&p), 0);
+    EXPECT_EQ(std::memcmp(&p, &before, sizeof p), 0);
+}
+
+TEST(DialogAnswerer, ReadsAMessageBoxAndPressesItsButton) {
+    DialogAnswerer answer(DialogAnswerer::Press(IDNO));
+    int r = MessageBoxA(nullptr, "删除所有列表的消息？", "确认", MB_YESNO | MB_ICONQUESTION);
+    EXPECT_EQ(r, IDNO);
+    ASSERT_EQ(answer.Seen().size(), 1u);
+    EXPECT_EQ(answer.Seen()[0].caption, "确认");
+    EXPECT_EQ(answer.Seen()[0].message, "删除所有列表的消息？");
+}

@@ -1,0 +1,144 @@
+#include "nuntio_host.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace testhost {
+
+std::string ExeDir() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string s(path);
+    return s.substr(0, s.find_last_of('\\'));
+}
+
+std::string NewTempRoot(const char* tag) {
+    char tmp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, tmp);
+    static unsigned counter = 0;
+    char name[MAX_PATH];
+    std::snprintf(name, sizeof name, "%snuntio-%s-%lu-%u", tmp, tag, GetCurrentProcessId(), ++counter);
+    RemoveTree(name);
+    CreateDirectoryA(name, nullptr);
+    return name;
+}
+
+void RemoveTree(const std::string& path) {
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((path + "\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::string n = fd.cFileName;
+            if (n == "." || n == "..") continue;
+            std::string full = path + "\\" + n;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(full);
+            } else {
+                SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(full.c_str());
+            }
+        } while (FindNextFileA(h, &fd));
+        FindClose(h);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::vector<uint8_t> ReadFileBytes(const std::string& path) {
+    std::vector<uint8_t> out;
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return out;
+    DWORD size = GetFileSize(h, nullptr);
+    out.resize(size);
+    DWORD got = 0;
+    if (size > 0) ReadFile(h, out.data(), size, &got, nullptr);
+    out.resize(got);
+    CloseHandle(h);
+    return out;
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return;
+    DWORD put = 0;
+    WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr);
+    CloseHandle(h);
+}
+
+void MakeDirs(const std::string& path) {
+    for (size_t i = 3; i <= path.size(); ++i) {
+        if (i == path.size() || path[i] == '\\') CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
+    }
+}
+
+void Pump(DWORD ms) {
+    DWORD end = GetTickCount() + ms;
+    do {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        if (ms > 0) Sleep(5);
+    } while (static_cast<int>(end - GetTickCount()) > 0);
+}
+
+NuntioDll::NuntioDll() {
+    m_module = LoadLibraryA((ExeDir() + "\\Nuntio.dll").c_str());
+    if (m_module == nullptr) return;
+    auto get = [this](const char* name) { return reinterpret_cast<void*>(GetProcAddress(m_module, name)); };
+    Init = reinterpret_cast<PFN_Nuntio_Init>(get("Nuntio_Init"));
+    Exit = reinterpret_cast<PFN_Nuntio_Exit>(get("Nuntio_Exit"));
+    ChangeUser = reinterpret_cast<PFN_Nuntio_ChangeUser>(get("Nuntio_ChangeUser"));
+    DoAlert = reinterpret_cast<PFN_DoAlert>(get("DoAlert"));
+    SendToMsgCenter = reinterpret_cast<PFN_SendToMsgCenter>(get("SendToMsgCenter"));
+    ToggleMsgCenter = reinterpret_cast<PFN_ToggleMsgCenter>(get("ToggleMsgCenter"));
+    OpenAlertPropertyDlg = reinterpret_cast<PFN_OpenAlertPropertyDlg>(get("OpenAlertPropertyDlg"));
+    GetAlertDefaultSet = reinterpret_cast<PFN_GetAlertDefaultSet>(get("GetAlertDefaultSet"));
+    SetAlertDefaultSet = reinterpret_cast<PFN_SetAlertDefaultSet>(get("SetAlertDefaultSet"));
+}
+
+NuntioDll::~NuntioDll() { Unload(); }
+
+void NuntioDll::Unload() {
+    if (m_module != nullptr) FreeLibrary(m_module);
+    m_module = nullptr;
+}
+
+namespace {
+// Fills a fixed text field; a text as long as the field fills it without a NUL.
+template <size_t N>
+void Put(char (&field)[N], const char* text) {
+    size_t n = std::strlen(text);
+    std::memcpy(field, text, n < N ? n : N);
+}
+} // namespace
+
+AlertRecord MakeAlert(const char* module, const char* content, uint8_t status) {
+    AlertRecord r{};
+    r.prop.AlertStaus = status;
+    r.prop.Visual = 1;
+    Put(r.szModule, module);
+    Put(r.szContent, content);
+    return r;
+}
+
+InboundMessage MakeInbound(int32_t category, const AlertRecord& alert) {
+    InboundMessage m{};
+    m.nCategory = category;
+    m.body.alert = alert;
+    return m;
+}
+
+InboundMessage MakeTrade(const char* event, const char* detail, int32_t occurred) {
+    InboundMessage m{};
+    m.nCategory = NUNTIO_CATEGORY_TRADE;
+    Put(m.body.trade.szEvent, event);
+    Put(m.body.trade.szDetail, detail);
+    m.body.trade.tOccurred = occurred;
+    return m;
+}
+
+} // namespace testhost

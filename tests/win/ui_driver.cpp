@@ -1,0 +1,81 @@
+#include "ui_driver.h"
+
+namespace testhost {
+
+namespace {
+DialogAnswerer* g_active = nullptr;
+
+BOOL CALLBACK CollectDialog(HWND hwnd, LPARAM lp) {
+    if (IsWindowVisible(hwnd) && ClassName(hwnd) == "#32770") reinterpret_cast<std::vector<HWND>*>(lp)->push_back(hwnd);
+    return TRUE;
+}
+
+BOOL CALLBACK CollectAny(HWND hwnd, LPARAM lp) {
+    reinterpret_cast<std::vector<HWND>*>(lp)->push_back(hwnd);
+    return TRUE;
+}
+
+BOOL CALLBACK CollectText(HWND hwnd, LPARAM lp) {
+    reinterpret_cast<std::vector<std::string>*>(lp)->push_back(WindowText(hwnd));
+    return TRUE;
+}
+} // namespace
+
+std::string ClassName(HWND hwnd) {
+    char name[64] = {};
+    GetClassNameA(hwnd, name, sizeof name);
+    return name;
+}
+
+std::string WindowText(HWND hwnd) {
+    char text[1024] = {};
+    GetWindowTextA(hwnd, text, sizeof text);
+    return text;
+}
+
+std::vector<HWND> ThreadDialogs() {
+    std::vector<HWND> out;
+    EnumThreadWindows(GetCurrentThreadId(), CollectDialog, reinterpret_cast<LPARAM>(&out));
+    return out;
+}
+
+DialogAnswerer::DialogAnswerer(Action action) : m_action(std::move(action)) {
+    std::vector<HWND> all;
+    EnumThreadWindows(GetCurrentThreadId(), CollectAny, reinterpret_cast<LPARAM>(&all));
+    m_known.insert(all.begin(), all.end());
+    g_active = this;
+    m_timer = SetTimer(nullptr, 0, 20, &DialogAnswerer::OnTimer);
+}
+
+DialogAnswerer::~DialogAnswerer() {
+    if (m_timer != 0) KillTimer(nullptr, m_timer);
+    if (g_active == this) g_active = nullptr;
+}
+
+void CALLBACK DialogAnswerer::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
+    if (g_active != nullptr) g_active->Poll();
+}
+
+void DialogAnswerer::Poll() {
+    for (HWND dlg : ThreadDialogs()) {
+        if (m_known.count(dlg) != 0) continue;
+        m_known.insert(dlg);
+        SeenDialog seen;
+        seen.caption = WindowText(dlg);
+        if (HWND text = GetDlgItem(dlg, 0xFFFF)) seen.message = WindowText(text);
+        EnumChildWindows(dlg, CollectText, reinterpret_cast<LPARAM>(&seen.texts));
+        m_seen.push_back(seen);
+        if (m_action) m_action(dlg);
+    }
+}
+
+DialogAnswerer::Action DialogAnswerer::Press(int buttonId) {
+    return [buttonId](HWND dlg) {
+        HWND button = GetDlgItem(dlg, buttonId);
+        PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    };
+}
+
+DialogAnswerer::Action DialogAnswerer::Close() { return Press(IDCANCEL); }
+
+} // namespace testhost

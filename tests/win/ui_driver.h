@@ -1,0 +1,52 @@
+// Answers modal dialogs and message boxes that the code under test opens on
+// this thread. A thread timer (dispatched by the modal loop itself) looks for a
+// visible dialog window (#32770) that did not exist when the answerer was
+// armed, records its caption and texts, and runs the test's action on it.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace testhost {
+
+struct SeenDialog {
+    std::string caption;
+    std::string message; // a message box's text (static 0xFFFF), else empty
+    std::vector<std::string> texts; // every child's text, in z-order
+};
+
+class DialogAnswerer {
+public:
+    using Action = std::function<void(HWND dialog)>;
+    explicit DialogAnswerer(Action action);
+    ~DialogAnswerer();
+    DialogAnswerer(const DialogAnswerer&) = delete;
+    DialogAnswerer& operator=(const DialogAnswerer&) = delete;
+
+    // The dialogs answered so far.
+    const std::vector<SeenDialog>& Seen() const { return m_seen; }
+
+    // Actions.
+    static Action Press(int buttonId); // WM_COMMAND as a click would send it
+    static Action Close();             // IDCANCEL
+
+private:
+    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
+    void Poll();
+
+    Action m_action;
+    std::set<HWND> m_known;
+    std::vector<SeenDialog> m_seen;
+    UINT_PTR m_timer = 0;
+};
+
+std::string ClassName(HWND hwnd);
+std::string WindowText(HWND hwnd);
+// Visible top-level dialog windows of this thread.
+std::vector<HWND> ThreadDialogs();
+
+} // namespace testhost

@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Runs every test: the native core tests (ASan/UBSan), a short run of each fuzz
+# target, and the Wine tests of the x64 and the x86 DLL in one Xvfb and one
+# wineserver. Prints each CTest summary and a closing "N passed, N failed" line.
+set -uo pipefail
+B=${1:-build}
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$here/wine-env.sh"
+
+passed=0; failed=0; skipped=0; status=0
+count() { # parses CTest's "x% tests passed, N tests failed out of M"
+  local log=$1 line total fail
+  line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -1)
+  total=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line"); fail=$(sed -E 's/.*, ([0-9]+) tests? failed.*/\1/' <<<"$line")
+  [ -n "$total" ] || { total=0; fail=1; }
+  passed=$((passed + total - fail)); failed=$((failed + fail))
+}
+
+run_ctest() { # name dir [ctest args]
+  local name=$1 dir=$2; shift 2
+  local log; log=$(mktemp)
+  echo "== $name"
+  ctest --test-dir "$dir" --output-on-failure --timeout 300 "$@" 2>&1 | tee "$log" | grep -v -E '^ *[0-9]+/[0-9]+ Test +#[0-9]+: .* Passed' || true
+  count "$log"
+  grep -q '100% tests passed' "$log" || status=1
+  rm -f "$log"
+}
+
+run_ctest "native core tests (ASan/UBSan)" "$B/native-asan" -j "$(nproc)"
+
+if [ -x "$here/run-fuzz.sh" ] && [ -d "$B/fuzz/fuzz" ]; then
+  echo "== fuzz targets (short run)"
+  if bash "$here/run-fuzz.sh" "$B/fuzz" "${NUNTIO_FUZZ_SECONDS:-5}"; then passed=$((passed + 1)); else failed=$((failed + 1)); status=1; fi
+fi
+
+nuntio_wine_prefix
+nuntio_xvfb_start || exit 1
+nuntio_wine_start
+trap 'nuntio_wine_stop; nuntio_xvfb_stop' EXIT
+
+run_ctest "Wine tests, x64 DLL" "$B/x64"
+if nuntio_have_wine32; then
+  run_ctest "Wine tests, x86 DLL" "$B/x86"
+else
+  n=$(ctest --test-dir "$B/x86" -N 2>/dev/null | sed -n 's/^Total Tests: //p')
+  skipped=$((skipped + ${n:-0}))
+  echo "!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!"
+  echo "!! 32-bit Wine is not installed: the x86 DLL's ${n:-?} tests were SKIPPED, not run"
+  echo "!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!"
+fi
+
+echo
+echo "$passed passed, $failed failed, $skipped skipped"
+exit $status
