@@ -15,24 +15,24 @@ setup:
 # ---- builds -------------------------------------------------------------
 native: setup
 	cmake -S . -B $(B)/native $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Release -DNUNTIO_TESTS=OFF -DNUNTIO_BENCH=ON >/dev/null
-	cmake --build $(B)/native -j $(JOBS)
+	cmake --build $(B)/native -j $(JOBS) -- --no-print-directory
 
 native-asan: setup
 	cmake -S . -B $(B)/native-asan $(CMAKE_FLAGS) -DNUNTIO_SANITIZE=ON >/dev/null
-	cmake --build $(B)/native-asan -j $(JOBS)
+	cmake --build $(B)/native-asan -j $(JOBS) -- --no-print-directory
 
 fuzz-build: setup
 	cmake -S . -B $(B)/fuzz $(CMAKE_FLAGS) -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
 	  -DNUNTIO_FUZZ=ON -DNUNTIO_TESTS=OFF >/dev/null
-	cmake --build $(B)/fuzz -j $(JOBS)
+	cmake --build $(B)/fuzz -j $(JOBS) -- --no-print-directory
 
 x64: setup
 	cmake -S . -B $(B)/x64 $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x64.cmake >/dev/null
-	cmake --build $(B)/x64 -j $(JOBS)
+	cmake --build $(B)/x64 -j $(JOBS) -- --no-print-directory
 
 x86: setup
 	cmake -S . -B $(B)/x86 $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86.cmake >/dev/null
-	cmake --build $(B)/x86 -j $(JOBS)
+	cmake --build $(B)/x86 -j $(JOBS) -- --no-print-directory
 
 # ---- the three commands ---------------------------------------------------
 dist: native x64 x86

@@ -14,7 +14,7 @@ nuntio_have_wine32() { [ -x /usr/lib/wine/wine ] || command -v wine32 >/dev/null
 # run x86 programs, so the stamp records which Wine made it.
 nuntio_wine_prefix() {
   local stamp="$WINEPREFIX/.nuntio-stamp" want
-  want="v2 $(wine --version 2>/dev/null) wine32=$(nuntio_have_wine32 && echo yes || echo no)"
+  want="v3 $(wine --version 2>/dev/null) wine32=$(nuntio_have_wine32 && echo yes || echo no)"
   if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$want" ]; then return 0; fi
   echo "wine-env: preparing the Wine prefix $WINEPREFIX"
   wineserver -k >/dev/null 2>&1 || true
@@ -35,6 +35,9 @@ nuntio_wine_prefix() {
     printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n"Default"="1024x768"\r\n'
   } | iconv -f UTF-8 -t GBK >"$reg"
   wine regedit "$reg" </dev/null >/dev/null 2>&1
+  # This Wine build does not look in its own font folder: without Marlett the
+  # caption buttons show "0 1 r".
+  cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   rm -f "$reg"
   wineserver -w
   [ -d "$WINEPREFIX/drive_c/windows/system32" ] || { echo "wine-env: wineboot failed" >&2; return 1; }
