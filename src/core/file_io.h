@@ -1,0 +1,58 @@
+// The file-I/O seam: everything the core asks of the file system. Paths are
+// GBK strings in Windows form (backslashes); each platform maps them as it
+// must. Tests substitute their own implementation to make writes fail.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace nuntio {
+
+enum class ReadStatus {
+    kOk,
+    kMissing, // no such file
+    kFailed,  // exists but cannot be opened or read
+};
+
+class IFileSystem {
+public:
+    virtual ~IFileSystem() = default;
+
+    // True when path names an existing file (not a folder).
+    virtual bool FileExists(const std::string& path) = 0;
+    // True when path names an existing folder.
+    virtual bool DirExists(const std::string& path) = 0;
+    // Creates one folder level; the parent must exist. False on failure,
+    // also when the folder already exists.
+    virtual bool CreateDir(const std::string& path) = 0;
+    // Clears read-only and hidden (normal attributes). False on failure.
+    virtual bool SetNormalAttributes(const std::string& path) = 0;
+    // Creates the file empty, truncating one that exists.
+    virtual bool CreateEmpty(const std::string& path) = 0;
+    // Reads the whole file, sharing it for reading only while it is open.
+    virtual ReadStatus ReadAll(const std::string& path, std::vector<uint8_t>& out) = 0;
+    // Creates or truncates path, writes the bytes, flushes them to the disk and
+    // closes it. False when any step fails (the file may then be incomplete).
+    virtual bool WriteAll(const std::string& path, const void* data, size_t size) = 0;
+    // Renames from over to in one step, replacing to when it exists (even a
+    // read-only one) and writing through to the disk.
+    virtual bool ReplaceFile(const std::string& from, const std::string& to) = 0;
+    virtual bool RemoveFile(const std::string& path) = 0;
+};
+
+// The platform's own file system (POSIX natively, the "A" APIs on Windows).
+IFileSystem& PlatformFileSystem();
+
+// Writes path so that it holds either its old bytes or all the new ones: the
+// bytes go to a temporary file beside it, which then replaces it in one rename.
+// On failure the temporary file is removed and the old file is untouched.
+bool WriteFileAtomic(IFileSystem& fs, const std::string& path, const void* data, size_t size);
+// The temporary file that WriteFileAtomic uses for path.
+std::string TempPathFor(const std::string& path);
+
+// The per-user folder: root + "\User\" + user + "\Nuntio\" (ends with a backslash).
+std::string UserFolder(const std::string& root, const std::string& user);
+
+} // namespace nuntio

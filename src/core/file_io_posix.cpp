@@ -1,0 +1,108 @@
+// POSIX file I/O for the native build. The core's paths are Windows paths in
+// GBK: a backslash that is not the second byte of a double-byte character
+// separates folders and becomes '/'; the other bytes are used as they are.
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "file_io.h"
+#include "gbk_text.h"
+
+namespace nuntio {
+namespace {
+
+std::string NativePath(const std::string& path) {
+    std::string out = path;
+    for (size_t i = 0; i < out.size(); ++i) {
+        const auto c = static_cast<unsigned char>(out[i]);
+        if (IsGbkLead(c) && i + 1 < out.size() && IsGbkTrail(static_cast<unsigned char>(out[i + 1])))
+            ++i; // the trail byte may be 0x5C and still not be a separator
+        else if (c == '\\')
+            out[i] = '/';
+    }
+    return out;
+}
+
+class PosixFileSystem final : public IFileSystem {
+public:
+    bool FileExists(const std::string& path) override {
+        struct stat st;
+        return ::stat(NativePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    }
+    bool DirExists(const std::string& path) override {
+        struct stat st;
+        return ::stat(NativePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    }
+    bool CreateDir(const std::string& path) override { return ::mkdir(NativePath(path).c_str(), 0777) == 0; }
+    bool SetNormalAttributes(const std::string& path) override {
+        const std::string p = NativePath(path);
+        struct stat st;
+        if (::stat(p.c_str(), &st) != 0) return false;
+        return ::chmod(p.c_str(), (st.st_mode & 07777) | S_IRUSR | S_IWUSR) == 0;
+    }
+    bool CreateEmpty(const std::string& path) override {
+        const int fd = ::open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        if (fd < 0) return false;
+        return ::close(fd) == 0;
+    }
+    ReadStatus ReadAll(const std::string& path, std::vector<uint8_t>& out) override {
+        out.clear();
+        const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return errno == ENOENT ? ReadStatus::kMissing : ReadStatus::kFailed;
+        struct stat st;
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            ::close(fd);
+            return ReadStatus::kFailed;
+        }
+        out.resize(static_cast<size_t>(st.st_size));
+        size_t got = 0;
+        while (true) {
+            if (got == out.size()) out.resize(got + 4096); // the file grew meanwhile
+            const ssize_t n = ::read(fd, out.data() + got, out.size() - got);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                ::close(fd);
+                out.clear();
+                return ReadStatus::kFailed;
+            }
+            if (n == 0) break;
+            got += static_cast<size_t>(n);
+        }
+        out.resize(got);
+        ::close(fd);
+        return ReadStatus::kOk;
+    }
+    bool WriteAll(const std::string& path, const void* data, size_t size) override {
+        const int fd = ::open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        if (fd < 0) return false;
+        const auto* p = static_cast<const uint8_t*>(data);
+        size_t done = 0;
+        bool ok = true;
+        while (done < size) {
+            const ssize_t n = ::write(fd, p + done, size - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                ok = false;
+                break;
+            }
+            done += static_cast<size_t>(n);
+        }
+        if (ok && ::fsync(fd) != 0) ok = false;
+        if (::close(fd) != 0) ok = false;
+        return ok;
+    }
+    bool ReplaceFile(const std::string& from, const std::string& to) override {
+        return ::rename(NativePath(from).c_str(), NativePath(to).c_str()) == 0;
+    }
+    bool RemoveFile(const std::string& path) override { return ::unlink(NativePath(path).c_str()) == 0; }
+};
+
+} // namespace
+
+IFileSystem& PlatformFileSystem() {
+    static PosixFileSystem fs;
+    return fs;
+}
+
+} // namespace nuntio

@@ -1,0 +1,53 @@
+// A category's message list: newest first, owning its objects. Insertion at
+// the top and removal at the bottom are O(1); positions index directly.
+#pragma once
+
+#include <cstddef>
+#include <deque>
+#include <memory>
+
+template <class T>
+class CMsgList {
+public:
+    using Ptr = std::unique_ptr<T>;
+
+    size_t GetCount() const { return m_items.size(); }
+    bool IsEmpty() const { return m_items.empty(); }
+
+    // Null for a position outside the list.
+    T* GetAt(ptrdiff_t pos) const {
+        return pos >= 0 && static_cast<size_t>(pos) < m_items.size() ? m_items[static_cast<size_t>(pos)].get()
+                                                                     : nullptr;
+    }
+    T* GetHead() const { return m_items.empty() ? nullptr : m_items.front().get(); }
+    T* GetTail() const { return m_items.empty() ? nullptr : m_items.back().get(); }
+
+    void AddHead(Ptr obj) { m_items.push_front(std::move(obj)); }
+    void AddTail(Ptr obj) { m_items.push_back(std::move(obj)); }
+    // Inserts before the element at pos; pos at or past the end appends.
+    void InsertAt(size_t pos, Ptr obj) {
+        if (pos >= m_items.size())
+            m_items.push_back(std::move(obj));
+        else
+            m_items.insert(m_items.begin() + static_cast<ptrdiff_t>(pos), std::move(obj));
+    }
+    // Destroys the element at pos; false when there is none.
+    bool RemoveAt(size_t pos) {
+        if (pos >= m_items.size()) return false;
+        m_items.erase(m_items.begin() + static_cast<ptrdiff_t>(pos));
+        return true;
+    }
+    // Destroys the oldest element; false when the list is empty.
+    bool RemoveTail() {
+        if (m_items.empty()) return false;
+        m_items.pop_back();
+        return true;
+    }
+    void RemoveAll() { m_items.clear(); }
+
+    auto begin() const { return m_items.begin(); }
+    auto end() const { return m_items.end(); }
+
+private:
+    std::deque<Ptr> m_items;
+};

@@ -1,0 +1,115 @@
+// The core's file system on Windows: the "A" file APIs, so GBK paths (a
+// Chinese user name) work under the system code page 936. A save is a
+// temporary file that is flushed, closed and moved over the old one in one
+// MoveFileExA: ReplaceFile is not atomic under Wine.
+#include <windows.h>
+
+#include "file_io.h"
+
+namespace nuntio {
+namespace {
+
+class Handle {
+public:
+    explicit Handle(HANDLE h) : m_h(h) {}
+    ~Handle() {
+        if (valid()) ::CloseHandle(m_h);
+    }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    bool valid() const { return m_h != INVALID_HANDLE_VALUE; }
+    HANDLE get() const { return m_h; }
+    bool Close() {
+        const bool ok = ::CloseHandle(m_h) != 0;
+        m_h = INVALID_HANDLE_VALUE;
+        return ok;
+    }
+
+private:
+    HANDLE m_h;
+};
+
+class WinFileSystem final : public IFileSystem {
+public:
+    bool FileExists(const std::string& path) override {
+        const DWORD a = ::GetFileAttributesA(path.c_str());
+        return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    }
+    bool DirExists(const std::string& path) override {
+        const DWORD a = ::GetFileAttributesA(path.c_str());
+        return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    }
+    bool CreateDir(const std::string& path) override {
+        return ::CreateDirectoryA(path.c_str(), nullptr) != 0;
+    }
+    bool SetNormalAttributes(const std::string& path) override {
+        return ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL) != 0;
+    }
+    bool CreateEmpty(const std::string& path) override {
+        Handle h(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+        return h.valid();
+    }
+    ReadStatus ReadAll(const std::string& path, std::vector<uint8_t>& out) override {
+        out.clear();
+        // Others may read the file meanwhile, not write it.
+        Handle h(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!h.valid()) {
+            const DWORD err = ::GetLastError();
+            return err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND ? ReadStatus::kMissing
+                                                                              : ReadStatus::kFailed;
+        }
+        LARGE_INTEGER size;
+        if (!::GetFileSizeEx(h.get(), &size) || size.QuadPart < 0 || size.QuadPart > 0x7FFFFFFF)
+            return ReadStatus::kFailed;
+        out.resize(static_cast<size_t>(size.QuadPart));
+        size_t got = 0;
+        while (got < out.size()) {
+            DWORD n = 0;
+            const DWORD want =
+                static_cast<DWORD>(out.size() - got < (1u << 20) ? out.size() - got : (1u << 20));
+            if (!::ReadFile(h.get(), out.data() + got, want, &n, nullptr)) {
+                out.clear();
+                return ReadStatus::kFailed;
+            }
+            if (n == 0) break; // the file shrank meanwhile
+            got += n;
+        }
+        out.resize(got);
+        return ReadStatus::kOk;
+    }
+    bool WriteAll(const std::string& path, const void* data, size_t size) override {
+        Handle h(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                               nullptr));
+        if (!h.valid()) return false;
+        const auto* p = static_cast<const uint8_t*>(data);
+        size_t done = 0;
+        while (done < size) {
+            DWORD n = 0;
+            const DWORD want = static_cast<DWORD>(size - done < (1u << 20) ? size - done : (1u << 20));
+            if (!::WriteFile(h.get(), p + done, want, &n, nullptr) || n == 0) return false;
+            done += n;
+        }
+        if (!::FlushFileBuffers(h.get())) return false;
+        return h.Close();
+    }
+    bool ReplaceFile(const std::string& from, const std::string& to) override {
+        // MoveFileEx refuses to replace a read-only file.
+        const DWORD a = ::GetFileAttributesA(to.c_str());
+        if (a != INVALID_FILE_ATTRIBUTES && (a & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN)) != 0)
+            ::SetFileAttributesA(to.c_str(), FILE_ATTRIBUTE_NORMAL);
+        return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) !=
+               0;
+    }
+    bool RemoveFile(const std::string& path) override { return ::DeleteFileA(path.c_str()) != 0; }
+};
+
+} // namespace
+
+IFileSystem& PlatformFileSystem() {
+    static WinFileSystem fs;
+    return fs;
+}
+
+} // namespace nuntio
