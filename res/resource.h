@@ -16,3 +16,31 @@
 #define IDD_MSGCENTER 5001
 #define IDC_TABS 5000
 #define IDC_STATUSBAR 4000
+
+// Menus
+#define IDR_POPUP_MENUS 21001
+#define IDR_ALERT_MENU 24002
+#define IDR_TRADE_MENU 27002
+
+// Commands shared by both categories' menus
+#define ID_STATUSBAR 4000
+#define ID_EXIT 21800
+#define ID_TOOLBAR 21801
+#define ID_TOGGLE_STATUS 21802
+#define ID_FIND 32805
+#define ID_HELP_ABOUT 57670
+
+// Category commands: first command + offset
+#define ID_ALERT_FIRST 24993
+#define ID_TRADE_FIRST 27993
+#define CMD_DELETE 0
+#define CMD_DELETE_ALL 1
+#define CMD_PAGE_SETTINGS 2
+#define CMD_COLUMN_SETTINGS 3
+#define CMD_CATEGORY_SETTINGS 4
+#define CMD_FONT_LARGER 5
+#define CMD_FONT_SMALLER 6
+
+// Tray icon
+#define IDT_TRAYFLASH 1
+#define ID_TRAYICON 20010

@@ -1,15 +1,24 @@
-// The message-center window's behaviour: routing, tabs, show and hide.
+// The message-center window's behaviour: routing, tabs, layout, show and hide,
+// the bars, and the placement kept in Nuntio.ini.
 #include "center/msg_center_dlg.h"
 
 #include <commctrl.h>
 
-#include "../../res/resource.h"
+#include <cstdio>
+#include <cstdlib>
+
 #include "host/module.h"
+#include "resource.h"
 
 namespace {
-constexpr const char* kTabNames[CMsgCenterDlg::kPages] = {"报警", "交易"};
 constexpr int kTabHeight = 26;
+constexpr int kStatusHeight = 20;
+constexpr const char* kSection = "MainDlg";
+constexpr const char* kAboutTopic = "::/xx_关于消息中心.htm";
 } // namespace
+
+CMsgCenterDlg::CMsgCenterDlg(CMsgCategory* alert, CMsgCategory* trade, std::string root, std::string user)
+    : m_categories{alert, trade}, m_strRoot(std::move(root)), m_strUser(std::move(user)) {}
 
 bool CMsgCenterDlg::Create(HWND parent) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
@@ -19,14 +28,39 @@ bool CMsgCenterDlg::Create(HWND parent) {
 
 BOOL CMsgCenterDlg::OnInitDialog() {
     m_tabs.Attach(Item(IDC_TABS));
+    m_strIniPath = m_strRoot + "\\User\\" + m_strUser + "\\Nuntio\\Nuntio.ini";
+
+    HINSTANCE module = nuntio::ModuleInstance();
+    m_hIcon = static_cast<HICON>(::LoadImageA(module, MAKEINTRESOURCEA(IDI_MSGCENTER), IMAGE_ICON,
+                                              ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON),
+                                              LR_DEFAULTCOLOR | LR_SHARED));
+    Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    m_trayIcon.Create(m_hwnd, IDI_MSGCENTER, "消息中心");
+
+    m_categories[0]->Create(m_hwnd, "AlertMsg.cfg");
+    m_categories[1]->Create(m_hwnd, "TradeMsg.cfg");
+
+    m_statusBar.Attach(::CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, m_hwnd,
+                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_STATUSBAR)), module,
+                                         nullptr));
+    SetStatusText("");
+    m_statusBar.Show(SW_HIDE);
+
+    m_tabImages = ::ImageList_Create(16, 16, ILC_COLOR4 | ILC_MASK, 3, 0);
+    for (int id : {IDI_TAB_ALERT, IDI_TAB_TRADE, IDI_TAB_TRADE + 1}) {
+        HICON icon = static_cast<HICON>(::LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_ICON, 16, 16, LR_SHARED));
+        if (icon != nullptr) ::ImageList_AddIcon(m_tabImages, icon);
+    }
+    if (::ImageList_GetImageCount(m_tabImages) >= 2) {
+        m_tabs.Send(TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_tabImages));
+    }
     for (int i = 0; i < kPages; ++i) {
         TCITEMA item{};
-        item.mask = TCIF_TEXT;
-        item.pszText = const_cast<char*>(kTabNames[i]);
+        item.mask = TCIF_TEXT | TCIF_IMAGE;
+        item.pszText = const_cast<char*>(m_categories[i]->TabName());
+        item.iImage = i;
         m_tabs.Send(TCM_INSERTITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
     }
-    RECT rc = ClientRect();
-    OnSize(rc.right, rc.bottom);
     m_bVisible = IsVisible();
     return TRUE;
 }
@@ -35,6 +69,8 @@ int32_t CMsgCenterDlg::RouteMessage(const InboundMessage& message) {
     const int32_t category = message.nCategory;
     if (category < 0 || category >= kPages) return 0;
     SelectPage(category);
+    if (m_categories[category]->AddMessage(message) != kDone) return 0;
+    m_categories[category]->NotifyMessage(&message);
     return 1;
 }
 
@@ -42,27 +78,38 @@ int CMsgCenterDlg::SelectPage(int page) {
     m_nActivePage = page;
     m_tabs.Send(TCM_SETCURSEL, static_cast<WPARAM>(page));
     m_tabs.Send(TCM_SETCURFOCUS, static_cast<WPARAM>(page));
+    m_categories[page]->Show(true);
+    m_categories[1 - page]->Show(false);
     return 1;
 }
 
 int CMsgCenterDlg::ShowCenter() {
     Send(WM_SYSCOMMAND, SC_RESTORE);
+    m_trayIcon.StopFlash();
     return m_bVisible ? 1 : 0;
 }
 
 int CMsgCenterDlg::HideCenter() {
+    SaveWindowState();
+    for (CMsgCategory* category : m_categories) category->ClearSelection();
     Send(WM_SYSCOMMAND, SC_MINIMIZE);
+    m_trayIcon.StopFlash();
     return m_bVisible ? 1 : 0;
 }
 
-void CMsgCenterDlg::OnSize(int cx, int cy) {
-    if (cx == 0 || cy == 0 || m_tabs.Handle() == nullptr) return;
-    m_tabs.Move(0, cy - kTabHeight, cx + 2, kTabHeight);
+void CMsgCenterDlg::Layout(UINT type, int cx, int cy) {
+    if (cx == 0 || cy == 0 || m_tabs.Handle() == nullptr || m_statusBar.Handle() == nullptr) return;
+    const int h = m_statusBar.IsVisible() ? kStatusHeight : 0;
+    const int y = cy - h;
+    m_tabs.Move(0, y - kTabHeight, cx + 2, kTabHeight);
+    m_statusBar.Move(0, y, cx, h);
+    for (CMsgCategory* category : m_categories) category->Resize(type, cx, y - kTabHeight);
 }
 
 INT_PTR CMsgCenterDlg::OnSysCommand(WPARAM wp, LPARAM lp) {
     switch (wp & 0xFFF0) {
     case SC_MINIMIZE:
+        SaveWindowState();
         ::DefWindowProcA(m_hwnd, WM_SYSCOMMAND, wp, lp);
         Show(SW_HIDE);
         m_bVisible = false;
@@ -72,31 +119,189 @@ INT_PTR CMsgCenterDlg::OnSysCommand(WPARAM wp, LPARAM lp) {
         ::DefWindowProcA(m_hwnd, WM_SYSCOMMAND, wp, lp);
         ::SetForegroundWindow(m_hwnd);
         m_bVisible = true;
-        if (m_bFirstShow) {
-            m_bFirstShow = false;
-            SelectPage(m_nActivePage == 1 ? 1 : 0);
-        }
         return TRUE;
-    default:
-        return FALSE;
+    default: return FALSE;
     }
 }
 
-INT_PTR CMsgCenterDlg::OnNotify(const NMHDR& hdr) {
-    if (hdr.idFrom == IDC_TABS && hdr.code == TCN_SELCHANGE) {
-        m_nActivePage = static_cast<int>(m_tabs.Send(TCM_GETCURSEL));
+void CMsgCenterDlg::OnShowWindow(bool show) {
+    if (!show) return;
+    if (!m_bFirstShow) {
+        if (m_nActivePage == 0 || m_nActivePage == 1) ::SetFocus(m_categories[m_nActivePage]->ListHandle());
+        return;
+    }
+    OnFirstShow();
+}
+
+void CMsgCenterDlg::OnFirstShow() {
+    const bool wantStatus = IniInt("StatusBar", 1) != 0;
+    if (wantStatus != m_bStatusBar) Send(WM_COMMAND, IDC_STATUSBAR, 0);
+    if (IniInt("ToolBar", 1) != 0) ToggleToolBars();
+
+    const RECT rc = WindowRect();
+    const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    const int sw = ::GetSystemMetrics(SM_CXSCREEN), sh = ::GetSystemMetrics(SM_CYSCREEN);
+    const int left = IniInt("left", (sw - w) / 2);
+    const int top = IniInt("top", (sh - h) / 2);
+    const int right = IniInt("right", left + w);
+    const int bottom = IniInt("bottom", top + h);
+    Move(left, top, right - left, bottom - top);
+
+    int page = m_nActivePage;
+    if (page == -1) page = IniInt("ActivePage", 0) == 1 ? 1 : 0;
+    SelectPage(page);
+    m_bFirstShow = false;
+
+    // A message file found damaged at start-up was kept aside; say so once.
+    std::string notice;
+    for (CMsgCategory* category : m_categories) {
+        std::string n = category->TakeStartupNotice();
+        if (!n.empty()) notice += (notice.empty() ? "" : "  ") + n;
+    }
+    if (!notice.empty()) SetStatusText(notice.c_str());
+}
+
+INT_PTR CMsgCenterDlg::OnCommand(WPARAM wp, LPARAM lp) {
+    const int id = LOWORD(wp);
+    if (wp == IDOK && lp == 0 && (m_nActivePage == 0 || m_nActivePage == 1)) {
+        m_categories[m_nActivePage]->OnOpenMessage();
+        return TRUE;
+    }
+    if (id == IDC_STATUSBAR) {
+        ToggleStatusBar();
+    } else {
+        for (CMsgCategory* category : m_categories) {
+            if (category->ListId() <= id && id <= category->LastCmd()) {
+                category->OnCategoryCommand(m_hwnd, wp, lp);
+                break;
+            }
+        }
+    }
+    switch (id) {
+    case ID_TOOLBAR: ToggleToolBars(); break;
+    case ID_TOGGLE_STATUS: Send(WM_COMMAND, IDC_STATUSBAR, 0); break;
+    case ID_HELP_ABOUT: nuntio::ShowHelpTopic(kAboutTopic); break;
+    case IDCANCEL: HideCenter(); break; // Escape hides, as the close box does
+    default: break;
+    }
+    return TRUE;
+}
+
+INT_PTR CMsgCenterDlg::OnNotify(WPARAM wp, NMHDR* hdr) {
+    if (hdr->idFrom == IDC_TABS && hdr->code == TCN_SELCHANGE) {
+        OnTabChange();
         return SetResult(0);
     }
-    return FALSE;
+    LRESULT result = 0;
+    bool handled = false;
+    for (CMsgCategory* category : m_categories) {
+        if (static_cast<WPARAM>(category->ListId()) <= wp && wp < static_cast<WPARAM>(category->LastCmd())) {
+            handled = category->OnListNotify(m_hwnd, wp, hdr, &result) != kNotHandled || handled;
+        }
+    }
+    return handled ? SetResult(result) : FALSE;
+}
+
+void CMsgCenterDlg::OnTabChange() {
+    const int page = static_cast<int>(m_tabs.Send(TCM_GETCURSEL));
+    if (page < 0 || page >= kPages) return;
+    m_nActivePage = page;
+    m_categories[page]->Show(true);
+    m_categories[1 - page]->Show(false);
+    SetStatusText(m_categories[page]->Description());
+}
+
+void CMsgCenterDlg::ToggleStatusBar() {
+    m_statusBar.Show(m_bStatusBar ? SW_HIDE : SW_SHOW);
+    m_bStatusBar = !m_bStatusBar;
+    const RECT rc = ClientRect();
+    Layout(0, rc.right, rc.bottom);
+    const int page = static_cast<int>(m_tabs.Send(TCM_GETCURSEL));
+    if (page >= 0 && page < kPages) SetStatusText(m_categories[page]->Description());
+    const UINT check = MF_BYCOMMAND | (m_bStatusBar ? MF_CHECKED : MF_UNCHECKED);
+    for (CMsgCategory* category : m_categories) {
+        if (HMENU view = ::GetSubMenu(category->MenuBar(), 1)) ::CheckMenuItem(view, IDC_STATUSBAR, check);
+        if (HMENU popup = category->PopupSubMenu()) ::CheckMenuItem(popup, IDC_STATUSBAR, check);
+    }
+}
+
+void CMsgCenterDlg::ToggleToolBars() {
+    const RECT rc = ClientRect();
+    for (int i = 0; i < kPages; ++i) m_categories[i]->ToggleToolBar(i == m_nActivePage);
+    Layout(0, rc.right, rc.bottom);
+}
+
+void CMsgCenterDlg::SetStatusText(const char* text) {
+    m_statusBar.Send(SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+}
+
+int CMsgCenterDlg::IniInt(const char* key, int def) const {
+    return static_cast<int>(::GetPrivateProfileIntA(kSection, key, def, m_strIniPath.c_str()));
+}
+
+void CMsgCenterDlg::IniWrite(const char* key, long value) const {
+    char text[16];
+    std::snprintf(text, sizeof text, "%ld", value);
+    ::WritePrivateProfileStringA(kSection, key, text, m_strIniPath.c_str());
+}
+
+void CMsgCenterDlg::SaveWindowState() {
+    if (m_bVisible) {
+        const RECT rc = WindowRect();
+        IniWrite("left", rc.left);
+        IniWrite("top", rc.top);
+        IniWrite("right", rc.right);
+        IniWrite("bottom", rc.bottom);
+        IniWrite("StatusBar", m_bStatusBar ? 1 : 0);
+        IniWrite("ToolBar", m_categories[0]->ToolBarShown() ? 1 : 0);
+    }
+    IniWrite("ActivePage", m_nActivePage);
+}
+
+void CMsgCenterDlg::SaveAtProcessExit() {
+    if (m_bSaved) return;
+    m_bSaved = true;
+    SaveWindowState();
+    m_categories[0]->Close();
+    m_categories[1]->Close();
+}
+
+void CMsgCenterDlg::OnDestroy() {
+    if (m_bSaved) return;
+    m_bSaved = true;
+    SaveWindowState();
+    m_categories[0]->Close();
+    m_categories[1]->Close();
+    m_trayIcon.Delete();
+    if (m_tabImages != nullptr) {
+        m_tabs.Send(TCM_SETIMAGELIST, 0, 0);
+        ::ImageList_Destroy(m_tabImages);
+        m_tabImages = nullptr;
+    }
 }
 
 INT_PTR CMsgCenterDlg::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_INITDIALOG: return OnInitDialog();
-    case WM_SIZE: OnSize(LOWORD(lp), HIWORD(lp)); return TRUE;
+    case WM_SIZE: Layout(static_cast<UINT>(wp), LOWORD(lp), HIWORD(lp)); return FALSE;
     case WM_SYSCOMMAND: return OnSysCommand(wp, lp);
+    case WM_SHOWWINDOW: OnShowWindow(wp != 0); return FALSE;
     case WM_CLOSE: HideCenter(); return TRUE;
-    case WM_NOTIFY: return OnNotify(*reinterpret_cast<const NMHDR*>(lp));
+    case WM_DESTROY: OnDestroy(); return FALSE;
+    case WM_TIMER: m_trayIcon.OnTimer(wp); return FALSE;
+    case WM_COMMAND: return OnCommand(wp, lp);
+    case WM_NOTIFY: return OnNotify(wp, reinterpret_cast<NMHDR*>(lp));
+    case CTrayIcon::kCallbackMessage:
+        if (m_trayIcon.OnNotify(wp, lp) == 1) {
+            ShowCenter();
+            for (CMsgCategory* category : m_categories) category->HideNotifier();
+        }
+        return SetResult(1);
+    case kPopupClicked:
+        if (m_bVisible) return SetResult(0);
+        ShowCenter();
+        return SetResult(1);
+    case kStopTrayFlash: m_trayIcon.StopFlash(); return SetResult(0);
     default: return FALSE;
     }
 }

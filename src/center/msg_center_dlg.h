@@ -1,13 +1,22 @@
 // The message-center window: a modeless top-level dialog with one tab per
-// message category along its bottom edge. Closing or minimising only hides it.
+// message category along its bottom edge and a status bar under the tabs.
+// Closing or minimising only hides it; it is destroyed when the DLL unloads.
 #pragma once
 
+#include <string>
+
+#include "center/tray_icon.h"
+#include "categories/msg_category.h"
 #include "nuntio.h"
 #include "win/dialog.h"
 
 class CMsgCenterDlg : public win::Dialog {
 public:
     static constexpr int kPages = 2;
+    static constexpr UINT kPopupClicked = 0x047B; // WM_POPUP_CLICKED
+    static constexpr UINT kStopTrayFlash = 0x381B; // WM_STOP_TRAYFLASH
+
+    CMsgCenterDlg(CMsgCategory* alert, CMsgCategory* trade, std::string root, std::string user);
 
     // Creates the hidden window from its template; false when that fails.
     bool Create(HWND parent);
@@ -18,19 +27,43 @@ public:
     int ActivePage() const { return m_nActivePage; }
     int ShowCenter();
     int HideCenter();
+    void SaveWindowState();
+    // What destruction saves, for a process that ends without unloading us.
+    void SaveAtProcessExit();
     bool IsCenterVisible() const { return m_bVisible; }
+    CTrayIcon& TrayIcon() { return m_trayIcon; }
 
 protected:
     INT_PTR HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
     BOOL OnInitDialog();
-    void OnSize(int cx, int cy);
+    void Layout(UINT type, int cx, int cy);
     INT_PTR OnSysCommand(WPARAM wp, LPARAM lp);
-    INT_PTR OnNotify(const NMHDR& hdr);
+    void OnShowWindow(bool show);
+    void OnFirstShow();
+    INT_PTR OnCommand(WPARAM wp, LPARAM lp);
+    INT_PTR OnNotify(WPARAM wp, NMHDR* hdr);
+    void OnTabChange();
+    void OnDestroy();
+    void ToggleStatusBar();
+    void ToggleToolBars();
+    void SetStatusText(const char* text);
+    int IniInt(const char* key, int def) const;
+    void IniWrite(const char* key, long value) const;
 
+    CMsgCategory* m_categories[kPages];
+    CTrayIcon m_trayIcon;
     int m_nActivePage = -1;
     bool m_bVisible = false;
     bool m_bFirstShow = true;
+    bool m_bStatusBar = false;
+    bool m_bSaved = false;
+    std::string m_strRoot;
+    std::string m_strUser;
+    std::string m_strIniPath;
+    HICON m_hIcon = nullptr;
+    HIMAGELIST m_tabImages = nullptr;
     win::Window m_tabs;
+    win::Window m_statusBar;
 };

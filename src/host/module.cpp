@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "center/msg_center_dlg.h"
+#include "core/file_io.h"
 
 namespace {
 
@@ -22,20 +23,25 @@ CMsgCenterModule::CMsgCenterModule() { m_alertBuffer.nCategory = NUNTIO_CATEGORY
 
 CMsgCenterModule::~CMsgCenterModule() { Shutdown(); }
 
-void CMsgCenterModule::Shutdown() {
-    if (m_window) {
-        if (m_window->IsLive()) m_window->Destroy();
-        m_window.reset();
+void CMsgCenterModule::Shutdown(bool processExit) {
+    if (!m_window) return;
+    if (processExit) {
+        m_window->SaveAtProcessExit();
+        m_window->Detach();
+    } else if (m_window->IsLive()) {
+        m_window->Destroy();
     }
+    m_window.reset();
 }
 
 uint32_t CMsgCenterModule::Init(uint32_t hostValue1, uint32_t hostValue2, const char* root, const char* user) {
     m_strRoot = root;
     m_strUser = user;
-    m_strUserFolder = m_strRoot + "\\User\\" + m_strUser + "\\Nuntio\\";
+    m_strUserFolder = nuntio::UserFolder(m_strRoot, m_strUser);
     m_hostValue1 = hostValue1;
     m_hostValue2 = hostValue2;
-    m_window = std::make_unique<CMsgCenterDlg>();
+    m_window = std::make_unique<CMsgCenterDlg>(&nuntio::AlertCategory(), &nuntio::TradeCategory(), m_strRoot,
+                                               m_strUser);
     if (!m_window->Create(nullptr)) return 0;
     // Window handles keep their significant bits in the low 32 on every Windows.
     return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(m_window->Handle()));

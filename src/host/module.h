@@ -11,6 +11,7 @@
 #include "nuntio.h"
 
 class CMsgCenterDlg;
+class CMsgCategory;
 
 class CMsgCenterModule {
 public:
@@ -34,9 +35,10 @@ public:
     const std::string& UserFolder() const { return m_strUserFolder; }
     CMsgCenterDlg* Window() const { return m_window.get(); }
 
-    // Destroys the window (saving everything) while the host's thread can
-    // still do so; runs again harmlessly from the destructor.
-    void Shutdown();
+    // Saves everything and ends the window. processExit: the process is
+    // ending without unloading the library, so the files are written without
+    // touching windows. Runs again harmlessly from the destructor.
+    void Shutdown(bool processExit = false);
 
 private:
     std::string AlertIniPath() const;
@@ -55,7 +57,12 @@ namespace nuntio {
 // the host's module.
 HINSTANCE ModuleInstance();
 CMsgCenterModule& Module();
+CMsgCategory& AlertCategory();
+CMsgCategory& TradeCategory();
 // Opens a topic ("::/...") of the host application's compiled HTML help file;
 // silent on failure.
 void ShowHelpTopic(const char* topic);
+// The host's main window, or null: the calling thread's first top-level,
+// unowned, visible window (in z-order) that is not one of this DLL's.
+HWND HostMainWindow();
 } // namespace nuntio

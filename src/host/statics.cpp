@@ -4,23 +4,40 @@
 // everything while the categories still exist.
 #include <windows.h>
 
+#include "categories/alert_category.h"
+#include "categories/trade_category.h"
+#include "core/msg_obj.h"
 #include "host/module.h"
 
 // The linker's symbol for this DLL's own image: its instance handle, valid
 // before any constructor runs.
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
-// 1. Alert message class registration, 2. the two categories, 3. the module,
-// 4. the other two message classes: all three classes are known before any
-// file is read.
+// The message classes' registry fills itself on first use, which is before
+// any file is read: the categories' constructors ask for it first.
+static const CClassRegistry& g_classes = MessageClasses();
+static CAlertCategory g_alertCategory;
+static CTradeCategory g_tradeCategory;
 static CMsgCenterModule g_module;
 
 namespace nuntio {
 HINSTANCE ModuleInstance() { return reinterpret_cast<HINSTANCE>(&__ImageBase); }
 CMsgCenterModule& Module() { return g_module; }
+CMsgCategory& AlertCategory() { return g_alertCategory; }
+CMsgCategory& TradeCategory() { return g_tradeCategory; }
 } // namespace nuntio
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
+// Unloading saves everything. FreeLibrary (reserved null) destroys the window
+// as usual, which saves. When the process is exiting without unloading the
+// library, its other threads are gone and windows must not be touched: the
+// files are written directly. Both run before the static objects' destructors.
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) ::DisableThreadLibraryCalls(instance);
+    if (reason == DLL_PROCESS_DETACH) {
+        try {
+            g_module.Shutdown(reserved != nullptr);
+        } catch (...) {
+        }
+    }
     return TRUE;
 }

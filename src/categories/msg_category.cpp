@@ -1,0 +1,464 @@
+// The shared half of a category: list view, image list, fonts, colours,
+// columns, menus, toolbar and notifier, and the commands and notifications
+// both kinds answer the same way.
+#include "categories/msg_category.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "host/module.h"
+#include "resource.h"
+
+namespace {
+
+LOGFONTA ToLogFont(const nuntio::FontDesc& lf) {
+    LOGFONTA out{};
+    out.lfHeight = lf.lfHeight;
+    out.lfWidth = lf.lfWidth;
+    out.lfEscapement = lf.lfEscapement;
+    out.lfOrientation = lf.lfOrientation;
+    out.lfWeight = lf.lfWeight;
+    out.lfItalic = lf.lfItalic;
+    out.lfUnderline = lf.lfUnderline;
+    out.lfStrikeOut = lf.lfStrikeOut;
+    out.lfCharSet = lf.lfCharSet;
+    out.lfOutPrecision = lf.lfOutPrecision;
+    out.lfClipPrecision = lf.lfClipPrecision;
+    out.lfQuality = lf.lfQuality;
+    out.lfPitchAndFamily = lf.lfPitchAndFamily;
+    std::memcpy(out.lfFaceName, lf.lfFaceName, sizeof out.lfFaceName);
+    out.lfFaceName[sizeof out.lfFaceName - 1] = '\0';
+    return out;
+}
+
+nuntio::FontDesc FromLogFont(const LOGFONTA& lf) {
+    nuntio::FontDesc out{};
+    out.lfHeight = lf.lfHeight;
+    out.lfWidth = lf.lfWidth;
+    out.lfEscapement = lf.lfEscapement;
+    out.lfOrientation = lf.lfOrientation;
+    out.lfWeight = lf.lfWeight;
+    out.lfItalic = lf.lfItalic;
+    out.lfUnderline = lf.lfUnderline;
+    out.lfStrikeOut = lf.lfStrikeOut;
+    out.lfCharSet = lf.lfCharSet;
+    out.lfOutPrecision = lf.lfOutPrecision;
+    out.lfClipPrecision = lf.lfClipPrecision;
+    out.lfQuality = lf.lfQuality;
+    out.lfPitchAndFamily = lf.lfPitchAndFamily;
+    std::memcpy(out.lfFaceName, lf.lfFaceName, sizeof out.lfFaceName);
+    return out;
+}
+
+void InsertColumn(HWND list, int index, const char* title, int width, bool image) {
+    LVCOLUMNA col{};
+    col.mask = LVCF_FMT | LVCF_WIDTH | (image ? LVCF_IMAGE : LVCF_TEXT);
+    col.fmt = image ? LVCFMT_IMAGE : LVCFMT_LEFT;
+    col.cx = width;
+    col.pszText = const_cast<char*>(image ? "" : title);
+    col.iImage = CMsgCategory::kHeaderImage;
+    ::SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&col));
+}
+
+} // namespace
+
+CMsgCategory::CMsgCategory() = default;
+
+CMsgCategory::~CMsgCategory() {
+    if (m_hListFont != nullptr) ::DeleteObject(m_hListFont);
+    if (m_hHeaderFont != nullptr) ::DeleteObject(m_hHeaderFont);
+    if (m_hMenuBar != nullptr && (m_hParent == nullptr || ::GetMenu(m_hParent) != m_hMenuBar))
+        ::DestroyMenu(m_hMenuBar);
+    if (m_hPopupMenu != nullptr) ::DestroyMenu(m_hPopupMenu);
+    if (m_imageList != nullptr) ::ImageList_Destroy(m_imageList);
+}
+
+uint32_t CMsgCategory::Create(HWND parent, const char* cfgName) {
+    if (parent == nullptr || !::IsWindow(parent)) return kNoParentWindow;
+    m_hParent = parent;
+    const CMsgCenterModule& module = nuntio::Module();
+    const nuntio::CfgResult cfg =
+        m_config.LoadConfig(nuntio::PlatformFileSystem(), module.RootPath(), module.UserName(), cfgName);
+    if (cfg.status == nuntio::CfgStatus::kCannotOpen || cfg.status == nuntio::CfgStatus::kShort) {
+        // The settings read so far stay; the rest keep their defaults.
+        const std::string text = "无法完整读取配置文件 " + cfg.path + "，未读出的设置使用默认值。";
+        ::MessageBoxA(parent, text.c_str(), "消息中心", MB_OK | MB_ICONEXCLAMATION);
+    }
+    LoadMessages();
+
+    RECT rc{};
+    ::GetClientRect(parent, &rc);
+    rc.bottom -= kBottomMargin;
+    HINSTANCE instance = nuntio::ModuleInstance();
+    m_hList = ::CreateWindowExA(0, WC_LISTVIEWA, "", kListStyle, rc.left, rc.top, rc.right - rc.left,
+                                std::max<LONG>(0, rc.bottom - rc.top), parent,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(m_config.m_nListId)), instance, nullptr);
+    if (m_hList == nullptr) return kNoListView;
+    CreateImageList();
+
+    m_lfWork = ToLogFont(m_config.m_lfList);
+    ApplyFonts();
+    ApplyColors();
+    InitColumns();
+    FillList();
+
+    m_hMenuBar = ::LoadMenuA(instance, MAKEINTRESOURCEA(m_config.m_nMenuId));
+    m_hPopupMenu = ::LoadMenuA(instance, MAKEINTRESOURCEA(m_config.m_nPopupMenuId));
+    if (m_hMenuBar == nullptr || m_hPopupMenu == nullptr) return kNoMenu;
+
+    RECT empty{};
+    m_toolbar.Create(CMsgToolBar::kStyle, empty, parent, static_cast<UINT>(m_config.m_nToolBitmapId),
+                     static_cast<UINT>(m_config.m_nFirstCmd), static_cast<UINT>(m_config.m_nLastCmd),
+                     module.UserName());
+    ::SendMessageA(m_toolbar.Handle(), TB_AUTOSIZE, 0, 0);
+    ::ShowWindow(m_toolbar.Handle(), SW_HIDE);
+
+    m_notifier.Create(parent);
+    LoadSkin();
+    m_notifier.SetFonts("Arial", 90, 1, 5);
+    m_notifier.SetColors(0xE14040, 0xFF2020);
+    return kDone;
+}
+
+void CMsgCategory::LoadSkin() {
+    static constexpr int kSkins[] = {138, 5021, 5026};
+    const int style = m_config.m_nPopupStyle;
+    if (style < 0 || style > 2) return;
+    m_notifier.LoadSkin(kSkins[style], RGB(255, 0, 255));
+    RECT area{6, 4, m_notifier.SkinWidth() - 6, m_notifier.SkinHeight() - 16};
+    m_notifier.SetTextArea(area);
+}
+
+uint32_t CMsgCategory::InitColumns() {
+    ListView_SetExtendedListViewStyleEx(m_hList, kListExStyle, kListExStyle);
+    InsertColumn(m_hList, 0, "", m_config.m_nColWidth[0], true);
+    int order[10];
+    std::fill(std::begin(order), std::end(order), -1);
+    int index = 0;
+    for (int slot = 0; slot < m_config.m_nColumns && slot < 10; ++slot) {
+        if (m_config.m_nColPos[slot] == -1) continue;
+        if (slot > 0) InsertColumn(m_hList, index, m_config.m_strColName[slot].c_str(), m_config.m_nColWidth[slot], false);
+        const int pos = m_config.m_nColPos[slot];
+        if (pos >= 0 && pos < 10) order[pos] = index;
+        ++index;
+    }
+    // The icon column stays first whatever the stored positions say.
+    HWND header = ListView_GetHeader(m_hList);
+    const int count = Header_GetItemCount(header);
+    std::vector<int> compact;
+    for (int v : order)
+        if (v >= 0 && v < count) compact.push_back(v);
+    if (static_cast<int>(compact.size()) == count) ListView_SetColumnOrderArray(m_hList, count, compact.data());
+    return kDone;
+}
+
+std::vector<int> CMsgCategory::ShownSlots() const {
+    std::vector<int> slots;
+    for (int slot = 0; slot < m_config.m_nColumns && slot < 10; ++slot) {
+        if (slot == 0 || m_config.m_nColPos[slot] != -1) slots.push_back(slot);
+    }
+    return slots;
+}
+
+uint32_t CMsgCategory::CreateImageList() {
+    m_imageList = ::ImageList_Create(16, 16, ILC_COLOR4 | ILC_MASK, 5, 5);
+    for (int id = IDI_ROW_LATEST; id <= IDI_ROW_SPARE; ++id) {
+        HICON icon = static_cast<HICON>(
+            ::LoadImageA(nuntio::ModuleInstance(), MAKEINTRESOURCEA(id), IMAGE_ICON, 16, 16, LR_SHARED));
+        ::ImageList_AddIcon(m_imageList, icon);
+    }
+    ListView_SetImageList(m_hList, m_imageList, LVSIL_SMALL);
+    return 1;
+}
+
+void CMsgCategory::ApplyFonts() {
+    if (m_hListFont != nullptr) ::DeleteObject(m_hListFont);
+    m_hListFont = ::CreateFontIndirectA(&m_lfWork);
+    ::SendMessageA(m_hList, WM_SETFONT, reinterpret_cast<WPARAM>(m_hListFont), TRUE);
+    m_lfHeader = m_lfWork;
+    if (m_lfWork.lfItalic || m_lfWork.lfUnderline || m_lfWork.lfStrikeOut) {
+        m_lfHeader.lfItalic = m_lfHeader.lfUnderline = m_lfHeader.lfStrikeOut = 0;
+        if (m_hHeaderFont != nullptr) ::DeleteObject(m_hHeaderFont);
+        m_hHeaderFont = ::CreateFontIndirectA(&m_lfHeader);
+        ::SendMessageA(ListView_GetHeader(m_hList), WM_SETFONT, reinterpret_cast<WPARAM>(m_hHeaderFont), TRUE);
+    }
+}
+
+void CMsgCategory::ApplyColors() {
+    ListView_SetTextColor(m_hList, m_config.m_crText);
+    ListView_SetTextBkColor(m_hList, m_config.m_crBack);
+    ListView_SetBkColor(m_hList, m_config.m_crBack);
+    if (m_imageList != nullptr) ::ImageList_SetBkColor(m_imageList, m_config.m_crBack);
+}
+
+HMENU CMsgCategory::PopupSubMenu() const {
+    return m_hPopupMenu != nullptr ? ::GetSubMenu(m_hPopupMenu, m_config.m_nMenuIndex) : nullptr;
+}
+
+void CMsgCategory::UpdateDeleteCommands() {
+    const int first = m_config.m_nFirstCmd;
+    const bool anySelected = ListView_GetSelectedCount(m_hList) > 0;
+    const bool anyRow = GetMsgCount() > 0;
+    const bool enable[2] = {anySelected, anyRow};
+    for (int i = 0; i < 2; ++i) {
+        const UINT id = static_cast<UINT>(first + i);
+        ::SendMessageA(m_toolbar.Handle(), TB_ENABLEBUTTON, id, MAKELPARAM(enable[i] ? TRUE : FALSE, 0));
+        const UINT flag = MF_BYCOMMAND | (enable[i] ? MF_ENABLED : MF_GRAYED);
+        if (m_hMenuBar != nullptr) ::EnableMenuItem(m_hMenuBar, id, flag);
+        if (HMENU popup = PopupSubMenu()) ::EnableMenuItem(popup, id, flag);
+    }
+}
+
+uint32_t CMsgCategory::Show(bool show) {
+    if (!show) {
+        ::ShowWindow(m_hList, SW_HIDE);
+        ::ShowWindow(m_toolbar.Handle(), SW_HIDE);
+        return kDone;
+    }
+    UpdateDeleteCommands();
+    ::ShowWindow(m_hList, SW_SHOW);
+    ::ShowWindow(m_toolbar.Handle(), m_nToolBarShown == 1 ? SW_SHOW : SW_HIDE);
+    if (m_hParent != nullptr && m_hMenuBar != nullptr) ::SetMenu(m_hParent, m_hMenuBar);
+    ::SetFocus(m_hList);
+    return kDone;
+}
+
+void CMsgCategory::Resize(UINT /*type*/, int cx, int cy) {
+    const int top = m_nToolBarShown == 1 ? kToolBarBand : 0;
+    ::SendMessageA(m_toolbar.Handle(), TB_AUTOSIZE, 0, 0);
+    ::MoveWindow(m_hList, 0, top, cx, std::max(0, cy - top), TRUE);
+}
+
+uint32_t CMsgCategory::ToggleToolBar(bool showNow) {
+    HMENU view = ::GetSubMenu(m_hMenuBar, 1);
+    HMENU popup = PopupSubMenu();
+    if (view == nullptr || popup == nullptr) return kNoSubMenu;
+    if (m_nToolBarShown == 1) {
+        ::ShowWindow(m_toolbar.Handle(), SW_HIDE);
+        ::CheckMenuItem(view, ID_TOOLBAR, MF_BYCOMMAND | MF_UNCHECKED);
+        ::CheckMenuItem(popup, ID_TOOLBAR, MF_BYCOMMAND | MF_UNCHECKED);
+        m_nToolBarShown = 0;
+    } else {
+        if (showNow) ::ShowWindow(m_toolbar.Handle(), SW_SHOW);
+        ::CheckMenuItem(view, ID_TOOLBAR, MF_BYCOMMAND | MF_CHECKED);
+        ::CheckMenuItem(popup, ID_TOOLBAR, MF_BYCOMMAND | MF_CHECKED);
+        m_nToolBarShown = 1;
+    }
+    return kDone;
+}
+
+void CMsgCategory::FillList() {
+    ListView_SetItemCountEx(m_hList, GetMsgCount(), LVSICF_NOINVALIDATEALL);
+    ::InvalidateRect(m_hList, nullptr, TRUE);
+}
+
+std::vector<int> CMsgCategory::SelectedRows() const {
+    std::vector<int> rows;
+    int i = -1;
+    while ((i = ListView_GetNextItem(m_hList, i, LVNI_SELECTED)) != -1) rows.push_back(i);
+    return rows;
+}
+
+void CMsgCategory::SelectRow(int pos, bool select) {
+    ListView_SetItemState(m_hList, pos, select ? LVIS_SELECTED : 0, LVIS_SELECTED);
+}
+
+void CMsgCategory::RowInsertedAtTop(bool select) {
+    // The view keeps selection by row number: move it down with the rows.
+    std::vector<int> selected = SelectedRows();
+    const int focused = ListView_GetNextItem(m_hList, -1, LVNI_FOCUSED);
+    ListView_SetItemCountEx(m_hList, GetMsgCount(), LVSICF_NOSCROLL);
+    if (!selected.empty()) ListView_SetItemState(m_hList, -1, 0, LVIS_SELECTED);
+    for (int row : selected) SelectRow(row + 1, true);
+    if (focused >= 0) ListView_SetItemState(m_hList, focused + 1, LVIS_FOCUSED, LVIS_FOCUSED);
+    if (select) SelectRow(0, true);
+    ::InvalidateRect(m_hList, nullptr, FALSE);
+}
+
+void CMsgCategory::RowsRemovedAtBottom(int count) {
+    if (count <= 0) return;
+    ListView_SetItemCountEx(m_hList, GetMsgCount(), LVSICF_NOSCROLL);
+    ::InvalidateRect(m_hList, nullptr, FALSE);
+}
+
+void CMsgCategory::RowRemovedAt(int pos) {
+    std::vector<int> selected = SelectedRows();
+    const int focused = ListView_GetNextItem(m_hList, -1, LVNI_FOCUSED);
+    ListView_SetItemState(m_hList, -1, 0, LVIS_SELECTED);
+    ListView_SetItemCountEx(m_hList, GetMsgCount(), LVSICF_NOSCROLL);
+    for (int row : selected) {
+        if (row < pos) SelectRow(row, true);
+        else if (row > pos) SelectRow(row - 1, true);
+    }
+    if (focused > pos) ListView_SetItemState(m_hList, focused - 1, LVIS_FOCUSED, LVIS_FOCUSED);
+}
+
+void CMsgCategory::ClearSelection() {
+    if (m_hList != nullptr) ListView_SetItemState(m_hList, -1, 0, LVIS_SELECTED);
+}
+
+void CMsgCategory::ReadBackWidths() {
+    const std::vector<int> slots = ShownSlots();
+    for (size_t i = 0; i < slots.size(); ++i) {
+        m_config.m_nColWidth[slots[i]] = ListView_GetColumnWidth(m_hList, static_cast<int>(i));
+    }
+}
+
+void CMsgCategory::OnGetDispInfo(NMLVDISPINFOA& info) const {
+    LVITEMA& item = info.item;
+    if (item.iItem < 0 || item.iItem >= GetMsgCount()) return;
+    if (item.mask & LVIF_IMAGE) item.iImage = RowImage(item.iItem);
+    if ((item.mask & LVIF_TEXT) && item.pszText != nullptr && item.cchTextMax > 0) {
+        const std::vector<int> slots = ShownSlots();
+        std::string text;
+        if (item.iSubItem > 0 && item.iSubItem < static_cast<int>(slots.size()))
+            text = RowText(item.iItem, slots[static_cast<size_t>(item.iSubItem)]);
+        ::lstrcpynA(item.pszText, text.c_str(), item.cchTextMax);
+    }
+}
+
+uint32_t CMsgCategory::OnListNotify(HWND owner, UINT_PTR id, NMHDR* hdr, LRESULT* result) {
+    if (hdr->hwndFrom == m_toolbar.Handle() && m_toolbar.Handle() != nullptr) {
+        return m_toolbar.OnChildNotify(hdr, result) ? kDone : kNotHandled;
+    }
+    if (hdr->code == TTN_NEEDTEXTA && m_config.m_nFirstCmd <= static_cast<int>(id) &&
+        static_cast<int>(id) <= m_config.m_nLastCmd) {
+        // The toolbar's tooltips: the string resource of the button's command.
+        auto* tip = reinterpret_cast<NMTTDISPINFOA*>(hdr);
+        tip->hinst = nuntio::ModuleInstance();
+        tip->lpszText = MAKEINTRESOURCEA(id);
+        return kDone;
+    }
+    if (id != static_cast<UINT_PTR>(m_config.m_nListId) || hdr->hwndFrom != m_hList) return kNotHandled;
+    switch (hdr->code) {
+    case LVN_GETDISPINFOA: OnGetDispInfo(*reinterpret_cast<NMLVDISPINFOA*>(hdr)); return kDone;
+    case LVN_KEYDOWN:
+        if (reinterpret_cast<NMLVKEYDOWN*>(hdr)->wVKey == VK_DELETE) DeleteSelected();
+        return kDone;
+    case NM_CUSTOMDRAW:
+        ReadBackWidths();
+        *result = CDRF_DODEFAULT;
+        return kDone;
+    case NM_SETFOCUS:
+    case NM_CLICK: UpdateDeleteCommands(); return kDone;
+    case NM_RCLICK: ShowContextMenu(owner); return kDone;
+    case NM_DBLCLK:
+    case NM_RETURN: OnOpenMessage(); return kDone;
+    case LVN_ITEMCHANGED: UpdateDeleteCommands(); return kDone;
+    default: return kNotHandled;
+    }
+}
+
+uint32_t CMsgCategory::ShowContextMenu(HWND owner) {
+    HMENU popup = PopupSubMenu();
+    if (popup == nullptr) return kNoSubMenu;
+    POINT pt{};
+    ::GetCursorPos(&pt);
+    ::SetForegroundWindow(owner);
+    ::TrackPopupMenu(popup, TPM_LEFTALIGN, pt.x, pt.y, 0, owner, nullptr);
+    return kDone;
+}
+
+uint32_t CMsgCategory::OnCategoryCommand(HWND owner, WPARAM wp, LPARAM /*lp*/) {
+    const int offset = static_cast<int>(LOWORD(wp)) - m_config.m_nFirstCmd;
+    switch (offset) {
+    case CMD_DELETE: return DeleteSelected();
+    case CMD_DELETE_ALL:
+        if (::MessageBoxA(owner, "删除所有列表的消息？", "确认", MB_YESNO | MB_ICONQUESTION) == IDYES) return DeleteAll();
+        return kDone;
+    case CMD_PAGE_SETTINGS: return kDone;   // the font and colour sheet
+    case CMD_COLUMN_SETTINGS: return kDone; // the column settings dialog
+    case CMD_CATEGORY_SETTINGS: return OnCategorySettings();
+    case CMD_FONT_LARGER: return ZoomFont(true);
+    case CMD_FONT_SMALLER: return ZoomFont(false);
+    default: return kNotHandled;
+    }
+}
+
+uint32_t CMsgCategory::ZoomFont(bool enlarge) {
+    LONG& h = m_lfWork.lfHeight;
+    if (enlarge) {
+        h = h > 0 ? h + 1 : h - 1;
+    } else if (h > 0) {
+        h = h - 1 == 0 ? 1 : h - 1;
+    } else {
+        h = h + 1 == 0 ? -1 : h + 1;
+    }
+    ApplyFonts();
+    m_config.m_lfList = FromLogFont(m_lfWork);
+    return kDone;
+}
+
+uint32_t CMsgCategory::SetupColumns(HWND target) {
+    ListView_DeleteAllItems(target);
+    for (int i = 0; i < 10; ++i) ListView_DeleteColumn(target, 0);
+    ListView_SetImageList(target, m_imageList, LVSIL_SMALL);
+    InsertColumn(target, 0, "", m_config.m_nColWidth[0], true);
+    int index = 1;
+    for (int slot = 1; slot < m_config.m_nColumns && slot < 10; ++slot) {
+        if (m_config.m_nColPos[slot] == -1) continue;
+        InsertColumn(target, index++, m_config.m_strColName[slot].c_str(), m_config.m_nColWidth[slot], false);
+    }
+    return kDone;
+}
+
+uint32_t CMsgCategory::FindMessages(const std::string& text, HWND target) {
+    if (target == nullptr) return 0;
+    SetupColumns(target);
+    const int count = GetMsgCount();
+    if (count == 0 || text.empty()) return 0;
+    const std::vector<int> slots = ShownSlots();
+    ::SendMessageA(target, WM_SETREDRAW, FALSE, 0);
+    int n = 0;
+    for (int i = 0; i < count; ++i) {
+        if (!MatchMessage(text, i)) continue;
+        LVITEMA item{};
+        item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+        item.iItem = n;
+        item.pszText = const_cast<char*>("");
+        item.iImage = RowImage(i);
+        item.lParam = i;
+        ::SendMessageA(target, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        for (size_t c = 1; c < slots.size(); ++c) {
+            std::string t = RowText(i, slots[c]);
+            LVITEMA sub{};
+            sub.iSubItem = static_cast<int>(c);
+            sub.pszText = t.data();
+            ::SendMessageA(target, LVM_SETITEMTEXTA, static_cast<WPARAM>(n), reinterpret_cast<LPARAM>(&sub));
+        }
+        ++n;
+    }
+    ::SendMessageA(target, WM_SETREDRAW, TRUE, 0);
+    return static_cast<uint32_t>(n);
+}
+
+uint32_t CMsgCategory::Close() {
+    SaveMessages();
+    // Widths and header positions of the shown columns go back into the
+    // configuration, then the file is saved.
+    if (m_hList != nullptr) {
+        HWND header = ListView_GetHeader(m_hList);
+        const int count = Header_GetItemCount(header);
+        std::vector<int> order(static_cast<size_t>(std::max(count, 0)), -1);
+        if (count > 0) ListView_GetColumnOrderArray(m_hList, count, order.data());
+        const std::vector<int> slots = ShownSlots();
+        for (size_t i = 0; i < slots.size(); ++i) {
+            const int slot = slots[i];
+            m_config.m_nColWidth[slot] = ListView_GetColumnWidth(m_hList, static_cast<int>(i));
+            auto it = std::find(order.begin(), order.end(), static_cast<int>(i));
+            if (it != order.end()) m_config.m_nColPos[slot] = static_cast<int>(it - order.begin());
+        }
+    }
+    const nuntio::CfgResult saved = m_config.Save();
+    if (!saved.ok()) {
+        const std::string text = "无法保存配置文件 " + saved.path + "。";
+        ::MessageBoxA(nullptr, text.c_str(), "消息中心", MB_OK | MB_ICONEXCLAMATION);
+    }
+    return kDone;
+}
+
+std::string CMsgCategory::TakeStartupNotice() {
+    std::string n;
+    n.swap(m_strStartupNotice);
+    return n;
+}

@@ -1,0 +1,151 @@
+// A message category: one tab of the message-center window with its list
+// view, menus, toolbar, popup notifier and configuration. CMsgCategory holds
+// what both kinds share; CMsgListCategory adds the message list of one message
+// class; CAlertCategory and CTradeCategory supply the kind's texts and actions.
+//
+// The list view is virtual (owner data): rows are drawn from the message list
+// on demand, so a hundred thousand stored messages cost about their record
+// bytes and start in a moment. The view keeps only the selection, which the
+// category shifts itself when rows are inserted or removed above it.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "center/msg_toolbar.h"
+#include "core/config_doc.h"
+#include "notify/taskbar_notifier.h"
+#include "nuntio.h"
+
+// Result codes of the category operations. The window ignores them.
+enum CategoryResult : uint32_t {
+    kDone = 0,
+    kFound = 1,
+    kNotHandled = 5000,
+    kNoParentWindow = 5002,
+    kNoListView = 5003,
+    kNoMenu = 5004,
+    kMsgFileNotCreated = 5005,
+    kMsgFileCreated = 5006,
+    kListEmpty = 5007,
+    kNoMessage = 5008,
+    kBadPosition = 5009,
+    kNoObject = 5010,
+    kNoSubMenu = 5011,
+    kNoRecord = 5013,
+    kNoHostWindow = 5015,
+    kSourceClosed = 5016,
+};
+
+class CMsgCategory {
+public:
+    static constexpr DWORD kListStyle = 0x50818049 | LVS_OWNERDATA;
+    static constexpr DWORD kListExStyle = 0x00020270;
+    static constexpr int kBottomMargin = 40;
+    static constexpr int kToolBarBand = 28;
+    static constexpr int kTradeImage = 4;
+    static constexpr int kHeaderImage = 3;
+
+    CMsgCategory();
+    virtual ~CMsgCategory();
+    CMsgCategory(const CMsgCategory&) = delete;
+    CMsgCategory& operator=(const CMsgCategory&) = delete;
+
+    // ---- what the window drives ----
+    uint32_t Create(HWND parent, const char* cfgName);
+    uint32_t Show(bool show);
+    void Resize(UINT type, int cx, int cy);
+    uint32_t ToggleToolBar(bool showNow);
+    virtual uint32_t Close();
+    virtual uint32_t AddMessage(const InboundMessage& message) = 0;
+    virtual uint32_t NotifyMessage(const InboundMessage* message) = 0;
+    virtual uint32_t OnOpenMessage() = 0;
+    virtual uint32_t OnCategoryCommand(HWND owner, WPARAM wp, LPARAM lp);
+    virtual uint32_t OnListNotify(HWND owner, UINT_PTR id, NMHDR* hdr, LRESULT* result);
+
+    // ---- shared operations ----
+    uint32_t InitColumns();
+    uint32_t CreateImageList();
+    uint32_t ZoomFont(bool enlarge);
+    uint32_t SetupColumns(HWND target);
+    uint32_t FindMessages(const std::string& text, HWND target);
+    void ClearSelection();
+    void HideNotifier() { m_notifier.Hide(); }
+    std::string TakeStartupNotice();
+
+    // ---- the message list (template part) ----
+    virtual int GetMsgCount() const = 0;
+    virtual int32_t GetMsgSerial(int pos) const = 0;
+    virtual uint32_t GetMsgImage(int pos) const = 0;
+    virtual uint32_t SetMsgImage(int pos, int image) = 0;
+    virtual uint32_t DeleteAt(int pos) = 0;
+    virtual uint32_t DeleteSelected() = 0;
+    virtual uint32_t DeleteAll() = 0;
+    virtual uint32_t ApplyRetention() = 0;
+
+    // ---- the kind's texts and actions ----
+    virtual int RowImage(int pos) const = 0;
+    virtual std::string RowText(int pos, int slot) const = 0;
+    virtual bool MatchMessage(const std::string& text, int pos) const = 0;
+    virtual uint32_t ActivateSource(int pos) = 0;
+    virtual uint32_t ShowContextMenu(HWND owner);
+    virtual uint32_t OnCategorySettings() = 0;
+
+    // ---- accessors ----
+    HWND ListHandle() const { return m_hList; }
+    const char* TabName() const { return m_config.m_strTabName.c_str(); }
+    const char* Description() const { return m_config.m_strDescription.c_str(); }
+    int ListId() const { return m_config.m_nListId; }
+    int LastCmd() const { return m_config.m_nLastCmd; }
+    HMENU MenuBar() const { return m_hMenuBar; }
+    HMENU PopupSubMenu() const;
+    bool ToolBarShown() const { return m_nToolBarShown != 0; }
+    nuntio::CConfigDoc& Config() { return m_config; }
+    CTaskbarNotifier& Notifier() { return m_notifier; }
+    HWND ToolBarHandle() const { return m_toolbar.Handle(); }
+    BOOL OnToolBarNotify(NMHDR* hdr, LRESULT* result) { return m_toolbar.OnChildNotify(hdr, result); }
+
+protected:
+    // Loads the message file into the list; the notice names a damaged file
+    // that was kept aside.
+    virtual void LoadMessages() = 0;
+    virtual void SaveMessages() = 0;
+    // Makes the rows match the message list (the view is virtual).
+    void FillList();
+    // The list grew by one row at the top (insertSelected: select it).
+    void RowInsertedAtTop(bool select);
+    // `count` rows at the bottom are gone.
+    void RowsRemovedAtBottom(int count);
+    // The row at `pos` is gone; the selection below it moves up.
+    void RowRemovedAt(int pos);
+    std::vector<int> SelectedRows() const;
+    void SelectRow(int pos, bool select);
+    void UpdateDeleteCommands();
+    void ApplyFonts();
+    void ApplyColors();
+    void LoadSkin();
+    void ReadBackWidths();
+    void OnGetDispInfo(NMLVDISPINFOA& info) const;
+    // List-view column index -> slot, for the shown slots in slot order.
+    std::vector<int> ShownSlots() const;
+
+    HWND m_hParent = nullptr;
+    HIMAGELIST m_imageList = nullptr;
+    HWND m_hList = nullptr;
+    HMENU m_hMenuBar = nullptr;
+    HMENU m_hPopupMenu = nullptr;
+    CMsgToolBar m_toolbar;
+    nuntio::CConfigDoc m_config;
+    CTaskbarNotifier m_notifier;
+    HFONT m_hListFont = nullptr;
+    LOGFONTA m_lfWork{};
+    HFONT m_hHeaderFont = nullptr;
+    LOGFONTA m_lfHeader{};
+    int m_nToolBarShown = 0;
+    std::string m_strStartupNotice;
+    mutable std::string m_strDispText; // keeps the text handed to the list view alive
+};

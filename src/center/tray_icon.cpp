@@ -1,0 +1,71 @@
+#include "center/tray_icon.h"
+
+#include <shellapi.h>
+
+#include "host/module.h"
+
+namespace {
+constexpr const char* kTipNormal = "消息中心";
+constexpr const char* kTipBlank = "新消息到达!";
+constexpr const char* kTipShown = "双击察看!";
+} // namespace
+
+BOOL CTrayIcon::NotifyIcon(HWND owner, DWORD action, UINT id, HICON icon, const char* tooltip) {
+    NOTIFYICONDATAA nid{};
+    // The original, smallest record (88 bytes on x86): understood by every shell.
+    nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    nid.hWnd = owner;
+    nid.uID = id;
+    nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    nid.uCallbackMessage = kCallbackMessage;
+    nid.hIcon = icon;
+    if (tooltip != nullptr) ::lstrcpynA(nid.szTip, tooltip, 64);
+    return ::Shell_NotifyIconA(action, &nid);
+}
+
+int CTrayIcon::Create(HWND owner, int iconId, const char* tooltip) {
+    m_hOwner = owner;
+    m_hIcon = static_cast<HICON>(
+        ::LoadImageA(nuntio::ModuleInstance(), MAKEINTRESOURCEA(iconId), IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                     ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR | LR_SHARED));
+    NotifyIcon(m_hOwner, NIM_ADD, kIconId, m_hIcon, tooltip);
+    m_nPhase = 1;
+    return 0;
+}
+
+int CTrayIcon::Delete() {
+    NotifyIcon(m_hOwner, NIM_DELETE, kIconId, m_hIcon, nullptr);
+    m_nPhase = 0;
+    return 0;
+}
+
+int CTrayIcon::StartFlash() {
+    m_nFlashTimer = ::SetTimer(m_hOwner, kFlashTimer, kFlashPeriod, nullptr);
+    return 0;
+}
+
+int CTrayIcon::StopFlash() {
+    if (m_nFlashTimer == 0) return 0;
+    ::KillTimer(m_hOwner, kFlashTimer);
+    m_nFlashTimer = 0;
+    NotifyIcon(m_hOwner, NIM_MODIFY, kIconId, m_hIcon, kTipNormal);
+    return 0;
+}
+
+int CTrayIcon::OnTimer(UINT_PTR timerId) {
+    if (timerId != kFlashTimer) return 0;
+    if (m_nPhase == 1) {
+        NotifyIcon(m_hOwner, NIM_MODIFY, kIconId, nullptr, kTipBlank);
+        m_nPhase = 0;
+    } else {
+        NotifyIcon(m_hOwner, NIM_MODIFY, kIconId, m_hIcon, kTipShown);
+        m_nPhase = 1;
+    }
+    return 0;
+}
+
+int CTrayIcon::OnNotify(WPARAM /*wp*/, LPARAM lp) {
+    if (static_cast<UINT>(lp) != WM_LBUTTONDBLCLK) return 0;
+    StopFlash();
+    return 1;
+}

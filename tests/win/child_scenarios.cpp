@@ -1,0 +1,51 @@
+#include "child_scenarios.h"
+
+#include <windows.h>
+
+#include "nuntio_host.h"
+
+namespace testhost {
+
+namespace {
+
+// Sends three alerts and two trade messages, then ends the process without
+// unloading the library: the files must still be written.
+int ExitWithoutUnload(const std::string& root) {
+    NuntioDll dll;
+    if (!dll.Loaded()) return 10;
+    if (dll.Init(0, 0, root.c_str(), "trader01") == 0) return 11;
+    for (int i = 0; i < 3; ++i) {
+        AlertRecord a = MakeAlert("行情", ("exit-alert-" + std::to_string(i)).c_str());
+        dll.DoAlert(&a);
+    }
+    for (int i = 0; i < 2; ++i) {
+        InboundMessage t = MakeTrade("成交", ("exit-trade-" + std::to_string(i)).c_str(), 1700000000 + i);
+        dll.SendToMsgCenter(0, &t);
+    }
+    ExitProcess(0);
+}
+
+} // namespace
+
+int RunChildScenario(const std::string& name, const std::string& root) {
+    if (name == "exit-without-unload") return ExitWithoutUnload(root);
+    return 2;
+}
+
+int SpawnChild(const std::string& name, const std::string& root, unsigned timeoutMs) {
+    char exe[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    std::string cmd = "\"" + std::string(exe) + "\" --child " + name + " \"" + root + "\"";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
+    DWORD code = static_cast<DWORD>(-1);
+    if (WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
+    else TerminateProcess(pi.hProcess, 99);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return static_cast<int>(code);
+}
+
+} // namespace testhost
