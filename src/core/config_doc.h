@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "file_io.h"
+#include "result_codes.h"
 
 namespace nuntio {
 
@@ -42,9 +43,6 @@ struct PromptSetting {
 #pragma pack(pop)
 static_assert(sizeof(FontDesc) == 60, "FontDesc has the LOGFONTA layout");
 static_assert(sizeof(PromptSetting) == 14, "PromptSetting is 14 bytes");
-
-// Retention modes of m_nKeepMode; any other value keeps everything.
-enum KeepMode : uint8_t { kKeepByDays = 1, kKeepByCount = 2 };
 
 enum class CfgStatus {
     kOk,

@@ -1,4 +1,5 @@
-// Result codes of the category operations that the core carries out.
+// Result codes of the category operations that the core carries out, and the
+// retention modes.
 #pragma once
 
 #include <cstdint>
@@ -12,5 +13,8 @@ enum MsgResult : uint32_t {
     kListEmpty = 5007,
     kBadKeepLimit = 5013, // count mode with a limit below 1
 };
+
+// Retention modes of m_nKeepMode; any other value keeps everything.
+enum KeepMode : uint8_t { kKeepByDays = 1, kKeepByCount = 2 };
 
 } // namespace nuntio

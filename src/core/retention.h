@@ -24,7 +24,7 @@ struct RetentionResult {
 template <class T>
 RetentionResult ApplyRetention(CMsgList<T>& list, uint8_t keepMode, int32_t keepLimit, int64_t now) {
     RetentionResult res;
-    if (keepMode == 2) {
+    if (keepMode == kKeepByCount) {
         if (keepLimit < 1) {
             res.code = kBadKeepLimit;
             return res;
@@ -37,7 +37,7 @@ RetentionResult ApplyRetention(CMsgList<T>& list, uint8_t keepMode, int32_t keep
             list.RemoveTail();
             ++res.removed;
         }
-    } else if (keepMode == 1) {
+    } else if (keepMode == kKeepByDays) {
         if (list.IsEmpty()) {
             res.code = kListEmpty;
             return res;

@@ -1,0 +1,361 @@
+// Message objects in the archive: the exact bytes of message files, round
+// trips, the long count and the big class tag, and every decoding error.
+#include <gtest/gtest.h>
+
+#include "msg_file.h"
+#include "test_util.h"
+
+using namespace nuntio;
+using test::AppendU16;
+using test::AppendU32;
+
+namespace {
+
+void AppendObjectBytes(std::vector<uint8_t>& out, const CMsgObj& o, const void* record, size_t size) {
+    AppendU32(out, static_cast<uint32_t>(o.m_nSerial));
+    AppendU32(out, static_cast<uint32_t>(o.m_nImage));
+    AppendU32(out, static_cast<uint32_t>(o.m_nCategory));
+    AppendU32(out, static_cast<uint32_t>(o.m_tArrived));
+    test::Append(out, record, size);
+}
+
+const std::vector<uint8_t> kAlertClassRecord = {0xFF, 0xFF, 0x01, 0x00, 0x0C, 0x00, 'C', 'A', 'l',
+                                                'e',  'r',  't',  'M',  's',  'g',  'O', 'b', 'j'};
+const std::vector<uint8_t> kTradeClassRecord = {0xFF, 0xFF, 0x01, 0x00, 0x0C, 0x00, 'C', 'T', 'r',
+                                                'a',  'd',  'e',  'M',  's',  'g',  'O', 'b', 'j'};
+
+CMsgList<CAlertMsgObj> ThreeAlerts() {
+    CMsgList<CAlertMsgObj> list;
+    for (int i = 0; i < 3; ++i)
+        list.AddTail(test::MakeAlert(10 + 2 * i, 1700000000 - 100 * i));
+    return list;
+}
+
+std::vector<uint8_t> Encode(const CMsgList<CAlertMsgObj>& list) {
+    std::vector<uint8_t> out;
+    EncodeMessages(list, out);
+    return out;
+}
+
+template <class T>
+DecodeResult Decode(const std::vector<uint8_t>& bytes, CMsgList<T>& list) {
+    return DecodeMessages(bytes.data(), bytes.size(), list);
+}
+
+} // namespace
+
+TEST(MessageClasses, RegisteredInStartUpOrderWithSchema1) {
+    const CClassRegistry& r = MessageClasses();
+    ASSERT_EQ(r.Count(), 3u);
+    EXPECT_STREQ(r.At(0)->m_lpszClassName, "CAlertMsgObj");
+    EXPECT_STREQ(r.At(1)->m_lpszClassName, "CMsgObj");
+    EXPECT_STREQ(r.At(2)->m_lpszClassName, "CTradeMsgObj");
+    for (size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(r.At(i)->m_wSchema, 1);
+    EXPECT_EQ(r.Find("calertmsgobj"), nullptr); // names are exact
+    CClassRegistry copy = r;
+    EXPECT_FALSE(copy.Register(&CMsgObj::classCMsgObj)); // no class twice
+}
+
+TEST(MessageFileBytes, ThreeAlertsAre1530BytesLaidOutAsTheFrameworkWritesThem) {
+    const CMsgList<CAlertMsgObj> list = ThreeAlerts();
+    std::vector<uint8_t> expected = {0x03, 0x00};
+    expected.insert(expected.end(), kAlertClassRecord.begin(), kAlertClassRecord.end());
+    for (size_t i = 0; i < 3; ++i) {
+        if (i > 0) AppendU16(expected, 0x8001);
+        const CAlertMsgObj& a = *list.GetAt(static_cast<ptrdiff_t>(i));
+        AppendObjectBytes(expected, a, &a.m_record, sizeof a.m_record);
+    }
+    const std::vector<uint8_t> got = Encode(list);
+    ASSERT_EQ(got.size(), 1530u);
+    EXPECT_EQ(got, expected);
+    // Spot checks against the record layout: the first object's szModule
+    // starts 16 + 18 bytes into its data, the later tags are 01 80.
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&got[20 + 16 + 18]), 6), "module");
+    EXPECT_EQ(got[522], 0x01);
+    EXPECT_EQ(got[523], 0x80);
+    EXPECT_EQ(got[1026], 0x01);
+    EXPECT_EQ(got[1027], 0x80);
+}
+
+TEST(MessageFileBytes, ThreeTradesCarryTheirClassNameAnd316BytesEach) {
+    CMsgList<CTradeMsgObj> list;
+    for (int i = 0; i < 3; ++i)
+        list.AddTail(test::MakeTrade(i, 1700000000 + i));
+    std::vector<uint8_t> got;
+    EncodeMessages(list, got);
+    std::vector<uint8_t> expected = {0x03, 0x00};
+    expected.insert(expected.end(), kTradeClassRecord.begin(), kTradeClassRecord.end());
+    for (size_t i = 0; i < 3; ++i) {
+        if (i > 0) AppendU16(expected, 0x8001);
+        const CTradeMsgObj& t = *list.GetAt(static_cast<ptrdiff_t>(i));
+        AppendObjectBytes(expected, t, &t.m_record, sizeof t.m_record);
+    }
+    EXPECT_EQ(got.size(), 2u + 18 + 316 + 2 * (2 + 316));
+    EXPECT_EQ(got, expected);
+}
+
+TEST(MessageFileBytes, EmptyListIsACountOfZero) {
+    EXPECT_EQ(Encode(CMsgList<CAlertMsgObj>()), test::Bytes({0x00, 0x00}));
+}
+
+TEST(MessageFileRoundTrip, BothKindsComeBackFieldForFieldInOrder) {
+    const CMsgList<CAlertMsgObj> alerts = ThreeAlerts();
+    CMsgList<CAlertMsgObj> alertsBack;
+    const DecodeResult ra = Decode(Encode(alerts), alertsBack);
+    ASSERT_TRUE(ra.ok()) << ra.error.Describe();
+    ASSERT_EQ(alertsBack.GetCount(), 3u);
+    for (ptrdiff_t i = 0; i < 3; ++i) {
+        const CAlertMsgObj &a = *alerts.GetAt(i), &b = *alertsBack.GetAt(i);
+        EXPECT_EQ(a.m_nSerial, b.m_nSerial);
+        EXPECT_EQ(a.m_nImage, b.m_nImage);
+        EXPECT_EQ(a.m_nCategory, b.m_nCategory);
+        EXPECT_EQ(a.m_tArrived, b.m_tArrived);
+        EXPECT_EQ(0, std::memcmp(&a.m_record, &b.m_record, sizeof a.m_record));
+    }
+
+    CMsgList<CTradeMsgObj> trades, tradesBack;
+    trades.AddTail(test::MakeTrade(-5, -1)); // negative words survive
+    trades.AddTail(test::MakeTrade(0x7FFFFFFF, 0x7FFFFFFF));
+    std::vector<uint8_t> bytes;
+    EncodeMessages(trades, bytes);
+    ASSERT_TRUE(Decode(bytes, tradesBack).ok());
+    ASSERT_EQ(tradesBack.GetCount(), 2u);
+    EXPECT_EQ(tradesBack.GetAt(0)->m_nSerial, -5);
+    EXPECT_EQ(tradesBack.GetAt(0)->m_tArrived, -1);
+    EXPECT_EQ(tradesBack.GetAt(1)->m_nSerial, 0x7FFFFFFF);
+    EXPECT_EQ(0,
+              std::memcmp(&trades.GetAt(1)->m_record, &tradesBack.GetAt(1)->m_record, sizeof(TradeRecord)));
+}
+
+TEST(MessageFileBytes, SeventyThousandMessagesUseTheLongCount) {
+    CMsgList<CAlertMsgObj> list;
+    for (int i = 0; i < 70000; ++i)
+        list.AddTail(test::MakeAlert(i, 1700000000));
+    const std::vector<uint8_t> bytes = Encode(list);
+    // 0xFFFF, then 70000 = 0x00011170 as a u32, then the class record.
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 6),
+              test::Bytes({0xFF, 0xFF, 0x70, 0x11, 0x01, 0x00}));
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 6, bytes.begin() + 24), kAlertClassRecord);
+    EXPECT_EQ(bytes.size(), 6u + 18 + 502 + 69999u * 504);
+    CMsgList<CAlertMsgObj> back;
+    const DecodeResult r = Decode(bytes, back);
+    ASSERT_TRUE(r.ok()) << r.error.Describe();
+    EXPECT_EQ(back.GetCount(), 70000u);
+    EXPECT_EQ(back.GetAt(69999)->m_nSerial, 69999);
+}
+
+TEST(MessageFileBytes, CountJustBelowTheLongFormStaysShort) {
+    std::vector<uint8_t> out;
+    CArchive ar(out);
+    ar.WriteCount(0xFFFE);
+    ar.WriteCount(0xFFFF);
+    EXPECT_EQ(out, test::Bytes({0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00}));
+}
+
+TEST(ArchiveTags, ClassNumbersFrom0x7FFFOnAreWrittenAndReadWithTheEscape) {
+    // 40,000 alerts take the numbers 1 (class) to 40001; the trade class then
+    // takes 40002 and its second object must refer to it with the escape.
+    std::vector<uint8_t> out;
+    {
+        CArchive ar(out);
+        CAlertMsgObj a;
+        for (int i = 0; i < 40000; ++i)
+            ar.WriteObject(&a);
+        CTradeMsgObj t;
+        t.m_nSerial = 1;
+        ar.WriteObject(&t);
+        t.m_nSerial = 2;
+        ar.WriteObject(&t);
+    }
+    const size_t tradeStart = 18 + 502 + 39999u * 504;
+    ASSERT_EQ(out.size(), tradeStart + 18 + 316 + 6 + 316);
+    EXPECT_EQ(std::vector<uint8_t>(out.begin() + tradeStart, out.begin() + tradeStart + 18),
+              kTradeClassRecord);
+    const size_t escape = tradeStart + 18 + 316;
+    EXPECT_EQ(std::vector<uint8_t>(out.begin() + escape, out.begin() + escape + 6),
+              test::Bytes({0xFF, 0x7F, 0x42, 0x9C, 0x00, 0x80})); // 0x80000000 | 40002
+
+    CArchive in(out.data(), out.size(), MessageClasses());
+    for (int i = 0; i < 40000; ++i)
+        ASSERT_TRUE(in.ReadObject(nullptr)) << in.Error().Describe();
+    auto t1 = in.ReadObject(&CTradeMsgObj::classCTradeMsgObj);
+    auto t2 = in.ReadObject(&CTradeMsgObj::classCTradeMsgObj);
+    ASSERT_TRUE(t1 && t2) << in.Error().Describe();
+    EXPECT_EQ(static_cast<CTradeMsgObj&>(*t2).m_nSerial, 2);
+    EXPECT_TRUE(in.AtEnd());
+}
+
+TEST(ArchiveTags, EscapedReferenceToASmallClassNumberIsAccepted) {
+    std::vector<uint8_t> bytes = Encode(ThreeAlerts());
+    // Replace the second object's 01 80 by FF 7F 01 00 00 80.
+    bytes.erase(bytes.begin() + 522, bytes.begin() + 524);
+    const auto esc = test::Bytes({0xFF, 0x7F, 0x01, 0x00, 0x00, 0x80});
+    bytes.insert(bytes.begin() + 522, esc.begin(), esc.end());
+    CMsgList<CAlertMsgObj> list;
+    EXPECT_TRUE(Decode(bytes, list).ok());
+    EXPECT_EQ(list.GetCount(), 3u);
+}
+
+TEST(ArchiveTags, NullObjectEntryIsSkipped) {
+    std::vector<uint8_t> bytes = Encode(ThreeAlerts());
+    bytes[0] = 4;
+    bytes.insert(bytes.begin() + 2, {0x00, 0x00});
+    CMsgList<CAlertMsgObj> list;
+    const DecodeResult r = Decode(bytes, list);
+    EXPECT_TRUE(r.ok()) << r.error.Describe();
+    EXPECT_EQ(r.decoded, 3u);
+}
+
+// Each way a message file can be damaged stops decoding with its kind, the
+// offset of the bad item, and the messages before it kept.
+struct DamageCase {
+    const char* name;
+    std::vector<uint8_t> (*make)();
+    ArchiveError::Kind kind;
+    size_t offset;
+    size_t kept;
+};
+
+void PrintTo(const DamageCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class DecodingErrors : public ::testing::TestWithParam<DamageCase> {};
+
+TEST_P(DecodingErrors, StopWithKindOffsetAndKeepWhatCameBefore) {
+    const DamageCase& c = GetParam();
+    CMsgList<CAlertMsgObj> list;
+    const DecodeResult r = Decode(c.make(), list);
+    EXPECT_EQ(r.error.kind, c.kind) << r.error.Describe();
+    EXPECT_EQ(r.error.offset, c.offset) << r.error.Describe();
+    EXPECT_EQ(list.GetCount(), c.kept);
+    EXPECT_EQ(r.decoded, c.kept);
+    EXPECT_FALSE(r.error.expected.empty());
+    EXPECT_NE(r.error.Describe().find("offset " + std::to_string(c.offset)), std::string::npos);
+}
+
+static std::vector<uint8_t> Good() {
+    return Encode(ThreeAlerts());
+}
+
+INSTANTIATE_TEST_SUITE_P(AllKinds, DecodingErrors,
+                         ::testing::Values(DamageCase{"UnknownClass",
+                                                      [] {
+                                                          auto b = Good();
+                                                          b[8] = 'X'; // "CXlertMsgObj"
+                                                          return b;
+                                                      },
+                                                      ArchiveError::kUnknownClass, 2, 0},
+                                           DamageCase{"OtherSchema",
+                                                      [] {
+                                                          auto b = Good();
+                                                          b[4] = 2;
+                                                          return b;
+                                                      },
+                                                      ArchiveError::kBadSchema, 4, 0},
+                                           DamageCase{"ClassNameTooLong",
+                                                      [] {
+                                                          auto b = Good();
+                                                          b[6] = 64;
+                                                          return b;
+                                                      },
+                                                      ArchiveError::kUnknownClass, 6, 0},
+                                           DamageCase{"ClassNumberNeverMet",
+                                                      [] {
+                                                          auto b = Good();
+                                                          b[522] = 0x05; // 05 80: no class 5
+                                                          return b;
+                                                      },
+                                                      ArchiveError::kBadClassIndex, 522, 1},
+                                           DamageCase{"ClassNumberOfAnObject",
+                                                      [] {
+                                                          auto b = Good();
+                                                          b[1026] =
+                                                              0x02; // 02 80: number 2 is the first object
+                                                          return b;
+                                                      },
+                                                      ArchiveError::kBadClassIndex, 1026, 2},
+                                           DamageCase{"ReferenceToAnObject",
+                                                      [] {
+                                                          auto b = Good();
+                                                          b[523] = 0x00; // 01 00: object number 1
+                                                          return b;
+                                                      },
+                                                      ArchiveError::kObjectRef, 522, 1},
+                                           DamageCase{"EndsInsideTheThirdObject",
+                                                      [] {
+                                                          auto b = Good();
+                                                          b.resize(1529);
+                                                          return b;
+                                                      },
+                                                      ArchiveError::kEndOfData, 1028, 2},
+                                           DamageCase{"EndsInsideATag",
+                                                      [] {
+                                                          auto b = Good();
+                                                          b.resize(1027);
+                                                          return b;
+                                                      },
+                                                      ArchiveError::kEndOfData, 1026, 2},
+                                           DamageCase{"EndsInsideTheClassName",
+                                                      [] {
+                                                          auto b = Good();
+                                                          b.resize(12);
+                                                          return b;
+                                                      },
+                                                      ArchiveError::kEndOfData, 8, 0},
+                                           DamageCase{"EndsInsideTheCount",
+                                                      [] { return test::Bytes({0x03}); },
+                                                      ArchiveError::kEndOfData, 0, 0},
+                                           DamageCase{"EndsInsideTheLongCount",
+                                                      [] {
+                                                          return test::Bytes({0xFF, 0xFF, 0x01, 0x00});
+                                                      },
+                                                      ArchiveError::kEndOfData, 2, 0},
+                                           DamageCase{"CountPromisesMore",
+                                                      [] {
+                                                          auto b = Good();
+                                                          b[0] = 4;
+                                                          return b;
+                                                      },
+                                                      ArchiveError::kEndOfData, 1530, 3},
+                                           DamageCase{"BytesAfterTheLastObject",
+                                                      [] {
+                                                          auto b = Good();
+                                                          b.push_back(0);
+                                                          return b;
+                                                      },
+                                                      ArchiveError::kEndOfData, 1530, 3},
+                                           DamageCase{"BaseClassInAnAlertFile",
+                                                      [] {
+                                                          std::vector<uint8_t> b = {0x01, 0x00, 0xFF, 0xFF,
+                                                                                    0x01, 0x00, 0x07, 0x00};
+                                                          for (char c : std::string("CMsgObj"))
+                                                              b.push_back(static_cast<uint8_t>(c));
+                                                          b.resize(b.size() + 16);
+                                                          return b;
+                                                      },
+                                                      ArchiveError::kWrongClass, 2, 0}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(DecodingErrorsOfKind, TradeFileReadAsAlertsIsAnotherClass) {
+    CMsgList<CTradeMsgObj> trades;
+    trades.AddTail(test::MakeTrade(1, 1));
+    std::vector<uint8_t> bytes;
+    EncodeMessages(trades, bytes);
+    CMsgList<CAlertMsgObj> alerts;
+    const DecodeResult r = Decode(bytes, alerts);
+    EXPECT_EQ(r.error.kind, ArchiveError::kWrongClass);
+    EXPECT_NE(r.error.Describe().find("CTradeMsgObj"), std::string::npos) << r.error.Describe();
+    EXPECT_EQ(alerts.GetCount(), 0u);
+}
+
+TEST(DecodingErrorsOfKind, ShortObjectNamesItsSize) {
+    auto b = Good();
+    b.resize(100);
+    CMsgList<CAlertMsgObj> list;
+    const DecodeResult r = Decode(b, list);
+    EXPECT_EQ(r.error.Describe(),
+              "offset 20: unexpected end of data: expected 502 bytes of a CAlertMsgObj, found only 80 bytes "
+              "before the end");
+}

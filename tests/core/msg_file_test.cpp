@@ -1,0 +1,179 @@
+// Message files on disk: making sure one exists, loading and saving, the
+// atomic save, a damaged file kept aside, and recovery of an interrupted save.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "msg_file.h"
+#include "test_util.h"
+
+using namespace nuntio;
+
+namespace {
+
+class MessageFiles : public ::testing::Test {
+protected:
+    test::ScratchDir dir;
+    IFileSystem& fs = PlatformFileSystem();
+    std::string path = dir.Path() + "\\AlertMsg.DAT";
+    std::string native = dir.Native() + "/AlertMsg.DAT";
+    // 2024-03-09 14:05:06 in the test's zone.
+    test::ScopedTimeZone tz{"UTC"};
+    int64_t now = 1709993106;
+
+    static CMsgList<CAlertMsgObj> Alerts(int n) {
+        CMsgList<CAlertMsgObj> list;
+        for (int i = 0; i < n; ++i)
+            list.AddTail(test::MakeAlert(i, 1700000000 - i));
+        return list;
+    }
+    static std::vector<uint8_t> Encoded(const CMsgList<CAlertMsgObj>& list) {
+        std::vector<uint8_t> b;
+        EncodeMessages(list, b);
+        return b;
+    }
+};
+
+} // namespace
+
+TEST_F(MessageFiles, EnsureExistsCreatesClearsAndReportsFailure) {
+    CMsgFile file(fs, path);
+    EXPECT_EQ(file.EnsureExists(), kMsgFileCreated);
+    EXPECT_EQ(test::ReadNative(native).size(), 0u);
+    ::chmod(native.c_str(), 0444); // read-only: made writable again
+    EXPECT_EQ(file.EnsureExists(), kDone);
+    struct stat st;
+    ASSERT_EQ(::stat(native.c_str(), &st), 0);
+    EXPECT_TRUE(st.st_mode & S_IWUSR);
+
+    CMsgFile nowhere(fs, dir.Path() + "\\missing\\AlertMsg.DAT");
+    EXPECT_EQ(nowhere.EnsureExists(), kMsgFileNotCreated);
+}
+
+TEST_F(MessageFiles, EmptyOrMissingFileLoadsNothing) {
+    CMsgFile file(fs, path);
+    CMsgList<CAlertMsgObj> list;
+    list.AddTail(test::MakeAlert(1, 1));
+    EXPECT_EQ(file.Load(list, now).status, MsgLoadStatus::kNotOpened);
+    EXPECT_EQ(list.GetCount(), 1u); // unchanged
+    file.EnsureExists();
+    const MsgLoadResult r = file.Load(list, now);
+    EXPECT_EQ(r.status, MsgLoadStatus::kLoaded);
+    EXPECT_EQ(r.loaded, 0u);
+}
+
+TEST_F(MessageFiles, SavedListLoadsInTheSameOrderAndAReadOnlyFileIsSavedAfterStart) {
+    test::WriteNative(native, {});
+    ::chmod(native.c_str(), 0444);
+    CMsgFile file(fs, path);
+    EXPECT_EQ(file.EnsureExists(), kDone);
+    const CMsgList<CAlertMsgObj> list = Alerts(5);
+    ASSERT_TRUE(file.Save(list, now));
+    EXPECT_EQ(test::ReadNative(native), Encoded(list));
+    EXPECT_EQ(test::ListNative(dir.Native()), std::vector<std::string>{"AlertMsg.DAT"}); // no temp left
+
+    CMsgList<CAlertMsgObj> back;
+    const MsgLoadResult r = CMsgFile(fs, path).Load(back, now);
+    EXPECT_EQ(r.status, MsgLoadStatus::kLoaded);
+    ASSERT_EQ(back.GetCount(), 5u);
+    for (ptrdiff_t i = 0; i < 5; ++i)
+        EXPECT_EQ(back.GetAt(i)->m_nSerial, i);
+}
+
+TEST_F(MessageFiles, FailedWriteLeavesTheOldFileIntact) {
+    const std::vector<uint8_t> old = Encoded(Alerts(3));
+    test::WriteNative(native, old);
+    test::FailingFileSystem failing;
+    CMsgFile file(failing, path);
+    failing.failWrite = true; // the disk fills halfway through the temp file
+    EXPECT_FALSE(file.Save(Alerts(50), now));
+    EXPECT_EQ(test::ReadNative(native), old);
+    EXPECT_EQ(test::ListNative(dir.Native()), std::vector<std::string>{"AlertMsg.DAT"});
+
+    failing.failWrite = false;
+    failing.failReplace = true; // the rename fails
+    EXPECT_FALSE(file.Save(Alerts(50), now));
+    EXPECT_EQ(test::ReadNative(native), old);
+    EXPECT_EQ(test::ListNative(dir.Native()), std::vector<std::string>{"AlertMsg.DAT"});
+}
+
+TEST_F(MessageFiles, ReadOnlyFolderLeavesTheOldFileIntact) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+    const std::vector<uint8_t> old = Encoded(Alerts(2));
+    test::WriteNative(native, old);
+    ::chmod(dir.Native().c_str(), 0555);
+    EXPECT_FALSE(CMsgFile(fs, path).Save(Alerts(4), now));
+    ::chmod(dir.Native().c_str(), 0755);
+    EXPECT_EQ(test::ReadNative(native), old);
+}
+
+TEST_F(MessageFiles, DamagedFileKeepsWhatDecodedAndIsKeptAsideBeforeTheSave) {
+    std::vector<uint8_t> damaged = Encoded(Alerts(3));
+    damaged.resize(1300); // inside the third object
+    test::WriteNative(native, damaged);
+
+    CMsgFile file(fs, path);
+    EXPECT_EQ(file.EnsureExists(), kDone);
+    CMsgList<CAlertMsgObj> list;
+    const MsgLoadResult r = file.Load(list, now);
+    EXPECT_TRUE(r.damaged());
+    EXPECT_EQ(r.loaded, 2u);
+    EXPECT_EQ(list.GetCount(), 2u);
+    EXPECT_EQ(r.error.kind, ArchiveError::kEndOfData);
+    EXPECT_EQ(r.error.offset, 1028u);
+    EXPECT_EQ(r.keptAsidePath, path + ".damaged-20240309-140506");
+    EXPECT_EQ(test::ReadNative(native + ".damaged-20240309-140506"), damaged);
+
+    // The save then replaces the damaged file; the copy stays.
+    ASSERT_TRUE(file.Save(list, now));
+    EXPECT_EQ(test::ReadNative(native), Encoded(Alerts(2)));
+    EXPECT_EQ(test::ListNative(dir.Native()),
+              (std::vector<std::string>{"AlertMsg.DAT", "AlertMsg.DAT.damaged-20240309-140506"}));
+
+    // A second damage in the same second gets its own name.
+    test::WriteNative(native, damaged);
+    CMsgList<CAlertMsgObj> again;
+    EXPECT_EQ(CMsgFile(fs, path).Load(again, now).keptAsidePath, path + ".damaged-20240309-140506-2");
+}
+
+TEST_F(MessageFiles, DamagedFileThatCannotBeKeptAsideIsNotOverwritten) {
+    std::vector<uint8_t> damaged = Encoded(Alerts(3));
+    damaged[1030] ^= 0xFF;
+    damaged.push_back(1); // trailing byte
+    test::WriteNative(native, damaged);
+    test::FailingFileSystem failing;
+    failing.failWrite = true;
+    failing.failWriteSuffix = ".tmp"; // every atomic write fails
+    CMsgFile file(failing, path);
+    CMsgList<CAlertMsgObj> list;
+    const MsgLoadResult r = file.Load(list, now);
+    EXPECT_TRUE(r.damaged());
+    EXPECT_EQ(r.loaded, 3u);
+    EXPECT_TRUE(r.keptAsidePath.empty());
+    EXPECT_FALSE(file.Save(list, now));
+    EXPECT_EQ(test::ReadNative(native), damaged);
+
+    // Once copies can be written, the save first keeps the damaged file aside.
+    failing.failWrite = false;
+    EXPECT_TRUE(file.Save(list, now));
+    EXPECT_EQ(test::ReadNative(native + ".damaged-20240309-140506"), damaged);
+}
+
+TEST_F(MessageFiles, CompleteTempFileOfAnInterruptedSaveIsRecovered) {
+    const std::vector<uint8_t> saved = Encoded(Alerts(4));
+    test::WriteNative(native + ".tmp", saved);
+    CMsgFile file(fs, path);
+    EXPECT_EQ(file.EnsureExists(), kDone);
+    EXPECT_EQ(test::ReadNative(native), saved);
+    EXPECT_EQ(test::ListNative(dir.Native()), std::vector<std::string>{"AlertMsg.DAT"});
+}
+
+TEST_F(MessageFiles, IncompleteTempFileIsNotRecovered) {
+    std::vector<uint8_t> partial = Encoded(Alerts(4));
+    partial.resize(700);
+    test::WriteNative(native + ".tmp", partial);
+    CMsgFile file(fs, path);
+    EXPECT_EQ(file.EnsureExists(), kMsgFileCreated);
+    EXPECT_EQ(test::ReadNative(native).size(), 0u);
+}

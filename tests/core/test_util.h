@@ -1,0 +1,90 @@
+// Shared helpers of the core tests: sample messages, a scratch folder, local
+// time zones and a file system that fails on request.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "file_io.h"
+#include "msg_list.h"
+#include "msg_obj.h"
+
+namespace test {
+
+template <size_t N>
+void SetField(char (&field)[N], const char* text) {
+    std::memset(field, 0, N);
+    std::memcpy(field, text, std::min(N, std::strlen(text)));
+}
+
+std::unique_ptr<CAlertMsgObj> MakeAlert(int32_t serial, int32_t arrived, const char* content = "content");
+std::unique_ptr<CTradeMsgObj> MakeTrade(int32_t serial, int32_t arrived, const char* detail = "detail");
+
+std::vector<uint8_t> Bytes(std::initializer_list<int> b);
+void Append(std::vector<uint8_t>& out, const void* p, size_t n);
+void AppendU16(std::vector<uint8_t>& out, uint16_t v);
+void AppendU32(std::vector<uint8_t>& out, uint32_t v);
+
+// A fresh folder under the system's temporary folder, removed with its
+// contents at the end. Path() is in the core's Windows form (backslashes).
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    const std::string& Native() const { return m_native; }
+    std::string Path() const; // Windows form
+    std::string NativeOf(const std::string& windowsPath) const;
+
+private:
+    std::string m_native;
+};
+
+std::vector<uint8_t> ReadNative(const std::string& nativePath);
+void WriteNative(const std::string& nativePath, const std::vector<uint8_t>& bytes);
+bool NativeExists(const std::string& nativePath);
+std::vector<std::string> ListNative(const std::string& nativeDir);
+
+// Sets TZ for the life of the object, restoring the previous zone after.
+class ScopedTimeZone {
+public:
+    explicit ScopedTimeZone(const char* tz);
+    ~ScopedTimeZone();
+
+private:
+    std::string m_old;
+    bool m_had = false;
+};
+
+// Seconds since 1970 of a local wall-clock time in the current zone.
+int64_t LocalTime(int y, int mon, int d, int h, int mi, int s);
+
+// The platform file system, with chosen operations failing.
+class FailingFileSystem : public nuntio::IFileSystem {
+public:
+    bool failWrite = false;      // WriteAll writes half and fails
+    bool failReplace = false;    // ReplaceFile fails
+    bool failCreate = false;     // CreateEmpty and CreateDir fail
+    std::string failWriteSuffix; // only paths ending so fail WriteAll (all when empty)
+    int writes = 0;
+
+    bool FileExists(const std::string& p) override { return Real().FileExists(p); }
+    bool DirExists(const std::string& p) override { return Real().DirExists(p); }
+    bool CreateDir(const std::string& p) override { return !failCreate && Real().CreateDir(p); }
+    bool SetNormalAttributes(const std::string& p) override { return Real().SetNormalAttributes(p); }
+    bool CreateEmpty(const std::string& p) override { return !failCreate && Real().CreateEmpty(p); }
+    nuntio::ReadStatus ReadAll(const std::string& p, std::vector<uint8_t>& out) override {
+        return Real().ReadAll(p, out);
+    }
+    bool WriteAll(const std::string& p, const void* data, size_t size) override;
+    bool ReplaceFile(const std::string& from, const std::string& to) override {
+        return !failReplace && Real().ReplaceFile(from, to);
+    }
+    bool RemoveFile(const std::string& p) override { return Real().RemoveFile(p); }
+
+private:
+    static nuntio::IFileSystem& Real() { return nuntio::PlatformFileSystem(); }
+};
+
+} // namespace test

@@ -1,0 +1,131 @@
+// Row texts, time formatting, fixed fields and GBK-aware search.
+#include <gtest/gtest.h>
+
+#include "gbk_text.h"
+#include "local_time.h"
+#include "msg_text.h"
+#include "test_util.h"
+
+using namespace nuntio;
+
+TEST(FixedFields, ReadToTheFirstNulOrTheWholeField) {
+    char field[10];
+    test::SetField(field, "abc");
+    EXPECT_EQ(FieldText(field), "abc");
+    std::memset(field, 'x', sizeof field); // full field, no NUL
+    EXPECT_EQ(FieldText(field), std::string(10, 'x'));
+    AlertRecord r{};
+    std::memset(r.szCode, '7', sizeof r.szCode); // followed directly by szName
+    test::SetField(r.szName, "NAME");
+    EXPECT_EQ(FieldText(r.szCode), "7777777777");
+}
+
+TEST(GbkSearch, CaseSensitiveByteMatch) {
+    EXPECT_EQ(GbkFind("xxABCxx", "ABC"), 2u);
+    EXPECT_EQ(GbkFind("xxabcxx", "ABC"), std::string_view::npos);
+    EXPECT_EQ(GbkFind("ABC", "ABCD"), std::string_view::npos);
+    EXPECT_EQ(GbkFind("", "A"), std::string_view::npos);
+}
+
+TEST(GbkSearch, NoMatchStartsOnATrailByte) {
+    // "癨" is B0 5C: searching "\" must not find its trail byte; "數" style
+    // trail bytes in the letter range (D5 41) must not match "A".
+    EXPECT_EQ(GbkFind("\xB0\x5C", "\\"), std::string_view::npos);
+    EXPECT_EQ(GbkFind("\xD5\x41", "A"), std::string_view::npos);
+    EXPECT_EQ(GbkFind("\xD5\x41"
+                      "A",
+                      "A"),
+              2u);
+    // "张三" (D5 C5 C8 FD): C5 C8 straddles two characters and is not found.
+    EXPECT_EQ(GbkFind("\xD5\xC5\xC8\xFD", "\xC5\xC8"), std::string_view::npos);
+    EXPECT_EQ(GbkFind("\xD5\xC5\xC8\xFD", "\xC8\xFD"), 2u);
+    // A lone lead byte before an ASCII control byte is a character of its own.
+    EXPECT_EQ(GbkFind("\x81\x7F"
+                      "B",
+                      "\x7F"
+                      "B"),
+              1u);
+    // A lead byte at the very end.
+    EXPECT_EQ(GbkFind("A\xD5", "\xD5"), 1u);
+}
+
+class RowTexts : public ::testing::Test {
+protected:
+    test::ScopedTimeZone tz{"Asia/Shanghai"};
+};
+
+TEST_F(RowTexts, TimeIsLocalWithTwoDigitYear) {
+    EXPECT_EQ(FormatTime(1709964300), "24-03-09 14:05:00"); // 06:05 UTC
+    EXPECT_EQ(FormatTime(0), "70-01-01 08:00:00");
+}
+
+TEST_F(RowTexts, AlertSlotsFollowTheColumnTable) {
+    auto a = test::MakeAlert(3, 1709964300, "C");
+    const std::vector<std::string> expected = {
+        "",       "24-03-09 14:05:00", "window", "module", "\xD5\xC5\xC8\xFD",
+        "600000", "workspace",         "object", "C"};
+    for (int slot = 0; slot < kAlertSlots; ++slot)
+        EXPECT_EQ(RowText(*a, slot), expected[slot]) << slot;
+    EXPECT_EQ(RowText(*a, 9), "");
+    EXPECT_EQ(RowImageOf(*a), a->m_nImage);
+}
+
+TEST_F(RowTexts, TradeSlotsShowTheEventTime) {
+    auto t = test::MakeTrade(1, 1709964300, "D");
+    t->m_record.tOccurred = 1709964300 - 3600;
+    EXPECT_EQ(RowText(*t, kTradeIcon), "");
+    EXPECT_EQ(RowText(*t, kTradeEvent), "event");
+    EXPECT_EQ(RowText(*t, kTradeDetail), "D");
+    EXPECT_EQ(RowText(*t, kTradeTime), "24-03-09 13:05:00");
+    EXPECT_EQ(RowImageOf(*t), kImageTrade);
+}
+
+TEST(Matching, AlertSearchesItsSevenTextFieldsButNotTheTime) {
+    auto a = test::MakeAlert(1, 1709964300, "xxABCxx");
+    EXPECT_TRUE(MatchMessage(*a, "ABC"));
+    EXPECT_FALSE(MatchMessage(*a, "abc"));
+    EXPECT_FALSE(MatchMessage(*a, ""));
+    for (const char* word : {"module", "workspace", "window", "600000", "\xD5\xC5", "object"})
+        EXPECT_TRUE(MatchMessage(*a, word)) << word;
+    a->m_tArrived = 0;
+    EXPECT_FALSE(MatchMessage(*a, "70-01-01"));
+    EXPECT_FALSE(MatchMessage(*a, "1709964300"));
+    // A full szCode is searched to its end and not into szName.
+    std::memset(a->m_record.szCode, 'Q', sizeof a->m_record.szCode);
+    test::SetField(a->m_record.szName, "R");
+    EXPECT_TRUE(MatchMessage(*a, "QQQQQQQQQQ"));
+    EXPECT_FALSE(MatchMessage(*a, "QR"));
+}
+
+TEST(Matching, TradeSearchesTheDetailOnly) {
+    auto t = test::MakeTrade(1, 1709964300, "filled 100 lots");
+    EXPECT_TRUE(MatchMessage(*t, "100"));
+    EXPECT_FALSE(MatchMessage(*t, "event"));
+    EXPECT_FALSE(MatchMessage(*t, ""));
+}
+
+TEST(Filling, MessagesTakeSerialsAndTheirBodies) {
+    InboundMessage in{};
+    in.nCategory = 0;
+    test::SetField(in.body.alert.szContent, "hello");
+    std::memset(in.body.bytes + 300, 0x5A, 186);
+    int32_t next = 7;
+    CAlertMsgObj a;
+    a.m_nImage = 2;
+    a.Fill(in, next, 1234);
+    EXPECT_EQ(a.m_nSerial, 7);
+    EXPECT_EQ(next, 8);
+    EXPECT_EQ(a.m_nImage, 0);
+    EXPECT_EQ(a.m_tArrived, 1234);
+    EXPECT_EQ(0, std::memcmp(&a.m_record, in.body.bytes, 486));
+
+    in.nCategory = 1;
+    CTradeMsgObj t;
+    t.Fill(in, next, 99);
+    EXPECT_EQ(t.m_nSerial, 8);
+    EXPECT_EQ(t.m_nCategory, 1);
+    EXPECT_EQ(0, std::memcmp(&t.m_record, in.body.bytes, 300));
+    next = INT32_MAX;
+    t.Fill(in, next, 99);
+    EXPECT_EQ(next, INT32_MIN); // the counter wraps as the stored word does
+}
