@@ -44,3 +44,15 @@
 // Tray icon
 #define IDT_TRAYFLASH 1
 #define ID_TRAYICON 20010
+
+// Toolbar bitmaps (also the toolbars' control ids)
+#define IDB_TOOLBAR_ALERT 4001
+#define IDB_TOOLBAR_TRADE 5027
+
+// Popup skins and their previews
+#define IDB_SKIN1 138
+#define IDB_SKIN2 5021
+#define IDB_SKIN3 5026
+#define IDB_PREVIEW1 5008
+#define IDB_PREVIEW2 5023
+#define IDB_PREVIEW3 5004
