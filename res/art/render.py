@@ -559,28 +559,23 @@ def sub_grid(rows):
 
 
 def icon_latest():
-    env = recolour(sub_grid(ENVELOPE_CLOSED), {})
-    g = overlay(blank(), env, 1, 5)
+    env = sub_grid(ENVELOPE_CLOSED)
+    g = overlay(blank(), env, 0, 6)
     badge = sub_grid([
-        ".WWWW.",
-        "WrRRrW",
-        "WRWRRr",
-        "WRRRRr",
-        "WrRRrr",
-        ".Wrrr.",
+        "..RRR..",
+        ".RWRRR.",
+        "RWRRRRr",
+        "RRRRRRr",
+        "RRRRRRr",
+        ".RRRRr.",
+        "..rrr..",
     ])
-    g = overlay(g, badge, 10, 0)
-    return g
+    return overlay(g, badge, 9, 0)
 
 
 def icon_earlier():
     env = recolour(sub_grid(ENVELOPE_CLOSED), {'K': 'n', 'o': 'B', 'Y': 'W'})
-    # a soft grey floor inside the lower part keeps it calmer than the new one
-    g = overlay(blank(), env, 1, 4)
-    for x in range(2, 14):
-        if g[12][x] == LETTER['W']:
-            g[12][x] = LETTER['s']
-    return g
+    return overlay(blank(), env, 1, 4)
 
 
 def icon_opened():
@@ -682,24 +677,17 @@ def icon_bell():
 
 def icon_candles():
     # Three candlesticks rising to the right: green (down) then two red (up).
-    return grid([
-        "............r...",
-        "............r...",
-        "...........rRr..",
-        "...........RRR..",
-        ".......r...RRR..",
-        "......rRr..RRR..",
-        "......RRR..rrr..",
-        "......RRR...r...",
-        "..g...RRR...r...",
-        ".gGg..RRR.......",
-        ".gGg..rrr.......",
-        ".gGg...r........",
-        ".gGg............",
-        ".ggg............",
-        "..g.............",
-        "..g.............",
-    ])
+    g = blank()
+    for x0, wick_top, body_top, body_bot, wick_bot, fill, shade in (
+            (1, 7, 9, 13, 15, 'G', 'g'), (6, 3, 5, 11, 13, 'R', 'r'), (11, 0, 2, 8, 10, 'R', 'r')):
+        for y in range(wick_top, wick_bot + 1):
+            g[y][x0 + 1] = LETTER[shade]
+        for y in range(body_top, body_bot + 1):
+            g[y][x0] = LETTER[fill]
+            g[y][x0 + 1] = LETTER[fill]
+            g[y][x0 + 2] = LETTER[shade]
+        g[body_bot][x0] = g[body_bot][x0 + 1] = LETTER[shade]
+    return g
 
 
 def msgcenter_16_flat():
@@ -1237,10 +1225,68 @@ def make_skins():
     write('preview3.bmp', bmp_file(67, 56, 24, p3.rgb_rows()))
 
 
+ARTWORK = [  # resource id, file, what it is
+    (129, 'msgcenter.ico', 'message centre'),
+    (139, 'row_latest.ico', 'latest'),
+    (140, 'row_opened.ico', 'opened'),
+    (141, 'row_earlier.ico', 'earlier'),
+    (142, 'row_header.ico', 'header'),
+    (143, 'row_trade.ico', 'trade'),
+    (144, 'row_spare.ico', 'notice'),
+    (4003, 'tab_alert.ico', 'alert tab'),
+    (4004, 'tab_trade.ico', 'trade tab'),
+    (4001, 'toolbar_alert.bmp', 'alert toolbar'),
+    (5027, 'toolbar_trade.bmp', 'trade toolbar'),
+    (138, 'skin1.bmp', 'skin 1'),
+    (5021, 'skin2.bmp', 'skin 2'),
+    (5026, 'skin3.bmp', 'skin 3'),
+    (5008, 'preview1.bmp', 'preview 1'),
+    (5023, 'preview2.bmp', 'preview 2'),
+    (5004, 'preview3.bmp', 'preview 3'),
+]
+
+
+def contact_sheet(out='contact-sheet.png'):
+    """Optional: one PNG of every picture for reviewers (needs ImageMagick)."""
+    import subprocess
+    import tempfile
+    font = '/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf'
+    tmp = tempfile.mkdtemp()
+    rows = {'icons': [], 'toolbars': [], 'skins': []}
+    for rid, name, what in ARTWORK:
+        src = os.path.join(HERE, name)
+        if name.endswith('.ico'):
+            n = 4 if name == 'msgcenter.ico' else 1
+            for i in range(n):
+                label = '%d %s' % (rid, what) if n == 1 else '%d %s' % (rid, ('32 4-bit', '16 4-bit', '32 ARGB', '16 ARGB')[i])
+                dst = os.path.join(tmp, 'i%02d_%d.png' % (len(rows['icons']), i))
+                subprocess.check_call(['convert', '%s[%d]' % (src, i), '-background', 'white', '-flatten',
+                                       '-scale', '400%', '-set', 'label', label, dst])
+                rows['icons'].append(dst)
+        else:
+            scale = '400%' if name.startswith('toolbar') else ('200%' if name.startswith('preview') else '100%')
+            key = 'toolbars' if name.startswith('toolbar') else 'skins'
+            dst = os.path.join(tmp, 'b%d.png' % rid)
+            subprocess.check_call(['convert', src, '-scale', scale, '-set', 'label', '%d %s' % (rid, what), dst])
+            rows[key].append(dst)
+    parts = []
+    for key, tile in (('icons', '12x1'), ('toolbars', '1x2'), ('skins', '6x1')):
+        part = os.path.join(tmp, 'row_%s.png' % key)
+        subprocess.check_call(['montage', '-font', font, '-pointsize', '10'] + rows[key] +
+                              ['-tile', tile, '-geometry', '+6+6', '-background', 'white', part])
+        parts.append(part)
+    subprocess.check_call(['convert'] + parts + ['-background', 'white', '-gravity', 'west', '-append',
+                                                 '+repage', '-strip', '-colors', '256',
+                                                 'PNG8:' + os.path.join(HERE, out)])
+
+
 def main():
+    import sys
     make_icons()
     make_toolbars()
     make_skins()
+    if '--contact-sheet' in sys.argv[1:]:
+        contact_sheet()
 
 
 if __name__ == '__main__':
