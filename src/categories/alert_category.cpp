@@ -3,6 +3,7 @@
 #include "center/msg_center_dlg.h"
 #include "core/gbk_text.h"
 #include "host/module.h"
+#include "settings/category_settings.h"
 
 namespace {
 template <size_t N>
@@ -79,4 +80,7 @@ uint32_t CAlertCategory::ActivateSource(int pos) {
     return kSourceClosed;
 }
 
-uint32_t CAlertCategory::OnCategorySettings() { return kDone; }
+uint32_t CAlertCategory::OnCategorySettings() {
+    nuntio::RunCategorySettings(*this);
+    return kDone;
+}

@@ -7,6 +7,8 @@
 #include <cstring>
 
 #include "host/module.h"
+#include "messages/column_settings.h"
+#include "settings/page_settings.h"
 #include "resource.h"
 
 namespace {
@@ -366,8 +368,8 @@ uint32_t CMsgCategory::OnCategoryCommand(HWND owner, WPARAM wp, LPARAM /*lp*/) {
     case CMD_DELETE_ALL:
         if (::MessageBoxA(owner, "删除所有列表的消息？", "确认", MB_YESNO | MB_ICONQUESTION) == IDYES) return DeleteAll();
         return kDone;
-    case CMD_PAGE_SETTINGS: return kDone;   // the font and colour sheet
-    case CMD_COLUMN_SETTINGS: return kDone; // the column settings dialog
+    case CMD_PAGE_SETTINGS: OnPageSettings(); return Kind() == 0 ? kNotHandled : kDone;
+    case CMD_COLUMN_SETTINGS: return OnColumnSettings();
     case CMD_CATEGORY_SETTINGS: return OnCategorySettings();
     case CMD_FONT_LARGER: return ZoomFont(true);
     case CMD_FONT_SMALLER: return ZoomFont(false);
@@ -432,22 +434,49 @@ uint32_t CMsgCategory::FindMessages(const std::string& text, HWND target) {
     return static_cast<uint32_t>(n);
 }
 
+void CMsgCategory::ReadBackPositions() {
+    HWND header = ListView_GetHeader(m_hList);
+    const int count = Header_GetItemCount(header);
+    if (count <= 0) return;
+    std::vector<int> order(static_cast<size_t>(count), -1);
+    ListView_GetColumnOrderArray(m_hList, count, order.data());
+    const std::vector<int> slots = ShownSlots();
+    for (size_t i = 0; i < slots.size(); ++i) {
+        auto it = std::find(order.begin(), order.end(), static_cast<int>(i));
+        if (it != order.end()) m_config.m_nColPos[slots[i]] = static_cast<int>(it - order.begin());
+    }
+}
+
+void CMsgCategory::RebuildColumns() {
+    ListView_SetItemCountEx(m_hList, 0, 0);
+    for (int i = 0; i < 10; ++i) ListView_DeleteColumn(m_hList, 0);
+    InitColumns();
+    FillList();
+}
+
+uint32_t CMsgCategory::OnColumnSettings() {
+    ReadBackPositions();
+    if (nuntio::RunColumnSettings(*this)) RebuildColumns();
+    return kDone;
+}
+
+uint32_t CMsgCategory::OnPageSettings() {
+    if (nuntio::RunPageSettings(*this)) {
+        m_config.m_crBack = ListView_GetBkColor(m_hList);
+        m_config.m_crText = ListView_GetTextColor(m_hList);
+        m_config.m_lfList = FromLogFont(m_lfWork);
+        ::RedrawWindow(m_hList, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    }
+    return kDone;
+}
+
 uint32_t CMsgCategory::Close() {
     SaveMessages();
     // Widths and header positions of the shown columns go back into the
     // configuration, then the file is saved.
     if (m_hList != nullptr) {
-        HWND header = ListView_GetHeader(m_hList);
-        const int count = Header_GetItemCount(header);
-        std::vector<int> order(static_cast<size_t>(std::max(count, 0)), -1);
-        if (count > 0) ListView_GetColumnOrderArray(m_hList, count, order.data());
-        const std::vector<int> slots = ShownSlots();
-        for (size_t i = 0; i < slots.size(); ++i) {
-            const int slot = slots[i];
-            m_config.m_nColWidth[slot] = ListView_GetColumnWidth(m_hList, static_cast<int>(i));
-            auto it = std::find(order.begin(), order.end(), static_cast<int>(i));
-            if (it != order.end()) m_config.m_nColPos[slot] = static_cast<int>(it - order.begin());
-        }
+        ReadBackWidths();
+        ReadBackPositions();
     }
     const nuntio::CfgResult saved = m_config.Save();
     if (!saved.ok()) {

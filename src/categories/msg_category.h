@@ -108,6 +108,29 @@ public:
     CTaskbarNotifier& Notifier() { return m_notifier; }
     HWND ToolBarHandle() const { return m_toolbar.Handle(); }
     BOOL OnToolBarNotify(NMHDR* hdr, LRESULT* result) { return m_toolbar.OnChildNotify(hdr, result); }
+    HWND Parent() const { return m_hParent; }
+    HIMAGELIST ImageList() const { return m_imageList; }
+    // 0 alert, 1 trade: the kind of the settings sheet.
+    virtual int Kind() const = 0;
+
+    // ---- for the settings windows ----
+    // The working font the list is drawn with; ApplyFonts remakes the list's
+    // and header's fonts from it (the header drops italic, underline, strike-out).
+    LOGFONTA& WorkingFont() { return m_lfWork; }
+    void ApplyFonts();
+    // Text colour, text and list background, image-list background from the
+    // configuration.
+    void ApplyColors();
+    // Reloads the popup skin chosen by m_nPopupStyle and its text area.
+    void LoadSkin();
+    // Stores the current header order of the shown columns as their positions.
+    void ReadBackPositions();
+    // Rebuilds columns and rows after the column choice changed.
+    void RebuildColumns();
+    // Commands 3 and 2 of the category: the column dialog and the font and
+    // colour sheet.
+    uint32_t OnColumnSettings();
+    uint32_t OnPageSettings();
 
 protected:
     // Loads the message file into the list; the notice names a damaged file
@@ -125,9 +148,6 @@ protected:
     std::vector<int> SelectedRows() const;
     void SelectRow(int pos, bool select);
     void UpdateDeleteCommands();
-    void ApplyFonts();
-    void ApplyColors();
-    void LoadSkin();
     void ReadBackWidths();
     void OnGetDispInfo(NMLVDISPINFOA& info) const;
     // List-view column index -> slot, for the shown slots in slot order.

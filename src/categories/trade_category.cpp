@@ -3,6 +3,7 @@
 #include "center/msg_center_dlg.h"
 #include "core/gbk_text.h"
 #include "host/module.h"
+#include "settings/category_settings.h"
 
 namespace {
 template <size_t N>
@@ -36,7 +37,10 @@ uint32_t CTradeCategory::NotifyMessage(const InboundMessage* message) {
     return kDone;
 }
 
-uint32_t CTradeCategory::OnCategorySettings() { return kDone; }
+uint32_t CTradeCategory::OnCategorySettings() {
+    nuntio::RunCategorySettings(*this);
+    return kDone;
+}
 
 uint32_t CTradeCategory::OnCategoryCommand(HWND owner, WPARAM wp, LPARAM lp) {
     CMsgCategory::OnCategoryCommand(owner, wp, lp);

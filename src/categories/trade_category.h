@@ -13,6 +13,7 @@ public:
     uint32_t OnOpenMessage() override { return kDone; }
     uint32_t ActivateSource(int /*pos*/) override { return kDone; }
     uint32_t OnCategorySettings() override;
+    int Kind() const override { return 1; }
     uint32_t OnCategoryCommand(HWND owner, WPARAM wp, LPARAM lp) override;
     uint32_t OnListNotify(HWND owner, UINT_PTR id, NMHDR* hdr, LRESULT* result) override;
     // "交易-event", a blank line, the detail.

@@ -92,6 +92,7 @@ int CMsgCenterDlg::ShowCenter() {
 int CMsgCenterDlg::HideCenter() {
     SaveWindowState();
     for (CMsgCategory* category : m_categories) category->ClearSelection();
+    m_findDlg.Destroy();
     Send(WM_SYSCOMMAND, SC_MINIMIZE);
     m_trayIcon.StopFlash();
     return m_bVisible ? 1 : 0;
@@ -181,6 +182,7 @@ INT_PTR CMsgCenterDlg::OnCommand(WPARAM wp, LPARAM lp) {
     case ID_TOOLBAR: ToggleToolBars(); break;
     case ID_TOGGLE_STATUS: Send(WM_COMMAND, IDC_STATUSBAR, 0); break;
     case ID_HELP_ABOUT: nuntio::ShowHelpTopic(kAboutTopic); break;
+    case ID_FIND: m_findDlg.Open(m_hwnd, m_categories[0], m_categories[1], m_strIniPath.c_str()); break;
     case IDCANCEL: HideCenter(); break; // Escape hides, as the close box does
     default: break;
     }
@@ -270,6 +272,7 @@ void CMsgCenterDlg::OnDestroy() {
     if (m_bSaved) return;
     m_bSaved = true;
     SaveWindowState();
+    m_findDlg.Destroy();
     m_categories[0]->Close();
     m_categories[1]->Close();
     m_trayIcon.Delete();

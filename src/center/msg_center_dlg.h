@@ -6,6 +6,7 @@
 #include <string>
 
 #include "center/tray_icon.h"
+#include "messages/find_dlg.h"
 #include "categories/msg_category.h"
 #include "nuntio.h"
 #include "win/dialog.h"
@@ -32,6 +33,8 @@ public:
     void SaveAtProcessExit();
     bool IsCenterVisible() const { return m_bVisible; }
     CTrayIcon& TrayIcon() { return m_trayIcon; }
+    CMsgCategory* Category(int page) const { return page == 0 || page == 1 ? m_categories[page] : nullptr; }
+    const std::string& IniPath() const { return m_strIniPath; }
 
 protected:
     INT_PTR HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -54,6 +57,7 @@ private:
 
     CMsgCategory* m_categories[kPages];
     CTrayIcon m_trayIcon;
+    CFindDlg m_findDlg;
     int m_nActivePage = -1;
     bool m_bVisible = false;
     bool m_bFirstShow = true;

@@ -2,6 +2,8 @@
 // part, then the record exactly as it lies in memory.
 #include "msg_obj.h"
 
+#include "fixed_alloc.h"
+
 #include <bit>
 #include <cstring>
 

@@ -29,6 +29,8 @@ public:
 
 class CAlertMsgObj : public CMsgObj {
 public:
+    CAlertMsgObj() : m_record{} {}
+
     static const CRuntimeClass classCAlertMsgObj;
     static std::unique_ptr<CObject> CreateObject();
     const CRuntimeClass* GetRuntimeClass() const override { return &classCAlertMsgObj; }
@@ -37,13 +39,23 @@ public:
     // FillCommon, then the 486 body bytes.
     void Fill(const InboundMessage& msg, int32_t& nextSerial, int32_t now);
 
-    AlertRecord m_record{};
+    AlertRecord m_record;
 
     static constexpr uint32_t kDataSize = CMsgObj::kDataSize + sizeof(AlertRecord); // 502
+
+    static void* operator new(size_t size);
+    static void operator delete(void* p, size_t size);
+
+private:
+    struct NoInit {};
+    // For reading: Serialize fills every byte of the record.
+    explicit CAlertMsgObj(NoInit) {}
 };
 
 class CTradeMsgObj : public CMsgObj {
 public:
+    CTradeMsgObj() : m_record{} {}
+
     static const CRuntimeClass classCTradeMsgObj;
     static std::unique_ptr<CObject> CreateObject();
     const CRuntimeClass* GetRuntimeClass() const override { return &classCTradeMsgObj; }
@@ -52,14 +64,27 @@ public:
     // FillCommon, then the first 300 body bytes; the rest of the body is not kept.
     void Fill(const InboundMessage& msg, int32_t& nextSerial, int32_t now);
 
-    TradeRecord m_record{};
+    TradeRecord m_record;
 
     static constexpr uint32_t kDataSize = CMsgObj::kDataSize + sizeof(TradeRecord); // 316
+
+    static void* operator new(size_t size);
+    static void operator delete(void* p, size_t size);
+
+private:
+    struct NoInit {};
+    explicit CTradeMsgObj(NoInit) {}
 };
 
 // The registry of the three message classes, registered in the library's
 // start-up order: CAlertMsgObj, then CMsgObj, then CTradeMsgObj.
 const CClassRegistry& MessageClasses();
+
+namespace nuntio {
+// Frees the message objects' slot blocks at unload (now, or when the last
+// object goes). The DLL need not call it: a static object of the core does.
+void ReleaseMessageSlots();
+} // namespace nuntio
 
 template <class T>
 struct MsgClassOf;

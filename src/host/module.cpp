@@ -8,6 +8,7 @@
 
 #include "center/msg_center_dlg.h"
 #include "core/file_io.h"
+#include "settings/category_settings.h"
 
 namespace {
 
@@ -97,8 +98,4 @@ int32_t CMsgCenterModule::SetAlertDefaultSet(const AlertProperty& prop) const {
     return 1;
 }
 
-int32_t CMsgCenterModule::OpenAlertPropertyDlg(AlertProperty& /*prop*/) {
-    // The alert property dialog comes with the settings windows; until then the
-    // record stays untouched, as after Cancel.
-    return 0;
-}
+int32_t CMsgCenterModule::OpenAlertPropertyDlg(AlertProperty& prop) { return nuntio::RunAlertPropertyDlg(prop); }
