@@ -113,6 +113,10 @@ void CArchive::SetError(ArchiveError::Kind kind, size_t offset, std::string expe
     m_error.found = std::move(found);
 }
 
+void CArchive::CopyOut(void* p, size_t n) const {
+    std::memcpy(p, m_cur, n);
+}
+
 bool CArchive::FailRead(void* p, size_t n, const char* what) {
     std::memset(p, 0, n);
     if (!m_failed) {

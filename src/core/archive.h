@@ -120,7 +120,10 @@ public:
     // Copies n bytes; false (with the error recorded, naming what) when fewer remain.
     bool Read(void* p, size_t n, const char* what = nullptr) {
         if (m_failed || m_end - m_cur < static_cast<ptrdiff_t>(n)) return FailRead(p, n, what);
-        std::memcpy(p, m_cur, n);
+        if (n <= 16)
+            std::memcpy(p, m_cur, n);
+        else
+            CopyOut(p, n); // the C library's copy beats an inlined one for a whole record
         m_cur += n;
         return true;
     }
@@ -142,6 +145,7 @@ public:
 
 private:
     bool FailRead(void* p, size_t n, const char* what);
+    void CopyOut(void* p, size_t n) const;
     const CRuntimeClass* ReadClass(const CRuntimeClass* expected);
     void WriteClass(const CRuntimeClass* cls);
 

@@ -2,7 +2,6 @@
 #include "fixed_alloc.h"
 
 #include <cstdlib>
-#include <mutex>
 #include <new>
 #include <vector>
 
@@ -17,17 +16,16 @@
 namespace nuntio {
 
 struct CFixedAlloc::State {
-    struct Slot {
-        Slot* next;
-    };
-    std::mutex mutex;
-    Slot* free = nullptr;
+    // Free slots as a stack beside them rather than a chain through them: the
+    // next free slot is known without touching the cold memory of this one.
+    std::vector<void*> free;
     std::vector<void*> blocks;
     size_t live = 0;
     bool orphaned = false; // released while objects lived: the last Free cleans up
 
     ~State() {
-        for (void* b : blocks) ::operator delete(b);
+        for (void* b : blocks)
+            ::operator delete(b);
     }
 };
 
@@ -41,21 +39,19 @@ void* CFixedAlloc::Alloc() {
     return ::operator new(m_nSlotSize);
 #else
     State* s = Get();
-    std::lock_guard<std::mutex> lock(s->mutex);
-    if (s->free == nullptr) {
+    if (s->free.empty()) {
         const size_t slot = (m_nSlotSize + alignof(std::max_align_t) - 1) & ~(alignof(std::max_align_t) - 1);
-        auto* block = static_cast<unsigned char*>(::operator new(slot * m_nSlotsPerBlock));
+        auto* block = static_cast<unsigned char*>(::operator new(slot* m_nSlotsPerBlock));
         s->blocks.push_back(block);
-        for (size_t i = m_nSlotsPerBlock; i-- > 0;) {
-            auto* n = reinterpret_cast<State::Slot*>(block + i * slot);
-            n->next = s->free;
-            s->free = n;
-        }
+        // Room for every slot, so that Free never allocates.
+        s->free.reserve(s->blocks.size() * m_nSlotsPerBlock);
+        for (size_t i = m_nSlotsPerBlock; i-- > 0;)
+            s->free.push_back(block + i * slot);
     }
-    State::Slot* n = s->free;
-    s->free = n->next;
+    void* p = s->free.back();
+    s->free.pop_back();
     ++s->live;
-    return n;
+    return p;
 #endif
 }
 
@@ -65,15 +61,8 @@ void CFixedAlloc::Free(void* p) {
     ::operator delete(p);
 #else
     State* s = m_state;
-    bool last = false;
-    {
-        std::lock_guard<std::mutex> lock(s->mutex);
-        auto* n = static_cast<State::Slot*>(p);
-        n->next = s->free;
-        s->free = n;
-        last = --s->live == 0 && s->orphaned;
-    }
-    if (last) {
+    s->free.push_back(p);
+    if (--s->live == 0 && s->orphaned) {
         delete s;
         m_state = nullptr;
     }
@@ -83,13 +72,8 @@ void CFixedAlloc::Free(void* p) {
 void CFixedAlloc::Release() {
     State* s = m_state;
     if (s == nullptr) return;
-    bool now;
-    {
-        std::lock_guard<std::mutex> lock(s->mutex);
-        s->orphaned = true;
-        now = s->live == 0;
-    }
-    if (now) {
+    s->orphaned = true;
+    if (s->live == 0) {
         delete s;
         m_state = nullptr;
     }

@@ -4,6 +4,9 @@
 // the top) and deletion then cost no heap calls, and a later load reuses memory
 // already touched. Under the address sanitizer every object comes from the
 // heap so that use after free stays detectable.
+//
+// Not locked: message objects are made and destroyed on the host's
+// user-interface thread only, like everything else in this library.
 #pragma once
 
 #include <cstddef>

@@ -60,7 +60,7 @@ TEST(MessageClasses, RegisteredInStartUpOrderWithSchema1) {
 TEST(MessageFileBytes, ThreeAlertsAre1530BytesLaidOutAsTheFrameworkWritesThem) {
     const CMsgList<CAlertMsgObj> list = ThreeAlerts();
     std::vector<uint8_t> expected = {0x03, 0x00};
-    expected.insert(expected.end(), kAlertClassRecord.begin(), kAlertClassRecord.end());
+    test::Append(expected, kAlertClassRecord.data(), kAlertClassRecord.size());
     for (size_t i = 0; i < 3; ++i) {
         if (i > 0) AppendU16(expected, 0x8001);
         const CAlertMsgObj& a = *list.GetAt(static_cast<ptrdiff_t>(i));
@@ -85,7 +85,7 @@ TEST(MessageFileBytes, ThreeTradesCarryTheirClassNameAnd316BytesEach) {
     std::vector<uint8_t> got;
     EncodeMessages(list, got);
     std::vector<uint8_t> expected = {0x03, 0x00};
-    expected.insert(expected.end(), kTradeClassRecord.begin(), kTradeClassRecord.end());
+    test::Append(expected, kTradeClassRecord.data(), kTradeClassRecord.size());
     for (size_t i = 0; i < 3; ++i) {
         if (i > 0) AppendU16(expected, 0x8001);
         const CTradeMsgObj& t = *list.GetAt(static_cast<ptrdiff_t>(i));
@@ -358,4 +358,20 @@ TEST(DecodingErrorsOfKind, ShortObjectNamesItsSize) {
     EXPECT_EQ(r.error.Describe(),
               "offset 20: unexpected end of data: expected 502 bytes of a CAlertMsgObj, found only 80 bytes "
               "before the end");
+}
+
+TEST(MessageObjects, SlotsOutliveAReleaseWhileObjectsLive) {
+    // At unload the slots are released while a static owner may still hold
+    // objects; those are freed afterwards and new ones still work.
+    CMsgList<CAlertMsgObj> held;
+    for (int i = 0; i < 200; ++i)
+        held.AddTail(test::MakeAlert(i, i));
+    nuntio::ReleaseMessageSlots();
+    held.RemoveAll();
+    CMsgList<CTradeMsgObj> more;
+    for (int i = 0; i < 100; ++i)
+        more.AddHead(test::MakeTrade(i, i));
+    EXPECT_EQ(more.GetTail()->m_nSerial, 0);
+    CAlertMsgObj fresh;
+    EXPECT_EQ(fresh.m_record.szContent[255], 0); // a new object's record is zero
 }
