@@ -118,8 +118,8 @@ void SendSampleTrade() {
 }
 
 HWND Button(HWND parent, int id, const char* text, int x, int y, int w) {
-    HWND b = CreateWindowExA(0, "BUTTON", text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, x, y, w, 26, parent,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+    HWND b = CreateWindowExA(0, "BUTTON", text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, x, y, w,
+                             26, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
     SendMessageA(b, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
     return b;
 }
@@ -157,15 +157,13 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         Button(hwnd, IDC_TOGGLE, "显示/隐藏消息中心", 242, 10, 140);
         Button(hwnd, IDC_PROPS, "报警属性...", 388, 10, 100);
         Button(hwnd, IDC_AUTO, "自动演示", 494, 10, 90);
-        g_log = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "",
-                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOINTEGRALHEIGHT, 10, 44, 574, 230, hwnd,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_LOG)), nullptr, nullptr);
+        g_log = CreateWindowExA(
+            WS_EX_CLIENTEDGE, "LISTBOX", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOINTEGRALHEIGHT, 10,
+            44, 574, 230, hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_LOG)), nullptr, nullptr);
         SendMessageA(g_log, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
         return 0;
     }
-    case WM_SIZE:
-        MoveWindow(g_log, 10, 44, LOWORD(lp) - 20, HIWORD(lp) - 54, TRUE);
-        return 0;
+    case WM_SIZE: MoveWindow(g_log, 10, 44, LOWORD(lp) - 20, HIWORD(lp) - 54, TRUE); return 0;
     case WM_COMMAND: OnCommand(LOWORD(wp)); return 0;
     case WM_TIMER:
         if (wp == IDT_FEED) {
@@ -182,9 +180,7 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             static_cast<unsigned>(lp));
         SetForegroundWindow(hwnd);
         return 0;
-    case NUNTIO_WM_PLAY_VOICE:
-        Log("收到 0x083C：播放语音 nVoiceId=%u", static_cast<unsigned>(wp));
-        return 0;
+    case NUNTIO_WM_PLAY_VOICE: Log("收到 0x083C：播放语音 nVoiceId=%u", static_cast<unsigned>(wp)); return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
     }
     return DefWindowProcA(hwnd, msg, wp, lp);
@@ -194,10 +190,14 @@ void ParseArgs() {
     for (int i = 1; i < __argc; ++i) {
         std::string a = __argv[i];
         auto value = [&]() -> std::string { return i + 1 < __argc ? __argv[++i] : ""; };
-        if (a == "--root") g_opt.root = value();
-        else if (a == "--user") g_opt.user = value();
-        else if (a == "--demo") g_opt.demo = true;
-        else if (a == "--exit-after") g_opt.exitAfter = std::atoi(value().c_str());
+        if (a == "--root")
+            g_opt.root = value();
+        else if (a == "--user")
+            g_opt.user = value();
+        else if (a == "--demo")
+            g_opt.demo = true;
+        else if (a == "--exit-after")
+            g_opt.exitAfter = std::atoi(value().c_str());
     }
     if (g_opt.root.empty()) {
         char profile[MAX_PATH] = {};
@@ -225,8 +225,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = "NuntioDemoHost";
     RegisterClassA(&wc);
-    HWND hwnd = CreateWindowExA(0, wc.lpszClassName, "Nuntio 演示宿主 — 证券交易客户端", WS_OVERLAPPEDWINDOW, 20, 20,
-                                610, 330, nullptr, nullptr, instance, nullptr);
+    HWND hwnd = CreateWindowExA(0, wc.lpszClassName, "Nuntio 演示宿主 — 证券交易客户端", WS_OVERLAPPEDWINDOW,
+                                20, 20, 610, 330, nullptr, nullptr, instance, nullptr);
     ShowWindow(hwnd, show);
     UpdateWindow(hwnd);
 
@@ -235,7 +235,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     Log("Nuntio_Init(\"%s\", \"%s\") → 0x%08X", g_opt.root.c_str(), g_opt.user.c_str(), center);
 
     if (g_opt.demo) {
-        for (int i = 0; i < 6; ++i) (i % 3 == 2) ? SendSampleTrade() : SendSampleAlert();
+        for (int i = 0; i < 6; ++i)
+            (i % 3 == 2) ? SendSampleTrade() : SendSampleAlert();
         SendSampleAlert();
         Log("ToggleMsgCenter → %d", ToggleMsgCenter());
         SetTimer(hwnd, IDT_FEED, 1500, nullptr);

@@ -19,11 +19,13 @@ constexpr UINT kActivateSource = NUNTIO_WM_ACTIVATE_SOURCE;
 constexpr UINT kPlayVoice = NUNTIO_WM_PLAY_VOICE;
 } // namespace
 
-CAlertCategory::CAlertCategory() { m_config = nuntio::CConfigDoc::ForAlert(); }
+CAlertCategory::CAlertCategory() {
+    m_config = nuntio::CConfigDoc::ForAlert();
+}
 
 std::string CAlertCategory::PopupText(const AlertRecord& r) {
-        return Text(r.szModule) + "\r\n\r\n" + Text(r.szCode) + ":" + Text(r.szName) + "\r\n" +
-           Text(r.szObject) + Text(r.szContent);
+    return Text(r.szModule) + "\r\n\r\n" + Text(r.szCode) + ":" + Text(r.szName) + "\r\n" + Text(r.szObject) +
+           Text(r.szContent);
 }
 
 uint32_t CAlertCategory::AddMessage(const InboundMessage& message) {

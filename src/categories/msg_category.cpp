@@ -94,7 +94,8 @@ uint32_t CMsgCategory::Create(HWND parent, const char* cfgName) {
     HINSTANCE instance = nuntio::ModuleInstance();
     m_hList = ::CreateWindowExA(0, WC_LISTVIEWA, "", kListStyle, rc.left, rc.top, rc.right - rc.left,
                                 std::max<LONG>(0, rc.bottom - rc.top), parent,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(m_config.m_nListId)), instance, nullptr);
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(m_config.m_nListId)), instance,
+                                nullptr);
     if (m_hList == nullptr) return kNoListView;
     CreateImageList();
 
@@ -139,7 +140,9 @@ uint32_t CMsgCategory::InitColumns() {
     int index = 0;
     for (int slot = 0; slot < m_config.m_nColumns && slot < 10; ++slot) {
         if (m_config.m_nColPos[slot] == -1) continue;
-        if (slot > 0) InsertColumn(m_hList, index, m_config.m_strColName[slot].c_str(), m_config.m_nColWidth[slot], false);
+        if (slot > 0)
+            InsertColumn(m_hList, index, m_config.m_strColName[slot].c_str(), m_config.m_nColWidth[slot],
+                         false);
         const int pos = m_config.m_nColPos[slot];
         if (pos >= 0 && pos < 10) order[pos] = index;
         ++index;
@@ -150,7 +153,8 @@ uint32_t CMsgCategory::InitColumns() {
     std::vector<int> compact;
     for (int v : order)
         if (v >= 0 && v < count) compact.push_back(v);
-    if (static_cast<int>(compact.size()) == count) ListView_SetColumnOrderArray(m_hList, count, compact.data());
+    if (static_cast<int>(compact.size()) == count)
+        ListView_SetColumnOrderArray(m_hList, count, compact.data());
     return kDone;
 }
 
@@ -182,7 +186,8 @@ void CMsgCategory::ApplyFonts() {
         m_lfHeader.lfItalic = m_lfHeader.lfUnderline = m_lfHeader.lfStrikeOut = 0;
         if (m_hHeaderFont != nullptr) ::DeleteObject(m_hHeaderFont);
         m_hHeaderFont = ::CreateFontIndirectA(&m_lfHeader);
-        ::SendMessageA(ListView_GetHeader(m_hList), WM_SETFONT, reinterpret_cast<WPARAM>(m_hHeaderFont), TRUE);
+        ::SendMessageA(ListView_GetHeader(m_hList), WM_SETFONT, reinterpret_cast<WPARAM>(m_hHeaderFont),
+                       TRUE);
     }
 }
 
@@ -257,7 +262,8 @@ void CMsgCategory::FillList() {
 std::vector<int> CMsgCategory::SelectedRows() const {
     std::vector<int> rows;
     int i = -1;
-    while ((i = ListView_GetNextItem(m_hList, i, LVNI_SELECTED)) != -1) rows.push_back(i);
+    while ((i = ListView_GetNextItem(m_hList, i, LVNI_SELECTED)) != -1)
+        rows.push_back(i);
     return rows;
 }
 
@@ -271,7 +277,8 @@ void CMsgCategory::RowInsertedAtTop(bool select) {
     const int focused = ListView_GetNextItem(m_hList, -1, LVNI_FOCUSED);
     ListView_SetItemCountEx(m_hList, GetMsgCount(), LVSICF_NOSCROLL);
     if (!selected.empty()) ListView_SetItemState(m_hList, -1, 0, LVIS_SELECTED);
-    for (int row : selected) SelectRow(row + 1, true);
+    for (int row : selected)
+        SelectRow(row + 1, true);
     if (focused >= 0) ListView_SetItemState(m_hList, focused + 1, LVIS_FOCUSED, LVIS_FOCUSED);
     if (select) SelectRow(0, true);
     ::InvalidateRect(m_hList, nullptr, FALSE);
@@ -289,8 +296,10 @@ void CMsgCategory::RowRemovedAt(int pos) {
     ListView_SetItemState(m_hList, -1, 0, LVIS_SELECTED);
     ListView_SetItemCountEx(m_hList, GetMsgCount(), LVSICF_NOSCROLL);
     for (int row : selected) {
-        if (row < pos) SelectRow(row, true);
-        else if (row > pos) SelectRow(row - 1, true);
+        if (row < pos)
+            SelectRow(row, true);
+        else if (row > pos)
+            SelectRow(row - 1, true);
     }
     if (focused > pos) ListView_SetItemState(m_hList, focused - 1, LVIS_FOCUSED, LVIS_FOCUSED);
 }
@@ -366,7 +375,8 @@ uint32_t CMsgCategory::OnCategoryCommand(HWND owner, WPARAM wp, LPARAM /*lp*/) {
     switch (offset) {
     case CMD_DELETE: return DeleteSelected();
     case CMD_DELETE_ALL:
-        if (::MessageBoxA(owner, "删除所有列表的消息？", "确认", MB_YESNO | MB_ICONQUESTION) == IDYES) return DeleteAll();
+        if (::MessageBoxA(owner, "删除所有列表的消息？", "确认", MB_YESNO | MB_ICONQUESTION) == IDYES)
+            return DeleteAll();
         return kDone;
     case CMD_PAGE_SETTINGS: OnPageSettings(); return Kind() == 0 ? kNotHandled : kDone;
     case CMD_COLUMN_SETTINGS: return OnColumnSettings();
@@ -393,7 +403,8 @@ uint32_t CMsgCategory::ZoomFont(bool enlarge) {
 
 uint32_t CMsgCategory::SetupColumns(HWND target) {
     ListView_DeleteAllItems(target);
-    for (int i = 0; i < 10; ++i) ListView_DeleteColumn(target, 0);
+    for (int i = 0; i < 10; ++i)
+        ListView_DeleteColumn(target, 0);
     ListView_SetImageList(target, m_imageList, LVSIL_SMALL);
     InsertColumn(target, 0, "", m_config.m_nColWidth[0], true);
     int index = 1;
@@ -449,7 +460,8 @@ void CMsgCategory::ReadBackPositions() {
 
 void CMsgCategory::RebuildColumns() {
     ListView_SetItemCountEx(m_hList, 0, 0);
-    for (int i = 0; i < 10; ++i) ListView_DeleteColumn(m_hList, 0);
+    for (int i = 0; i < 10; ++i)
+        ListView_DeleteColumn(m_hList, 0);
     InitColumns();
     FillList();
 }

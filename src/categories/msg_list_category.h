@@ -122,13 +122,16 @@ protected:
         m_file->EnsureExists();
         const nuntio::MsgLoadResult r = m_file->Load(m_messages, nuntio::Now());
         if (r.damaged()) {
-            m_strStartupNotice = "消息文件 " + m_file->Path() + " 已损坏，读出" + std::to_string(r.loaded) + "条消息";
-            m_strStartupNotice += r.keptAsidePath.empty() ? "，原文件未被覆盖。" : "，原文件另存为 " + r.keptAsidePath + "。";
+            m_strStartupNotice =
+                "消息文件 " + m_file->Path() + " 已损坏，读出" + std::to_string(r.loaded) + "条消息";
+            m_strStartupNotice +=
+                r.keptAsidePath.empty() ? "，原文件未被覆盖。" : "，原文件另存为 " + r.keptAsidePath + "。";
         }
     }
 
     void SaveMessages() override {
-        if (!m_file) m_file = std::make_unique<nuntio::CMsgFile>(nuntio::PlatformFileSystem(), m_config.m_strMsgFile);
+        if (!m_file)
+            m_file = std::make_unique<nuntio::CMsgFile>(nuntio::PlatformFileSystem(), m_config.m_strMsgFile);
         m_file->Save(m_messages, nuntio::Now());
     }
 

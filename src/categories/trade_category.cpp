@@ -12,7 +12,9 @@ std::string Text(const char (&field)[N]) {
 }
 } // namespace
 
-CTradeCategory::CTradeCategory() { m_config = nuntio::CConfigDoc::ForTrade(); }
+CTradeCategory::CTradeCategory() {
+    m_config = nuntio::CConfigDoc::ForTrade();
+}
 
 std::string CTradeCategory::PopupText(const TradeRecord& r) {
     return "交易-" + Text(r.szEvent) + "\r\n\r\n" + Text(r.szDetail);
@@ -31,8 +33,8 @@ uint32_t CTradeCategory::NotifyMessage(const InboundMessage* message) {
     if (m_config.m_nPromptMode != 1) return kDone;
     if (message == nullptr) return kNoRecord;
     MakeMessage(*message);
-    m_notifier.ShowPopup(PopupText(message->body.trade), 500, static_cast<DWORD>(m_config.m_nStaySeconds) * 1000,
-                         300);
+    m_notifier.ShowPopup(PopupText(message->body.trade), 500,
+                         static_cast<DWORD>(m_config.m_nStaySeconds) * 1000, 300);
     if (CMsgCenterDlg* center = nuntio::Module().Window()) center->TrayIcon().StartFlash();
     return kDone;
 }

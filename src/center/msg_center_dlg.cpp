@@ -32,8 +32,8 @@ BOOL CMsgCenterDlg::OnInitDialog() {
 
     HINSTANCE module = nuntio::ModuleInstance();
     m_hIcon = static_cast<HICON>(::LoadImageA(module, MAKEINTRESOURCEA(IDI_MSGCENTER), IMAGE_ICON,
-                                              ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON),
-                                              LR_DEFAULTCOLOR | LR_SHARED));
+                                              ::GetSystemMetrics(SM_CXSMICON),
+                                              ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR | LR_SHARED));
     Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     m_trayIcon.Create(m_hwnd, IDI_MSGCENTER, "消息中心");
 
@@ -48,7 +48,8 @@ BOOL CMsgCenterDlg::OnInitDialog() {
 
     m_tabImages = ::ImageList_Create(16, 16, ILC_COLOR4 | ILC_MASK, 3, 0);
     for (int id : {IDI_TAB_ALERT, IDI_TAB_TRADE, IDI_TAB_TRADE + 1}) {
-        HICON icon = static_cast<HICON>(::LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_ICON, 16, 16, LR_SHARED));
+        HICON icon =
+            static_cast<HICON>(::LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_ICON, 16, 16, LR_SHARED));
         if (icon != nullptr) ::ImageList_AddIcon(m_tabImages, icon);
     }
     if (::ImageList_GetImageCount(m_tabImages) >= 2) {
@@ -91,7 +92,8 @@ int CMsgCenterDlg::ShowCenter() {
 
 int CMsgCenterDlg::HideCenter() {
     SaveWindowState();
-    for (CMsgCategory* category : m_categories) category->ClearSelection();
+    for (CMsgCategory* category : m_categories)
+        category->ClearSelection();
     m_findDlg.Destroy();
     Send(WM_SYSCOMMAND, SC_MINIMIZE);
     m_trayIcon.StopFlash();
@@ -104,7 +106,8 @@ void CMsgCenterDlg::Layout(UINT type, int cx, int cy) {
     const int y = cy - h;
     m_tabs.Move(0, y - kTabHeight, cx + 2, kTabHeight);
     m_statusBar.Move(0, y, cx, h);
-    for (CMsgCategory* category : m_categories) category->Resize(type, cx, y - kTabHeight);
+    for (CMsgCategory* category : m_categories)
+        category->Resize(type, cx, y - kTabHeight);
 }
 
 INT_PTR CMsgCenterDlg::OnSysCommand(WPARAM wp, LPARAM lp) {
@@ -229,7 +232,8 @@ void CMsgCenterDlg::ToggleStatusBar() {
 
 void CMsgCenterDlg::ToggleToolBars() {
     const RECT rc = ClientRect();
-    for (int i = 0; i < kPages; ++i) m_categories[i]->ToggleToolBar(i == m_nActivePage);
+    for (int i = 0; i < kPages; ++i)
+        m_categories[i]->ToggleToolBar(i == m_nActivePage);
     Layout(0, rc.right, rc.bottom);
 }
 
@@ -297,7 +301,8 @@ INT_PTR CMsgCenterDlg::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case CTrayIcon::kCallbackMessage:
         if (m_trayIcon.OnNotify(wp, lp) == 1) {
             ShowCenter();
-            for (CMsgCategory* category : m_categories) category->HideNotifier();
+            for (CMsgCategory* category : m_categories)
+                category->HideNotifier();
         }
         return SetResult(1);
     case kPopupClicked:

@@ -14,7 +14,7 @@
 class CMsgCenterDlg : public win::Dialog {
 public:
     static constexpr int kPages = 2;
-    static constexpr UINT kPopupClicked = 0x047B; // WM_POPUP_CLICKED
+    static constexpr UINT kPopupClicked = 0x047B;  // WM_POPUP_CLICKED
     static constexpr UINT kStopTrayFlash = 0x381B; // WM_STOP_TRAYFLASH
 
     CMsgCenterDlg(CMsgCategory* alert, CMsgCategory* trade, std::string root, std::string user);

@@ -24,13 +24,14 @@ bool CMsgToolBar::Create(DWORD style, const RECT& rc, HWND parent, UINT id, UINT
     m_nId = id;
     HINSTANCE module = nuntio::ModuleInstance();
     m_hwnd = ::CreateWindowExA(0, TOOLBARCLASSNAMEA, "", style, rc.left, rc.top, rc.right - rc.left,
-                               rc.bottom - rc.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), module,
-                               nullptr);
+                               rc.bottom - rc.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                               module, nullptr);
     if (m_hwnd == nullptr) return false;
     ::SendMessageA(m_hwnd, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     m_nButtonCount = static_cast<int>(m_nLastCmd - m_nFirstCmd + 1);
     TBADDBITMAP bitmap{module, id};
-    ::SendMessageA(m_hwnd, TB_ADDBITMAP, static_cast<WPARAM>(m_nButtonCount), reinterpret_cast<LPARAM>(&bitmap));
+    ::SendMessageA(m_hwnd, TB_ADDBITMAP, static_cast<WPARAM>(m_nButtonCount),
+                   reinterpret_cast<LPARAM>(&bitmap));
 
     m_buttons.assign(static_cast<size_t>(m_nButtonCount), TBBUTTON{});
     for (int i = 0; i < m_nButtonCount; ++i) {
@@ -45,21 +46,61 @@ bool CMsgToolBar::Create(DWORD style, const RECT& rc, HWND parent, UINT id, UINT
     sep.fsState = TBSTATE_ENABLED;
     sep.fsStyle = TBSTYLE_SEP;
     for (int i = 0; i < m_nButtonCount; ++i) {
-        ::SendMessageA(m_hwnd, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&m_buttons[static_cast<size_t>(i)]));
-        if (i == 1 || i == 4 || i == 6) ::SendMessageA(m_hwnd, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&sep));
+        ::SendMessageA(m_hwnd, TB_ADDBUTTONSA, 1,
+                       reinterpret_cast<LPARAM>(&m_buttons[static_cast<size_t>(i)]));
+        if (i == 1 || i == 4 || i == 6)
+            ::SendMessageA(m_hwnd, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&sep));
     }
     RestoreState();
     return true;
 }
 
+// The arrangement is kept as the control itself lays it out: one 32-bit
+// command id per button in display order, 0 for a separator. The control's own
+// restore drops the separators under some comctl32 builds, so both directions
+// are done here.
 void CMsgToolBar::SaveState() {
-    TBSAVEPARAMSA params{HKEY_CURRENT_USER, m_strRegKey.c_str(), m_strValueName.c_str()};
-    ::SendMessageA(m_hwnd, TB_SAVERESTOREA, TRUE, reinterpret_cast<LPARAM>(&params));
+    std::vector<uint32_t> ids;
+    const int n = static_cast<int>(::SendMessageA(m_hwnd, TB_BUTTONCOUNT, 0, 0));
+    for (int i = 0; i < n; ++i) {
+        TBBUTTON b{};
+        ::SendMessageA(m_hwnd, TB_GETBUTTON, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&b));
+        ids.push_back((b.fsStyle & TBSTYLE_SEP) ? 0u : static_cast<uint32_t>(b.idCommand));
+    }
+    HKEY key = nullptr;
+    if (::RegCreateKeyExA(HKEY_CURRENT_USER, m_strRegKey.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                          nullptr) != ERROR_SUCCESS)
+        return;
+    ::RegSetValueExA(key, m_strValueName.c_str(), 0, REG_BINARY, reinterpret_cast<const BYTE*>(ids.data()),
+                     static_cast<DWORD>(ids.size() * sizeof(uint32_t)));
+    ::RegCloseKey(key);
 }
 
 void CMsgToolBar::RestoreState() {
-    TBSAVEPARAMSA params{HKEY_CURRENT_USER, m_strRegKey.c_str(), m_strValueName.c_str()};
-    ::SendMessageA(m_hwnd, TB_SAVERESTOREA, FALSE, reinterpret_cast<LPARAM>(&params));
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, m_strRegKey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+    std::vector<uint32_t> ids(64);
+    DWORD size = static_cast<DWORD>(ids.size() * sizeof(uint32_t));
+    DWORD type = 0;
+    const LONG r = ::RegQueryValueExA(key, m_strValueName.c_str(), nullptr, &type,
+                                      reinterpret_cast<BYTE*>(ids.data()), &size);
+    ::RegCloseKey(key);
+    if (r != ERROR_SUCCESS || type != REG_BINARY || size % sizeof(uint32_t) != 0) return;
+    ids.resize(size / sizeof(uint32_t));
+    // A value naming a command this toolbar does not have is not ours: keep
+    // the initial arrangement.
+    for (uint32_t id : ids) {
+        if (id != 0 && (id < m_nFirstCmd || id > m_nLastCmd)) return;
+    }
+    while (::SendMessageA(m_hwnd, TB_DELETEBUTTON, 0, 0)) {
+    }
+    TBBUTTON sep{};
+    sep.fsState = TBSTATE_ENABLED;
+    sep.fsStyle = TBSTYLE_SEP;
+    for (uint32_t id : ids) {
+        const TBBUTTON* b = id == 0 ? &sep : &m_buttons[id - m_nFirstCmd];
+        ::SendMessageA(m_hwnd, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(b));
+    }
 }
 
 BOOL CMsgToolBar::OnChildNotify(NMHDR* hdr, LRESULT* result) {
@@ -68,7 +109,10 @@ BOOL CMsgToolBar::OnChildNotify(NMHDR* hdr, LRESULT* result) {
     case TBN_TOOLBARCHANGE: return TRUE;
     case TBN_QUERYDELETE:
     case TBN_QUERYINSERT: *result = TRUE; return TRUE;
-    case TBN_RESET: RestoreState(); *result = TRUE; return TRUE;
+    case TBN_RESET:
+        RestoreState();
+        *result = TRUE;
+        return TRUE;
     case TBN_ENDADJUST:
     case TBN_BEGINADJUST: SaveState(); return TRUE;
     case TBN_ENDDRAG: *result = 0; return TRUE;
@@ -80,7 +124,8 @@ BOOL CMsgToolBar::OnChildNotify(NMHDR* hdr, LRESULT* result) {
             return TRUE;
         }
         char text[256] = {};
-        ::LoadStringA(nuntio::ModuleInstance(), m_nFirstCmd + static_cast<UINT>(info->iItem), text, sizeof text);
+        ::LoadStringA(nuntio::ModuleInstance(), m_nFirstCmd + static_cast<UINT>(info->iItem), text,
+                      sizeof text);
         if (info->pszText != nullptr && info->cchText > 0) {
             ::lstrcpynA(info->pszText, text, info->cchText);
         }

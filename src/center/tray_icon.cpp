@@ -25,9 +25,9 @@ BOOL CTrayIcon::NotifyIcon(HWND owner, DWORD action, UINT id, HICON icon, const 
 
 int CTrayIcon::Create(HWND owner, int iconId, const char* tooltip) {
     m_hOwner = owner;
-    m_hIcon = static_cast<HICON>(
-        ::LoadImageA(nuntio::ModuleInstance(), MAKEINTRESOURCEA(iconId), IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
-                     ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR | LR_SHARED));
+    m_hIcon = static_cast<HICON>(::LoadImageA(nuntio::ModuleInstance(), MAKEINTRESOURCEA(iconId), IMAGE_ICON,
+                                              ::GetSystemMetrics(SM_CXSMICON),
+                                              ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR | LR_SHARED));
     NotifyIcon(m_hOwner, NIM_ADD, kIconId, m_hIcon, tooltip);
     m_nPhase = 1;
     return 0;

@@ -26,7 +26,9 @@ NUNTIO_API uint32_t NUNTIO_CALL Nuntio_Init(uint32_t hostValue1, uint32_t hostVa
     return Guard<uint32_t>(0, [&] { return nuntio::Module().Init(hostValue1, hostValue2, root, user); });
 }
 
-NUNTIO_API int32_t NUNTIO_CALL Nuntio_Exit(void) { return 1; }
+NUNTIO_API int32_t NUNTIO_CALL Nuntio_Exit(void) {
+    return 1;
+}
 
 NUNTIO_API void NUNTIO_CALL Nuntio_ChangeUser(const char* user) {
     if (user == nullptr) return;

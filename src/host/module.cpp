@@ -20,9 +20,13 @@ constexpr const char* kAlertSection = "ALERTPROPERTY";
 
 } // namespace
 
-CMsgCenterModule::CMsgCenterModule() { m_alertBuffer.nCategory = NUNTIO_CATEGORY_ALERT; }
+CMsgCenterModule::CMsgCenterModule() {
+    m_alertBuffer.nCategory = NUNTIO_CATEGORY_ALERT;
+}
 
-CMsgCenterModule::~CMsgCenterModule() { Shutdown(); }
+CMsgCenterModule::~CMsgCenterModule() {
+    Shutdown();
+}
 
 void CMsgCenterModule::Shutdown(bool processExit) {
     if (!m_window) return;
@@ -35,7 +39,8 @@ void CMsgCenterModule::Shutdown(bool processExit) {
     m_window.reset();
 }
 
-uint32_t CMsgCenterModule::Init(uint32_t hostValue1, uint32_t hostValue2, const char* root, const char* user) {
+uint32_t CMsgCenterModule::Init(uint32_t hostValue1, uint32_t hostValue2, const char* root,
+                                const char* user) {
     m_strRoot = root;
     m_strUser = user;
     m_strUserFolder = nuntio::UserFolder(m_strRoot, m_strUser);
@@ -98,4 +103,6 @@ int32_t CMsgCenterModule::SetAlertDefaultSet(const AlertProperty& prop) const {
     return 1;
 }
 
-int32_t CMsgCenterModule::OpenAlertPropertyDlg(AlertProperty& prop) { return nuntio::RunAlertPropertyDlg(prop); }
+int32_t CMsgCenterModule::OpenAlertPropertyDlg(AlertProperty& prop) {
+    return nuntio::RunAlertPropertyDlg(prop);
+}

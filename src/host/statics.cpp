@@ -21,10 +21,18 @@ static CTradeCategory g_tradeCategory;
 static CMsgCenterModule g_module;
 
 namespace nuntio {
-HINSTANCE ModuleInstance() { return reinterpret_cast<HINSTANCE>(&__ImageBase); }
-CMsgCenterModule& Module() { return g_module; }
-CMsgCategory& AlertCategory() { return g_alertCategory; }
-CMsgCategory& TradeCategory() { return g_tradeCategory; }
+HINSTANCE ModuleInstance() {
+    return reinterpret_cast<HINSTANCE>(&__ImageBase);
+}
+CMsgCenterModule& Module() {
+    return g_module;
+}
+CMsgCategory& AlertCategory() {
+    return g_alertCategory;
+}
+CMsgCategory& TradeCategory() {
+    return g_tradeCategory;
+}
 } // namespace nuntio
 
 // Unloading saves everything. FreeLibrary (reserved null) destroys the window

@@ -4,7 +4,9 @@
 
 namespace win {
 
-Dialog::~Dialog() { Destroy(); }
+Dialog::~Dialog() {
+    Destroy();
+}
 
 bool Dialog::CreateModeless(HINSTANCE module, int id, HWND parent) {
     m_modal = false;

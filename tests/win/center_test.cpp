@@ -130,7 +130,8 @@ protected:
         return ListView_GetItemState(List(id), row, LVIS_SELECTED) == LVIS_SELECTED;
     }
     HWND StatusBar() const { return FindWindowExA(center, nullptr, STATUSCLASSNAMEA, nullptr); }
-    void Alert(const char* content, AlertProperty prop = {1, 0, 0, 1, 0, 0, 0, 0, 0, 0}, uint32_t source = 0) {
+    void Alert(const char* content, AlertProperty prop = {1, 0, 0, 1, 0, 0, 0, 0, 0, 0},
+               uint32_t source = 0) {
         AlertRecord a = MakeAlert("行情预警", content);
         a.prop = prop;
         a.hSourceWnd = source;
@@ -146,7 +147,8 @@ protected:
     }
     std::string Ini(const char* key) const {
         char text[64] = {};
-        GetPrivateProfileStringA("MainDlg", key, "<none>", text, sizeof text, (Folder() + "Nuntio.ini").c_str());
+        GetPrivateProfileStringA("MainDlg", key, "<none>", text, sizeof text,
+                                 (Folder() + "Nuntio.ini").c_str());
         return text;
     }
 
@@ -215,7 +217,8 @@ TEST_F(CenterTest, AlertsTakeTwoSerialNumbersAndTheFilesKeepThemAfterUnload) {
 
 TEST_F(CenterTest, VoiceRequestAndBringForwardReachTheHostWindow) {
     HostWindow host;
-    HWND source = CreateWindowExA(0, "STATIC", "source", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    HWND source =
+        CreateWindowExA(0, "STATIC", "source", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     Init();
     Alert("语音", {1, 1, 0, 1, 0, 0, 0, 0, 0, 0}, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(source)));
     Pump(50);
@@ -236,7 +239,8 @@ TEST_F(CenterTest, VoiceRequestAndBringForwardReachTheHostWindow) {
 
 TEST_F(CenterTest, AClosedSourceWindowIsReportedAndTheAlertStillMarkedOpened) {
     HostWindow host;
-    HWND source = CreateWindowExA(0, "STATIC", "gone", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    HWND source =
+        CreateWindowExA(0, "STATIC", "gone", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     const uint32_t gone = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(source));
     DestroyWindow(source);
     Init();
@@ -284,7 +288,7 @@ TEST_F(CenterTest, FirstShowCentresTheWindowWithBothBarsAndHidingSavesPlacement)
 TEST_F(CenterTest, FirstShowRestoresBarsPlaceAndPageFromTheIni) {
     MakeDirs(Folder());
     WriteFileBytes(Folder() + "Nuntio.ini", "[MainDlg]\r\nleft=100\r\ntop=80\r\nright=600\r\nbottom=480\r\n"
-                                             "StatusBar=0\r\nToolBar=0\r\nActivePage=1\r\n");
+                                            "StatusBar=0\r\nToolBar=0\r\nActivePage=1\r\n");
     Init();
     ASSERT_EQ(dll->ToggleMsgCenter(), 1);
     RECT rc;
@@ -322,7 +326,8 @@ TEST_F(CenterTest, RetentionByCountDropsTheOldestRowFromTheBottom) {
     std::memcpy(&cfg[10], &limit, 4);
     WriteFileBytes(Folder() + "AlertMsg.cfg", std::string(cfg.begin(), cfg.end()));
     Init();
-    for (const char* c : {"一", "二", "三", "四"}) Alert(c);
+    for (const char* c : {"一", "二", "三", "四"})
+        Alert(c);
     ASSERT_EQ(Rows(kAlertList), 3);
     EXPECT_EQ(Cell(kAlertList, 0, 8), "四");
     EXPECT_EQ(Cell(kAlertList, 2, 8), "二");
@@ -347,7 +352,8 @@ TEST_F(CenterTest, TheTrayIconFlashesUntilStoppedAndADoubleClickShowsTheWindow) 
     g_trayCalls.clear();
 
     Alert("闪烁", {1, 0, 0, 1, 1, 0, 0, 0, 0, 0});
-    for (int i = 0; i < 200 && g_trayCalls.size() < 3; ++i) Pump(10);
+    for (int i = 0; i < 200 && g_trayCalls.size() < 3; ++i)
+        Pump(10);
     ASSERT_GE(g_trayCalls.size(), 3u);
     EXPECT_FALSE(g_trayCalls[0].hasIcon);
     EXPECT_EQ(g_trayCalls[0].tip, "新消息到达!");

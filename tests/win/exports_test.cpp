@@ -24,7 +24,8 @@ std::vector<std::string> ExportNames(HMODULE module) {
     auto exp = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + dir.VirtualAddress);
     auto names = reinterpret_cast<const DWORD*>(base + exp->AddressOfNames);
     std::vector<std::string> out;
-    for (DWORD i = 0; i < exp->NumberOfNames; ++i) out.emplace_back(reinterpret_cast<const char*>(base + names[i]));
+    for (DWORD i = 0; i < exp->NumberOfNames; ++i)
+        out.emplace_back(reinterpret_cast<const char*>(base + names[i]));
     EXPECT_EQ(exp->NumberOfFunctions, exp->NumberOfNames) << "every export has a name";
     std::sort(out.begin(), out.end());
     return out;
@@ -61,15 +62,9 @@ protected:
 TEST(ExportTable, ExactlyTheNinePlainNames) {
     NuntioDll dll;
     ASSERT_TRUE(dll.Loaded());
-    std::vector<std::string> expected = {"DoAlert",
-                                         "GetAlertDefaultSet",
-                                         "Nuntio_ChangeUser",
-                                         "Nuntio_Exit",
-                                         "Nuntio_Init",
-                                         "OpenAlertPropertyDlg",
-                                         "SendToMsgCenter",
-                                         "SetAlertDefaultSet",
-                                         "ToggleMsgCenter"};
+    std::vector<std::string> expected = {"DoAlert",         "GetAlertDefaultSet", "Nuntio_ChangeUser",
+                                         "Nuntio_Exit",     "Nuntio_Init",        "OpenAlertPropertyDlg",
+                                         "SendToMsgCenter", "SetAlertDefaultSet", "ToggleMsgCenter"};
     EXPECT_EQ(ExportNames(dll.Module()), expected);
 }
 
@@ -157,8 +152,9 @@ TEST_F(NuntioTest, AlertDefaultsReadAsTheLowByteOfAtoi) {
     const uint8_t zeros[10] = {};
     EXPECT_EQ(std::memcmp(&p, zeros, 10), 0) << "no file: ten zero bytes";
 
-    WriteFileBytes(AlertIni(), "[ALERTPROPERTY]\r\nAlertStaus=300\r\nSound=-1\r\nVoiceOnce=7abc\r\nVisual=1\r\n"
-                               "IconFlash=abc\r\nPopup= 2\r\nReserved2=255\r\n");
+    WriteFileBytes(AlertIni(),
+                   "[ALERTPROPERTY]\r\nAlertStaus=300\r\nSound=-1\r\nVoiceOnce=7abc\r\nVisual=1\r\n"
+                   "IconFlash=abc\r\nPopup= 2\r\nReserved2=255\r\n");
     ASSERT_EQ(dll.GetAlertDefaultSet(&p), 1);
     EXPECT_EQ(p.AlertStaus, 44);
     EXPECT_EQ(p.Sound, 255);

@@ -11,7 +11,8 @@ IatHook::IatHook(HMODULE module, const char* dll, const char* function, void* re
     auto nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
     const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
     if (dir.VirtualAddress == 0) return;
-    for (auto imp = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); imp->Name != 0; ++imp) {
+    for (auto imp = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); imp->Name != 0;
+         ++imp) {
         if (_stricmp(reinterpret_cast<const char*>(base + imp->Name), dll) != 0) continue;
         auto names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + imp->OriginalFirstThunk);
         auto slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + imp->FirstThunk);

@@ -11,7 +11,8 @@
 #include "child_scenarios.h"
 
 int main(int argc, char** argv) {
-    if (argc >= 4 && std::strcmp(argv[1], "--child") == 0) return testhost::RunChildScenario(argv[2], argv[3]);
+    if (argc >= 4 && std::strcmp(argv[1], "--child") == 0)
+        return testhost::RunChildScenario(argv[2], argv[3]);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -43,12 +43,14 @@ void RemoveTree(const std::string& path) {
     RemoveDirectoryA(path.c_str());
 }
 
-bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool FileExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path) {
     std::vector<uint8_t> out;
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                           0, nullptr);
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) return out;
     DWORD size = GetFileSize(h, nullptr);
     out.resize(size);
@@ -100,7 +102,9 @@ NuntioDll::NuntioDll() {
     SetAlertDefaultSet = reinterpret_cast<PFN_SetAlertDefaultSet>(get("SetAlertDefaultSet"));
 }
 
-NuntioDll::~NuntioDll() { Unload(); }
+NuntioDll::~NuntioDll() {
+    Unload();
+}
 
 void NuntioDll::Unload() {
     if (m_module != nullptr) FreeLibrary(m_module);

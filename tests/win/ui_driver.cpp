@@ -6,7 +6,8 @@ namespace {
 DialogAnswerer* g_active = nullptr;
 
 BOOL CALLBACK CollectDialog(HWND hwnd, LPARAM lp) {
-    if (IsWindowVisible(hwnd) && ClassName(hwnd) == "#32770") reinterpret_cast<std::vector<HWND>*>(lp)->push_back(hwnd);
+    if (IsWindowVisible(hwnd) && ClassName(hwnd) == "#32770")
+        reinterpret_cast<std::vector<HWND>*>(lp)->push_back(hwnd);
     return TRUE;
 }
 
@@ -76,6 +77,8 @@ DialogAnswerer::Action DialogAnswerer::Press(int buttonId) {
     };
 }
 
-DialogAnswerer::Action DialogAnswerer::Close() { return Press(IDCANCEL); }
+DialogAnswerer::Action DialogAnswerer::Close() {
+    return Press(IDCANCEL);
+}
 
 } // namespace testhost

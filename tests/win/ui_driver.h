@@ -15,7 +15,7 @@ namespace testhost {
 
 struct SeenDialog {
     std::string caption;
-    std::string message; // a message box's text (static 0xFFFF), else empty
+    std::string message;            // a message box's text (static 0xFFFF), else empty
     std::vector<std::string> texts; // every child's text, in z-order
 };
 
