@@ -11,6 +11,8 @@ enum MsgResult : uint32_t {
     kMsgFileNotCreated = 5005, // missing and could not be created
     kMsgFileCreated = 5006,    // was missing, created empty
     kListEmpty = 5007,
+    kBadPosition = 5009,  // negative, or no message at the position
+    kNoObject = 5010,     // no message object at the position
     kBadKeepLimit = 5013, // count mode with a limit below 1
 };
 
