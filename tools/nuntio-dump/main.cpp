@@ -302,8 +302,10 @@ int DumpConfig(const std::string& name, const std::vector<uint8_t>& bytes, Forma
         auto add = [&](const char* k, const std::string& v) { t.rows.push_back({k, v}); };
         auto arr = [&](const int32_t(&a)[10]) {
             std::string s;
-            for (int i = 0; i < 10; ++i)
-                s += (i ? " " : "") + std::to_string(a[i]);
+            for (int i = 0; i < 10; ++i) {
+                if (i > 0) s += ' ';
+                s += std::to_string(a[i]);
+            }
             return s;
         };
         add("m_nPromptMode", std::to_string(doc.m_nPromptMode));
