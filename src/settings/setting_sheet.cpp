@@ -1,0 +1,224 @@
+// The category settings sheet and its prompt pages.
+#include "settings/setting_sheet.h"
+
+#include "host/module.h"
+#include "resource.h"
+#include "settings_res.h"
+
+namespace nuntio {
+
+namespace {
+
+constexpr const char* kSheetHelpTopic = "::/xx_相关操作说明.htm";
+constexpr const char* kSkinNames[] = {"风格一", "风格二", "风格三"};
+constexpr int kPreviews[] = {IDB_PREVIEW1, IDB_PREVIEW2, IDB_PREVIEW3};
+
+void SetCheck(HWND button, bool on) {
+    ::SendMessageA(button, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+// A signed number from an edit; 0 when the field is empty or not a number.
+int32_t ReadInt(HWND page, int id) {
+    BOOL ok = FALSE;
+    const int value = static_cast<int>(::GetDlgItemInt(page, id, &ok, TRUE));
+    return ok ? value : 0;
+}
+
+} // namespace
+
+// ---- prompt pages ----
+
+CNormalSetPage::CNormalSetPage(int templateId, bool trade) : CPropPage(templateId), m_bTrade(trade) {}
+
+CAlertNormalSetPage::CAlertNormalSetPage() : CNormalSetPage(IDD_ALERT_PROMPT_PAGE, false) {}
+
+CTradeNormalSetPage::CTradeNormalSetPage() : CNormalSetPage(IDD_TRADE_PROMPT_PAGE, true) {}
+
+BOOL CNormalSetPage::OnInitDialog() {
+    m_hByDate = Item(IDC_PS_BY_DATE);
+    m_hDays = Item(IDC_PS_DAYS);
+    m_hByCount = Item(IDC_PS_BY_COUNT);
+    m_hCount = Item(IDC_PS_COUNT);
+    m_hNoPrompt = Item(IDC_PS_NO_PROMPT);
+    m_hPopup = Item(IDC_PS_POPUP);
+    m_hSkin = Item(IDC_PS_SKIN);
+    m_hPreview = Item(IDC_PS_PREVIEW);
+
+    for (const char* name : kSkinNames)
+        ::SendMessageA(m_hSkin, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+
+    if (m_bTrade) {
+        if (m_setting.m_nPromptMode != 0)
+            ChoosePopup();
+        else
+            ChooseNoPrompt();
+    }
+    // The alert page keeps its prompt radios disabled and unchecked; the
+    // prompt mode passes through.
+    if (m_setting.m_nKeepMode == 1) {
+        ChooseByDate();
+        ::SetDlgItemInt(m_hwnd, IDC_PS_DAYS, static_cast<UINT>(m_setting.m_nKeepLimit), TRUE);
+    } else {
+        ChooseByCount();
+        ::SetDlgItemInt(m_hwnd, IDC_PS_COUNT, static_cast<UINT>(m_setting.m_nKeepLimit), TRUE);
+    }
+    // A style outside 0 to 2 selects nothing and keeps the template's picture.
+    ::SendMessageA(m_hSkin, CB_SETCURSEL, static_cast<WPARAM>(m_setting.m_nPopupStyle), 0);
+    OnSkinChange();
+    CentrePreview();
+    ::SetDlgItemInt(m_hwnd, IDC_PS_STAY, static_cast<UINT>(m_setting.m_nStaySeconds), TRUE);
+    return TRUE;
+}
+
+void CNormalSetPage::ChooseByCount() {
+    SetCheck(m_hByCount, true);
+    SetCheck(m_hByDate, false);
+    ::EnableWindow(m_hCount, TRUE);
+    ::EnableWindow(m_hDays, FALSE);
+    m_setting.m_nKeepMode = 2;
+}
+
+void CNormalSetPage::ChooseByDate() {
+    SetCheck(m_hByDate, true);
+    SetCheck(m_hByCount, false);
+    ::EnableWindow(m_hDays, TRUE);
+    ::EnableWindow(m_hCount, FALSE);
+    m_setting.m_nKeepMode = 1;
+}
+
+void CNormalSetPage::ChooseNoPrompt() {
+    SetCheck(m_hNoPrompt, true);
+    SetCheck(m_hPopup, false);
+    m_setting.m_nPromptMode = 0;
+}
+
+void CNormalSetPage::ChoosePopup() {
+    SetCheck(m_hPopup, true);
+    SetCheck(m_hNoPrompt, false);
+    m_setting.m_nPromptMode = 1;
+}
+
+void CNormalSetPage::OnSkinChange() {
+    const LRESULT n = ::SendMessageA(m_hSkin, CB_GETCURSEL, 0, 0);
+    if (n < 0 || n > 2) return;
+    m_setting.m_nPopupStyle = static_cast<int32_t>(n);
+    // The live popup keeps its skin until the sheet ends with OK.
+    HBITMAP bitmap = static_cast<HBITMAP>(
+        ::LoadImageA(ModuleInstance(), MAKEINTRESOURCEA(kPreviews[n]), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+    if (bitmap == nullptr) return;
+    ::SendMessageA(m_hPreview, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
+    if (m_hPreviewBitmap != nullptr) ::DeleteObject(m_hPreviewBitmap);
+    m_hPreviewBitmap = bitmap;
+    CentrePreview();
+}
+
+void CNormalSetPage::CentrePreview() {
+    RECT box{PS_PREVIEW_X, PS_PREVIEW_Y, PS_PREVIEW_X + PS_PREVIEW_W, PS_PREVIEW_Y + PS_PREVIEW_H};
+    ::MapDialogRect(m_hwnd, &box);
+    RECT pic{};
+    ::GetWindowRect(m_hPreview, &pic);
+    const int cx = pic.right - pic.left;
+    const int cy = pic.bottom - pic.top;
+    ::SetWindowPos(m_hPreview, nullptr, box.left + (box.right - box.left - cx) / 2,
+                   box.top + (box.bottom - box.top - cy) / 2, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::InvalidateRect(m_hwnd, &box, TRUE);
+}
+
+void CNormalSetPage::OnCommand(int id, int code) {
+    if (id == IDC_PS_SKIN) {
+        if (code == CBN_SELCHANGE) OnSkinChange();
+        return;
+    }
+    if (code != BN_CLICKED) return;
+    switch (id) {
+    case IDC_PS_BY_DATE: ChooseByDate(); break;
+    case IDC_PS_BY_COUNT: ChooseByCount(); break;
+    case IDC_PS_NO_PROMPT:
+        if (m_bTrade) ChooseNoPrompt();
+        break;
+    case IDC_PS_POPUP:
+        if (m_bTrade) ChoosePopup();
+        break;
+    default: break;
+    }
+}
+
+bool CNormalSetPage::OnNotify(NMHDR& hdr, LRESULT& result) {
+    if (hdr.code != UDN_DELTAPOS || (hdr.idFrom != IDC_PS_DAYS_SPIN && hdr.idFrom != IDC_PS_COUNT_SPIN))
+        return false;
+    // The spinners keep their default range, 100 down to 0: turned round, up
+    // adds one and the count stops at 100.
+    auto& change = reinterpret_cast<NMUPDOWN&>(hdr);
+    change.iDelta = -change.iDelta;
+    result = 0;
+    return true;
+}
+
+void CNormalSetPage::OnOK() {
+    int32_t limit = ReadInt(m_hwnd, m_setting.m_nKeepMode == 2 ? IDC_PS_COUNT : IDC_PS_DAYS);
+    // Nothing is kept for less than one day, nor fewer than one message.
+    m_setting.m_nKeepLimit = limit < 1 ? 1 : limit;
+    const int32_t stay = ReadInt(m_hwnd, IDC_PS_STAY);
+    m_setting.m_nStaySeconds = stay < 0 ? 0 : stay;
+}
+
+void CNormalSetPage::OnDestroy() {
+    if (m_hPreviewBitmap == nullptr) return;
+    ::SendMessageA(m_hPreview, STM_SETIMAGE, IMAGE_BITMAP, 0);
+    ::DeleteObject(m_hPreviewBitmap);
+    m_hPreviewBitmap = nullptr;
+}
+
+// ---- the sheet ----
+
+CSettingSheet::CSettingSheet(const char* caption, HWND parent, int kind, int selectedPage)
+    : m_pszCaption(caption), m_hParent(parent), m_nKind(kind), m_nSelectedPage(selectedPage) {
+    m_hIcon = ::LoadIconA(ModuleInstance(), MAKEINTRESOURCEA(IDI_MSGCENTER));
+}
+
+int CALLBACK CSettingSheet::SheetCallback(HWND sheet, UINT msg, LPARAM /*lp*/) {
+    if (msg == PSCB_INITIALIZED && sheet != nullptr) {
+        ::SetDlgItemTextA(sheet, IDOK, "确定(&O)");
+        ::SetDlgItemTextA(sheet, IDCANCEL, "取消(&C)");
+        ::SetDlgItemTextA(sheet, IDHELP, "帮助(&H)");
+    }
+    return 0;
+}
+
+INT_PTR CSettingSheet::DoModal() {
+    PROPSHEETPAGEA pages[2]{};
+    UINT count = 0;
+    if (m_nKind == 0) {
+        pages[count++] = m_alertPage.Describe(kSheetHelpTopic);
+        pages[count++] = m_actionPage.Describe(kSheetHelpTopic);
+    } else if (m_nKind == 1) {
+        pages[count++] = m_tradePage.Describe(kSheetHelpTopic);
+    }
+    if (count == 0) return IDCANCEL;
+
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_UPDOWN_CLASS | ICC_TAB_CLASSES};
+    ::InitCommonControlsEx(&icc);
+
+    PROPSHEETHEADERA header{};
+    header.dwSize = sizeof header;
+    header.dwFlags = PSH_PROPSHEETPAGE | PSH_USEHICON | PSH_NOAPPLYNOW | PSH_NOCONTEXTHELP | PSH_USECALLBACK;
+    header.hwndParent = m_hParent;
+    header.hInstance = ModuleInstance();
+    header.hIcon = m_hIcon;
+    header.pszCaption = m_pszCaption;
+    header.nPages = count;
+    header.nStartPage = m_nSelectedPage >= 0 && static_cast<UINT>(m_nSelectedPage) < count
+                            ? static_cast<UINT>(m_nSelectedPage)
+                            : 0;
+    header.ppsp = pages;
+    header.pfnCallback = &CSettingSheet::SheetCallback;
+    ::PropertySheetA(&header);
+    // The page shown first always takes part in OK, and only OK applies (there
+    // is no Apply button).
+    const bool ok =
+        m_alertPage.ConfirmedWithOk() || m_actionPage.ConfirmedWithOk() || m_tradePage.ConfirmedWithOk();
+    return ok ? IDOK : IDCANCEL;
+}
+
+} // namespace nuntio

@@ -1,0 +1,84 @@
+// The category settings sheet ("报警设置" / "交易设置") and its prompt pages
+// ("消息提示"): retention by date or by count, the popup's skin and stay time,
+// and for trade messages whether a popup shows at all.
+#pragma once
+
+#include <windows.h>
+
+#include "core/config_doc.h"
+#include "settings/alert_action.h"
+#include "settings/prop_page.h"
+
+namespace nuntio {
+
+// The prompt page on template 24004 (alert) or 24005 (trade). The owner fills
+// m_setting before the sheet runs and reads it after OK.
+class CNormalSetPage : public CPropPage {
+public:
+    CNormalSetPage(int templateId, bool trade);
+    PromptSetting m_setting{};
+
+protected:
+    BOOL OnInitDialog() override;
+    void OnCommand(int id, int code) override;
+    bool OnNotify(NMHDR& hdr, LRESULT& result) override;
+    void OnOK() override;
+    void OnDestroy() override;
+
+private:
+    void ChooseByDate();
+    void ChooseByCount();
+    void ChooseNoPrompt();
+    void ChoosePopup();
+    void OnSkinChange();
+    // Puts the preview bitmap in the middle of the picture's box.
+    void CentrePreview();
+
+    const bool m_bTrade;
+    HWND m_hByDate = nullptr;
+    HWND m_hDays = nullptr;
+    HWND m_hByCount = nullptr;
+    HWND m_hCount = nullptr;
+    HWND m_hNoPrompt = nullptr;
+    HWND m_hPopup = nullptr;
+    HWND m_hSkin = nullptr;
+    HWND m_hPreview = nullptr;
+    HBITMAP m_hPreviewBitmap = nullptr; // the one this page loaded, freed by the page
+};
+
+class CAlertNormalSetPage : public CNormalSetPage {
+public:
+    CAlertNormalSetPage();
+};
+
+class CTradeNormalSetPage : public CNormalSetPage {
+public:
+    CTradeNormalSetPage();
+};
+
+class CSettingSheet {
+public:
+    // kind 0: the alert sheet (prompt page, action page); 1: the trade sheet
+    // (prompt page); any other kind has no page.
+    CSettingSheet(const char* caption, HWND parent, int kind, int selectedPage);
+    CSettingSheet(const CSettingSheet&) = delete;
+    CSettingSheet& operator=(const CSettingSheet&) = delete;
+
+    // Runs the sheet modally: IDOK or IDCANCEL.
+    INT_PTR DoModal();
+
+    CTradeNormalSetPage m_tradePage;
+    CAlertNormalSetPage m_alertPage;
+    CAlertAlertSetPage m_actionPage;
+    HICON m_hIcon = nullptr;
+
+private:
+    static int CALLBACK SheetCallback(HWND sheet, UINT msg, LPARAM lp);
+
+    const char* m_pszCaption;
+    HWND m_hParent;
+    int m_nKind;
+    int m_nSelectedPage;
+};
+
+} // namespace nuntio
