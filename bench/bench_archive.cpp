@@ -1,10 +1,14 @@
 // Encoding and decoding 100,000 alerts in memory, beside a plain memcpy of the
 // same bytes. Goal: each at no less than a third of memcpy's throughput.
 //
-// Measured (make native, Release, this 2-core machine), bytes per second over
-// the 50.4 MB of a 100,000-alert file:
-//   memcpy ~8.2 GB/s, encode ~6.1 GB/s (0.74 of memcpy), decode ~3.4 GB/s
-//   (0.41 of memcpy).
+// Measured with make native (Release) on the 2-core build machine, median of
+// 5 (tools/run-bench.sh), bytes per second over the 50.4 MB of a
+// 100,000-alert file, CPU time:
+//   quiet machine:  memcpy 12.4 GB/s; encode 6.5 GB/s = 0.53 of memcpy;
+//                   decode 5.8 GB/s = 0.47; decode into fresh memory 0.35
+//   while another build ran on both cores: encode 0.42, decode 0.34, fresh 0.28
+// Decoding reuses the slots of the objects freed before it (as the library's
+// own retention and reloads do); the fresh-memory case pays the page faults.
 #include <benchmark/benchmark.h>
 
 #include <cstring>

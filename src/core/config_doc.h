@@ -58,6 +58,9 @@ struct CfgResult {
     bool ok() const { return status == CfgStatus::kOk; }
 };
 
+// The default list font: -12 high, weight 400, GB2312, face "宋体".
+FontDesc DefaultListFont();
+
 class CConfigDoc {
 public:
     static constexpr size_t kFileSize = 170;
@@ -99,7 +102,7 @@ public:
     int32_t m_nKeepLimit = 1;
     uint32_t m_crText = 0x000000;
     uint32_t m_crBack = 0xFFFFFF;
-    FontDesc m_lfList{};
+    FontDesc m_lfList = DefaultListFont();
     int32_t m_nReserved = 0;
     int32_t m_nNextSerial = 0;
 
@@ -125,8 +128,5 @@ public:
 private:
     IFileSystem* m_fs = nullptr;
 };
-
-// The default list font: -12 high, weight 400, GB2312, face "宋体".
-FontDesc DefaultListFont();
 
 } // namespace nuntio

@@ -1,0 +1,160 @@
+// Timed scenario of the real Nuntio.dll under Wine: starting with 10,000 and
+// 100,000 stored alerts (time of Nuntio_Init, memory added), adding one alert
+// at 100,000 rows, and unloading (which saves) 100,000.
+//
+//   nuntio_wine_bench.exe [--counts 10000,100000] [--root DIR]
+//
+// Goals: start with 100,000 alerts under 300 ms, add under 1 ms, save under
+// 500 ms, under 1 KB of memory per stored alert beyond its 502-byte record.
+// The figures are reported, not asserted.
+#include <windows.h>
+#include <psapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "core/config_doc.h"
+#include "core/file_io.h"
+#include "core/msg_file.h"
+#include "core/msg_list.h"
+#include "core/msg_obj.h"
+#include "nuntio.h"
+
+namespace {
+
+double Ms(LARGE_INTEGER a, LARGE_INTEGER b) {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return 1000.0 * static_cast<double>(b.QuadPart - a.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+LARGE_INTEGER Now() {
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return t;
+}
+
+SIZE_T PrivateBytes() {
+    PROCESS_MEMORY_COUNTERS_EX pmc{};
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc);
+    // Wine reports the committed private memory as the pagefile usage.
+    return pmc.PrivateUsage != 0 ? pmc.PrivateUsage : pmc.PagefileUsage;
+}
+
+// Writes a message file of n alerts the way the library itself stores them.
+bool WriteAlerts(const std::string& folder, int n) {
+    CMsgList<CAlertMsgObj> list;
+    int32_t serial = 0;
+    for (int i = 0; i < n; ++i) {
+        InboundMessage m{};
+        AlertRecord& r = m.body.alert;
+        r.prop = {1, 0, 0, 1, 0, 0, 0, 0, 0, 0};
+        std::snprintf(r.szModule, sizeof r.szModule, "行情预警");
+        std::snprintf(r.szWindow, sizeof r.szWindow, "分时走势 %d", i % 17);
+        std::snprintf(r.szCode, sizeof r.szCode, "%06d", 600000 + i % 900);
+        std::snprintf(r.szName, sizeof r.szName, "浦发银行");
+        std::snprintf(r.szContent, sizeof r.szContent, "价格突破 %d.%02d 第%d条", 10 + i % 50, i % 100, i);
+        auto obj = std::make_unique<CAlertMsgObj>();
+        obj->Fill(m, serial, 1764900000 + i);
+        obj->m_nImage = 2;
+        list.AddTail(std::move(obj));
+    }
+    nuntio::CMsgFile file(nuntio::PlatformFileSystem(), folder + "AlertMsg.DAT");
+    return file.Save(list, 1764900000);
+}
+
+struct Exports {
+    HMODULE dll = nullptr;
+    PFN_Nuntio_Init init = nullptr;
+    PFN_DoAlert doAlert = nullptr;
+};
+
+Exports Load(const std::string& path) {
+    Exports e;
+    e.dll = LoadLibraryA(path.c_str());
+    if (e.dll == nullptr) return e;
+    e.init = reinterpret_cast<PFN_Nuntio_Init>(reinterpret_cast<void*>(GetProcAddress(e.dll, "Nuntio_Init")));
+    e.doAlert = reinterpret_cast<PFN_DoAlert>(reinterpret_cast<void*>(GetProcAddress(e.dll, "DoAlert")));
+    return e;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<int> counts = {10000, 100000};
+    char tmp[MAX_PATH];
+    GetTempPathA(MAX_PATH, tmp);
+    std::string root = std::string(tmp) + "nuntio-bench";
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--root") == 0) root = argv[i + 1];
+        if (std::strcmp(argv[i], "--counts") == 0) {
+            counts.clear();
+            for (char* p = std::strtok(argv[i + 1], ","); p != nullptr; p = std::strtok(nullptr, ","))
+                counts.push_back(std::atoi(p));
+        }
+    }
+    char exe[MAX_PATH];
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    std::string dir(exe);
+    dir.resize(dir.find_last_of('\\'));
+    const std::string dllPath = dir + "\\Nuntio.dll";
+
+    std::printf("%-10s %12s %12s %14s %12s %12s\n", "alerts", "init ms", "add ms", "bytes/alert", "save ms",
+                "file MB");
+    for (int n : counts) {
+        const std::string user = "bench" + std::to_string(n);
+        CreateDirectoryA(root.c_str(), nullptr);
+        CreateDirectoryA((root + "\\User").c_str(), nullptr);
+        CreateDirectoryA((root + "\\User\\" + user).c_str(), nullptr);
+        const std::string folder = nuntio::UserFolder(root, user);
+        CreateDirectoryA(folder.c_str(), nullptr);
+        DeleteFileA((folder + "AlertMsg.cfg").c_str());
+        if (!WriteAlerts(folder, n)) {
+            std::printf("cannot write %s\n", folder.c_str());
+            return 1;
+        }
+        // Keep everything: no retention while measuring.
+        {
+            nuntio::CConfigDoc cfg = nuntio::CConfigDoc::ForAlert();
+            cfg.LoadConfig(nuntio::PlatformFileSystem(), root, user, "AlertMsg.cfg");
+            cfg.m_nKeepMode = 0;
+            cfg.Save();
+        }
+
+        Exports e = Load(dllPath);
+        if (e.init == nullptr) {
+            std::printf("cannot load %s\n", dllPath.c_str());
+            return 1;
+        }
+        const SIZE_T before = PrivateBytes();
+        LARGE_INTEGER t0 = Now();
+        uint32_t center = e.init(0, 0, root.c_str(), user.c_str());
+        LARGE_INTEGER t1 = Now();
+        const SIZE_T after = PrivateBytes();
+        if (center == 0) return 1;
+
+        AlertRecord r{};
+        r.prop = {1, 0, 0, 1, 0, 0, 0, 0, 0, 0};
+        std::snprintf(r.szContent, sizeof r.szContent, "新的一条");
+        // Warm the path once, then time a batch of single additions.
+        e.doAlert(&r);
+        const int adds = 200;
+        LARGE_INTEGER a0 = Now();
+        for (int i = 0; i < adds; ++i) e.doAlert(&r);
+        LARGE_INTEGER a1 = Now();
+
+        LARGE_INTEGER s0 = Now();
+        FreeLibrary(e.dll);
+        LARGE_INTEGER s1 = Now();
+
+        WIN32_FILE_ATTRIBUTE_DATA fa{};
+        GetFileAttributesExA((folder + "AlertMsg.DAT").c_str(), GetFileExInfoStandard, &fa);
+        const double perAlert = after > before ? static_cast<double>(after - before) / n : 0.0;
+        std::printf("%-10d %12.1f %12.3f %14.0f %12.1f %12.1f\n", n, Ms(t0, t1), Ms(a0, a1) / adds, perAlert,
+                    Ms(s0, s1), static_cast<double>(fa.nFileSizeLow) / (1024.0 * 1024.0));
+    }
+    return 0;
+}
