@@ -143,7 +143,8 @@ int main(int argc, char** argv) {
         e.doAlert(&r);
         const int adds = 200;
         LARGE_INTEGER a0 = Now();
-        for (int i = 0; i < adds; ++i) e.doAlert(&r);
+        for (int i = 0; i < adds; ++i)
+            e.doAlert(&r);
         LARGE_INTEGER a1 = Now();
 
         LARGE_INTEGER s0 = Now();

@@ -29,11 +29,11 @@ std::string CAlertCategory::PopupText(const AlertRecord& r) {
 }
 
 uint32_t CAlertCategory::AddMessage(const InboundMessage& message) {
-    ::SendMessageA(m_hList, WM_SETREDRAW, FALSE, 0);
     InsertTop(MakeMessage(message), true);
     if (GetMsgImage(1) == nuntio::kImageLatest) SetMsgImage(1, nuntio::kImageEarlier);
-    ::SendMessageA(m_hList, WM_SETREDRAW, TRUE, 0);
     ApplyRetention();
+    // The delete commands follow the list at once, not only at the next click.
+    UpdateDeleteCommands();
     return kDone;
 }
 

@@ -4,6 +4,7 @@
 #include "categories/msg_category.h"
 
 #include <algorithm>
+#include <iterator>
 #include <cstring>
 
 #include "host/module.h"
@@ -225,8 +226,13 @@ uint32_t CMsgCategory::Show(bool show) {
     UpdateDeleteCommands();
     ::ShowWindow(m_hList, SW_SHOW);
     ::ShowWindow(m_toolbar.Handle(), m_nToolBarShown == 1 ? SW_SHOW : SW_HIDE);
-    if (m_hParent != nullptr && m_hMenuBar != nullptr) ::SetMenu(m_hParent, m_hMenuBar);
-    ::SetFocus(m_hList);
+    // Every delivered message selects its tab: installing the same menu again
+    // would recalculate the frame each time.
+    if (m_hParent != nullptr && m_hMenuBar != nullptr && ::GetMenu(m_hParent) != m_hMenuBar)
+        ::SetMenu(m_hParent, m_hMenuBar);
+    // Only a window the user is working in takes the focus: a message arriving
+    // while the window is hidden must not take the keyboard from the host.
+    if (::IsWindowVisible(m_hParent) && ::GetActiveWindow() == m_hParent) ::SetFocus(m_hList);
     return kDone;
 }
 
@@ -260,48 +266,75 @@ void CMsgCategory::FillList() {
 }
 
 std::vector<int> CMsgCategory::SelectedRows() const {
-    std::vector<int> rows;
-    int i = -1;
-    while ((i = ListView_GetNextItem(m_hList, i, LVNI_SELECTED)) != -1)
-        rows.push_back(i);
-    return rows;
+    // Asks row by row and stops at the last selected one: new rows gather at
+    // the top, and the view's search for the next selected row is far slower
+    // than its answer for one row.
+    const int count = ListView_GetSelectedCount(m_hList);
+    const int rows = GetMsgCount();
+    std::vector<int> selected;
+    selected.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < rows && static_cast<int>(selected.size()) < count; ++i) {
+        if (ListView_GetItemState(m_hList, i, LVIS_SELECTED) != 0) selected.push_back(i);
+    }
+    return selected;
 }
 
 void CMsgCategory::SelectRow(int pos, bool select) {
     ListView_SetItemState(m_hList, pos, select ? LVIS_SELECTED : 0, LVIS_SELECTED);
 }
 
+// The view keeps selection by row number, so when rows move the selection is
+// moved with them. Only the rows whose state changes are touched: each state
+// change costs a notification, and clearing the whole list costs a pass over
+// every row.
+void CMsgCategory::MoveSelection(const std::vector<int>& before, const std::vector<int>& after) {
+    std::vector<int> off, on;
+    std::set_difference(before.begin(), before.end(), after.begin(), after.end(), std::back_inserter(off));
+    std::set_difference(after.begin(), after.end(), before.begin(), before.end(), std::back_inserter(on));
+    for (int row : off)
+        SelectRow(row, false);
+    for (int row : on)
+        SelectRow(row, true);
+}
+
 void CMsgCategory::RowInsertedAtTop(bool select) {
-    // The view keeps selection by row number: move it down with the rows.
-    std::vector<int> selected = SelectedRows();
+    const std::vector<int> before = SelectedRows();
     const int focused = ListView_GetNextItem(m_hList, -1, LVNI_FOCUSED);
-    ListView_SetItemCountEx(m_hList, GetMsgCount(), LVSICF_NOSCROLL);
-    if (!selected.empty()) ListView_SetItemState(m_hList, -1, 0, LVIS_SELECTED);
-    for (int row : selected)
-        SelectRow(row + 1, true);
+    ListView_SetItemCountEx(m_hList, GetMsgCount(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+    std::vector<int> after;
+    after.reserve(before.size() + 1);
+    if (select) after.push_back(0);
+    for (int row : before)
+        after.push_back(row + 1);
+    MoveSelection(before, after);
     if (focused >= 0) ListView_SetItemState(m_hList, focused + 1, LVIS_FOCUSED, LVIS_FOCUSED);
-    if (select) SelectRow(0, true);
     ::InvalidateRect(m_hList, nullptr, FALSE);
 }
 
 void CMsgCategory::RowsRemovedAtBottom(int count) {
     if (count <= 0) return;
-    ListView_SetItemCountEx(m_hList, GetMsgCount(), LVSICF_NOSCROLL);
+    ListView_SetItemCountEx(m_hList, GetMsgCount(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
     ::InvalidateRect(m_hList, nullptr, FALSE);
 }
 
 void CMsgCategory::RowRemovedAt(int pos) {
-    std::vector<int> selected = SelectedRows();
+    std::vector<int> before = SelectedRows();
     const int focused = ListView_GetNextItem(m_hList, -1, LVNI_FOCUSED);
-    ListView_SetItemState(m_hList, -1, 0, LVIS_SELECTED);
-    ListView_SetItemCountEx(m_hList, GetMsgCount(), LVSICF_NOSCROLL);
-    for (int row : selected) {
+    std::vector<int> after;
+    after.reserve(before.size());
+    for (int row : before) {
         if (row < pos)
-            SelectRow(row, true);
+            after.push_back(row);
         else if (row > pos)
-            SelectRow(row - 1, true);
+            after.push_back(row - 1);
     }
+    // The last row is about to disappear: its state goes with it.
+    const int last = GetMsgCount();
+    before.erase(std::remove(before.begin(), before.end(), last), before.end());
+    ListView_SetItemCountEx(m_hList, GetMsgCount(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+    MoveSelection(before, after);
     if (focused > pos) ListView_SetItemState(m_hList, focused - 1, LVIS_FOCUSED, LVIS_FOCUSED);
+    ::InvalidateRect(m_hList, nullptr, FALSE);
 }
 
 void CMsgCategory::ClearSelection() {
@@ -355,7 +388,6 @@ uint32_t CMsgCategory::OnListNotify(HWND owner, UINT_PTR id, NMHDR* hdr, LRESULT
     case NM_RCLICK: ShowContextMenu(owner); return kDone;
     case NM_DBLCLK:
     case NM_RETURN: OnOpenMessage(); return kDone;
-    case LVN_ITEMCHANGED: UpdateDeleteCommands(); return kDone;
     default: return kNotHandled;
     }
 }

@@ -146,6 +146,7 @@ protected:
     // The row at `pos` is gone; the selection below it moves up.
     void RowRemovedAt(int pos);
     std::vector<int> SelectedRows() const;
+    void MoveSelection(const std::vector<int>& before, const std::vector<int>& after);
     void SelectRow(int pos, bool select);
     void UpdateDeleteCommands();
     void ReadBackWidths();

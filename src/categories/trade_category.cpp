@@ -21,11 +21,11 @@ std::string CTradeCategory::PopupText(const TradeRecord& r) {
 }
 
 uint32_t CTradeCategory::AddMessage(const InboundMessage& message) {
-    ::SendMessageA(m_hList, WM_SETREDRAW, FALSE, 0);
     InsertTop(MakeMessage(message), false);
-    ::SendMessageA(m_hList, WM_SETREDRAW, TRUE, 0);
     SelectRow(0, true);
     ApplyRetention();
+    // The delete commands follow the list at once, not only at the next click.
+    UpdateDeleteCommands();
     return kDone;
 }
 
