@@ -44,19 +44,6 @@ DecodeResult Decode(const std::vector<uint8_t>& bytes, CMsgList<T>& list) {
 
 } // namespace
 
-TEST(MessageClasses, RegisteredInStartUpOrderWithSchema1) {
-    const CClassRegistry& r = MessageClasses();
-    ASSERT_EQ(r.Count(), 3u);
-    EXPECT_STREQ(r.At(0)->m_lpszClassName, "CAlertMsgObj");
-    EXPECT_STREQ(r.At(1)->m_lpszClassName, "CMsgObj");
-    EXPECT_STREQ(r.At(2)->m_lpszClassName, "CTradeMsgObj");
-    for (size_t i = 0; i < 3; ++i)
-        EXPECT_EQ(r.At(i)->m_wSchema, 1);
-    EXPECT_EQ(r.Find("calertmsgobj"), nullptr); // names are exact
-    CClassRegistry copy = r;
-    EXPECT_FALSE(copy.Register(&CMsgObj::classCMsgObj)); // no class twice
-}
-
 TEST(MessageFileBytes, ThreeAlertsAre1530BytesLaidOutAsTheFrameworkWritesThem) {
     const CMsgList<CAlertMsgObj> list = ThreeAlerts();
     std::vector<uint8_t> expected = {0x03, 0x00};

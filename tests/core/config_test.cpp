@@ -77,28 +77,6 @@ TEST(ConfigBytes, TradeDefaultsUseTheTradeColumns) {
               std::vector<uint8_t>(alert.begin(), alert.begin() + 82));
 }
 
-TEST(ConfigProperties, BothCategoriesCarryTheirIdsTextsAndColumns) {
-    const CConfigDoc a = CConfigDoc::ForAlert(), t = CConfigDoc::ForTrade();
-    EXPECT_EQ(a.m_nColumns, 9);
-    EXPECT_EQ(t.m_nColumns, 4);
-    EXPECT_EQ(a.m_strTabName, "\xB1\xA8\xBE\xAF");
-    EXPECT_EQ(t.m_strTabName, "\xBD\xBB\xD2\xD7");
-    EXPECT_EQ(a.m_strColName[1], "\xCA\xB1\xBC\xE4");
-    EXPECT_EQ(a.m_strColName[8], "\xB1\xA8\xBE\xAF\xC4\xDA\xC8\xDD");
-    EXPECT_EQ(t.m_strColName[3], "\xB7\xA2\xC9\xFA\xCA\xB1\xBC\xE4");
-    EXPECT_EQ(a.m_strColName[9], "");
-    EXPECT_EQ(a.m_strMsgFile, "AlertMsg.DAT");
-    EXPECT_EQ(t.m_strMsgFile, "TradeMsg.DAT");
-    EXPECT_EQ(a.m_nMenuIndex, 0);
-    EXPECT_EQ(t.m_nMenuIndex, 1);
-    EXPECT_EQ(std::make_tuple(a.m_nListId, a.m_nMenuId, a.m_nPopupMenuId, a.m_nToolBitmapId, a.m_nFirstCmd,
-                              a.m_nLastCmd),
-              std::make_tuple(4000, 24002, 21001, 4001, 24993, 24999));
-    EXPECT_EQ(std::make_tuple(t.m_nListId, t.m_nMenuId, t.m_nPopupMenuId, t.m_nToolBitmapId, t.m_nFirstCmd,
-                              t.m_nLastCmd),
-              std::make_tuple(4001, 27002, 21001, 5027, 27993, 27999));
-}
-
 TEST(ConfigBytes, PromptSettingIsTheFirst14BytesOfTheFile) {
     CConfigDoc doc = CConfigDoc::ForAlert();
     doc.SetPromptSetting(PromptSetting{0, 2, 2, 10, 500});
