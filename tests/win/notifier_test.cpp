@@ -1,0 +1,776 @@
+// The popup notifier of both categories, driven through the exports: alerts
+// with Visual and Popup set, trade messages in the default prompt mode. What
+// the DLL asks of the system is observed at its import table: the work area
+// it reads (simulated, to put the taskbar on each side), the window moves, the
+// texts it draws, what it posts. Its window timers are held by the test, which
+// delivers each WM_TIMER itself, so that every step of the animation is seen
+// and nothing depends on how fast the machine is. One test lets the real
+// timers run and prints how long the slides take.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "../../src/notify/popup_text.h"
+#include "iat_hook.h"
+#include "nuntio_host.h"
+
+using namespace testhost;
+
+namespace {
+
+constexpr const char* kPopupClass = "NuntioTaskbarNotifier";
+constexpr UINT kPopupClicked = 0x047B;
+constexpr UINT kMoveFlags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
+constexpr UINT kTextFlags = DT_CENTER | DT_VCENTER | DT_WORDBREAK | DT_END_ELLIPSIS;
+
+bool IsPopup(HWND hwnd) {
+    char cls[64] = {};
+    GetClassNameA(hwnd, cls, sizeof cls);
+    return std::strcmp(cls, kPopupClass) == 0;
+}
+
+// ---- What the DLL asks of the system -------------------------------------
+
+struct TimerCall {
+    HWND hwnd;
+    bool set; // SetTimer, else KillTimer
+    UINT_PTR id;
+    UINT period;
+    LARGE_INTEGER at;
+};
+struct Move {
+    HWND hwnd;
+    int x, y, cx, cy;
+    UINT flags;
+};
+struct Drawn {
+    HWND hwnd;
+    std::string text;
+    RECT rc;
+    UINT flags;
+    COLORREF color;
+    LONG weight;
+    bool underline;
+};
+struct Posted {
+    HWND hwnd;
+    UINT msg;
+};
+
+struct Record {
+    bool realTimers = false; // let the popup's timers run
+    bool haveWorkArea = false;
+    RECT workArea{};
+    std::vector<TimerCall> timers;
+    std::vector<Move> moves;
+    std::vector<Drawn> drawn;
+    std::vector<Posted> posted;
+    void* setTimer = nullptr;
+    void* killTimer = nullptr;
+    void* setWindowPos = nullptr;
+    void* spi = nullptr;
+    void* drawText = nullptr;
+    void* postMessage = nullptr;
+};
+Record g;
+
+LARGE_INTEGER Now() {
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return t;
+}
+
+UINT_PTR WINAPI HookSetTimer(HWND hwnd, UINT_PTR id, UINT period, TIMERPROC proc) {
+    if (!IsPopup(hwnd)) return reinterpret_cast<decltype(&SetTimer)>(g.setTimer)(hwnd, id, period, proc);
+    g.timers.push_back({hwnd, true, id, period, Now()});
+    if (g.realTimers) return reinterpret_cast<decltype(&SetTimer)>(g.setTimer)(hwnd, id, period, proc);
+    return id;
+}
+
+BOOL WINAPI HookKillTimer(HWND hwnd, UINT_PTR id) {
+    if (IsPopup(hwnd)) g.timers.push_back({hwnd, false, id, 0, Now()});
+    return reinterpret_cast<decltype(&KillTimer)>(g.killTimer)(hwnd, id);
+}
+
+BOOL WINAPI HookSetWindowPos(HWND hwnd, HWND after, int x, int y, int cx, int cy, UINT flags) {
+    if (IsPopup(hwnd)) g.moves.push_back({hwnd, x, y, cx, cy, flags});
+    return reinterpret_cast<decltype(&SetWindowPos)>(g.setWindowPos)(hwnd, after, x, y, cx, cy, flags);
+}
+
+BOOL WINAPI HookSystemParametersInfoA(UINT action, UINT ui, PVOID pv, UINT winIni) {
+    if (action == SPI_GETWORKAREA && g.haveWorkArea && pv != nullptr) {
+        *static_cast<RECT*>(pv) = g.workArea;
+        return TRUE;
+    }
+    return reinterpret_cast<decltype(&SystemParametersInfoA)>(g.spi)(action, ui, pv, winIni);
+}
+
+int WINAPI HookDrawTextA(HDC dc, LPCSTR text, int n, LPRECT rc, UINT flags) {
+    HWND hwnd = WindowFromDC(dc);
+    if (hwnd != nullptr && IsPopup(hwnd)) {
+        LOGFONTA lf{};
+        GetObjectA(GetCurrentObject(dc, OBJ_FONT), sizeof lf, &lf);
+        g.drawn.push_back({hwnd, n < 0 ? std::string(text) : std::string(text, static_cast<size_t>(n)), *rc,
+                           flags, GetTextColor(dc), lf.lfWeight, lf.lfUnderline != 0});
+    }
+    return reinterpret_cast<decltype(&DrawTextA)>(g.drawText)(dc, text, n, rc, flags);
+}
+
+BOOL WINAPI HookPostMessageA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    g.posted.push_back({hwnd, msg});
+    return reinterpret_cast<decltype(&PostMessageA)>(g.postMessage)(hwnd, msg, wp, lp);
+}
+
+// A visible, active top-level window standing for the host.
+struct HostWindow {
+    HostWindow() {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "NuntioNotifierTestHost";
+        RegisterClassA(&wc);
+        hwnd = CreateWindowExA(0, wc.lpszClassName, "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200,
+                               nullptr, nullptr, wc.hInstance, nullptr);
+        SetActiveWindow(hwnd);
+    }
+    ~HostWindow() { DestroyWindow(hwnd); }
+    HWND hwnd;
+};
+
+struct Side {
+    const char* name;
+    int inset[4]; // left, top, right, bottom taken from the screen by the taskbar
+};
+
+class NotifierTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dll->Loaded());
+        g = Record{};
+        root = NewTempRoot("notify");
+        MakeDirs(root + "\\User\\trader01");
+        sw = GetSystemMetrics(SM_CXSCREEN);
+        sh = GetSystemMetrics(SM_CYSCREEN);
+    }
+    void TearDown() override {
+        Unload();
+        RemoveTree(root);
+    }
+    void Unload() {
+        hooks.clear(); // before the DLL goes
+        dll.reset();
+    }
+    template <typename F>
+    void Hook(const char* name, F* replacement, void** original) {
+        auto h = std::make_unique<IatHook>(dll->Module(), "user32.dll", name,
+                                           reinterpret_cast<void*>(replacement));
+        ASSERT_TRUE(h->Installed()) << name;
+        *original = h->Original();
+        hooks.push_back(std::move(h));
+    }
+    HWND Init() {
+        Hook("SetTimer", &HookSetTimer, &g.setTimer);
+        Hook("KillTimer", &HookKillTimer, &g.killTimer);
+        Hook("SetWindowPos", &HookSetWindowPos, &g.setWindowPos);
+        Hook("SystemParametersInfoA", &HookSystemParametersInfoA, &g.spi);
+        Hook("DrawTextA", &HookDrawTextA, &g.drawText);
+        Hook("PostMessageA", &HookPostMessageA, &g.postMessage);
+        center = reinterpret_cast<HWND>(static_cast<uintptr_t>(dll->Init(0, 0, root.c_str(), "trader01")));
+        return center;
+    }
+    std::string Folder() const { return root + "\\User\\trader01\\Nuntio\\"; }
+    // Skin setting and stay seconds of both categories, written into their
+    // configuration files between two runs of the DLL.
+    void Configure(int32_t style, int32_t staySeconds) {
+        Init();
+        Unload();
+        for (const char* name : {"AlertMsg.cfg", "TradeMsg.cfg"}) {
+            std::vector<uint8_t> cfg = ReadFileBytes(Folder() + name);
+            ASSERT_EQ(cfg.size(), 170u);
+            std::memcpy(&cfg[2], &style, 4);
+            std::memcpy(&cfg[6], &staySeconds, 4);
+            WriteFileBytes(Folder() + name, std::string(cfg.begin(), cfg.end()));
+        }
+        dll = std::make_unique<NuntioDll>();
+        g = Record{};
+    }
+    void SetWorkArea(int left, int top, int right, int bottom) {
+        g.haveWorkArea = true;
+        g.workArea = RECT{left, top, sw - right, sh - bottom};
+    }
+
+    // Both notifiers' windows, owned by the message-center window.
+    std::vector<HWND> Popups() const {
+        std::vector<HWND> out;
+        for (HWND h = FindWindowExA(nullptr, nullptr, kPopupClass, nullptr); h != nullptr;
+             h = FindWindowExA(nullptr, h, kPopupClass, nullptr)) {
+            if (GetWindow(h, GW_OWNER) == center) out.push_back(h);
+        }
+        return out;
+    }
+    HWND Shown() const {
+        for (HWND h : Popups())
+            if (IsWindowVisible(h)) return h;
+        return nullptr;
+    }
+    void Alert(const char* module, const char* content) {
+        AlertRecord a = MakeAlert(module, content);
+        a.prop = {1, 0, 0, 1, 0, 1, 0, 0, 0, 0}; // visual, popup
+        std::strcpy(a.szCode, "600000");
+        std::strcpy(a.szName, "浦发银行");
+        std::strcpy(a.szObject, "最新价");
+        ASSERT_EQ(dll->DoAlert(&a), 1);
+    }
+    void Trade(const char* event, const char* detail) {
+        InboundMessage t = MakeTrade(event, detail, 1700000000);
+        ASSERT_EQ(dll->SendToMsgCenter(0, &t), 1);
+    }
+
+    // Timers as the DLL has them: the last SetTimer of an id without a
+    // KillTimer after it.
+    std::vector<UINT_PTR> Running(HWND popup) const {
+        std::vector<UINT_PTR> ids;
+        for (UINT_PTR id = 1; id <= 3; ++id) {
+            bool on = false;
+            for (const TimerCall& t : g.timers)
+                if (t.hwnd == popup && t.id == id) on = t.set;
+            if (on) ids.push_back(id);
+        }
+        return ids;
+    }
+    size_t SetCount(HWND popup, UINT_PTR id) const {
+        size_t n = 0;
+        for (const TimerCall& t : g.timers)
+            n += t.hwnd == popup && t.id == id && t.set;
+        return n;
+    }
+    UINT LastPeriod(HWND popup, UINT_PTR id) const {
+        UINT p = 0;
+        for (const TimerCall& t : g.timers)
+            if (t.hwnd == popup && t.id == id && t.set) p = t.period;
+        return p;
+    }
+    void Tick(HWND popup, UINT_PTR id) { SendMessageA(popup, WM_TIMER, id, 0); }
+    // Ticks of timer `id` while it runs (cap: far more than any slide needs).
+    int TickWhileRunning(HWND popup, UINT_PTR id) {
+        int n = 0;
+        auto running = [&] {
+            for (UINT_PTR r : Running(popup))
+                if (r == id) return true;
+            return false;
+        };
+        while (running() && n < 1000) {
+            Tick(popup, id);
+            ++n;
+        }
+        return n;
+    }
+    RECT Rect(HWND popup) const {
+        RECT rc{};
+        GetWindowRect(popup, &rc);
+        return rc;
+    }
+    std::vector<Move> MovesOf(HWND popup) const {
+        std::vector<Move> out;
+        for (const Move& m : g.moves)
+            if (m.hwnd == popup) out.push_back(m);
+        return out;
+    }
+    std::vector<Drawn> DrawnSince(size_t from) const {
+        return std::vector<Drawn>(g.drawn.begin() + static_cast<ptrdiff_t>(from), g.drawn.end());
+    }
+
+    std::unique_ptr<NuntioDll> dll = std::make_unique<NuntioDll>();
+    std::vector<std::unique_ptr<IatHook>> hooks;
+    std::string root;
+    HWND center = nullptr;
+    int sw = 0, sh = 0;
+};
+
+// ---- Skins ------------------------------------------------------------------
+
+struct SkinCase {
+    int32_t style;
+    int width, height, regionWidth;
+    std::vector<POINT> cut, kept;
+};
+
+void PrintTo(const SkinCase& c, std::ostream* os) {
+    *os << "skin setting " << c.style;
+}
+
+class NotifierSkinTest : public NotifierTest, public ::testing::WithParamInterface<SkinCase> {};
+
+TEST_P(NotifierSkinTest, SizeAndRegionOfEachSkinForBothCategories) {
+    const SkinCase& c = GetParam();
+    if (c.style != 0) Configure(c.style, 3);
+    ASSERT_TRUE(IsWindow(Init()));
+    const std::vector<HWND> popups = Popups();
+    ASSERT_EQ(popups.size(), 2u) << "one per category";
+    for (HWND popup : popups) {
+        EXPECT_FALSE(IsWindowVisible(popup));
+        EXPECT_NE(GetWindowLongA(popup, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+        EXPECT_EQ(GetWindowLongA(popup, GWL_STYLE) & (WS_POPUP | WS_CAPTION), static_cast<LONG>(WS_POPUP));
+        HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+        ASSERT_NE(GetWindowRgn(popup, rgn), ERROR) << "the skin's region is the window's";
+        RECT box{};
+        GetRgnBox(rgn, &box);
+        EXPECT_EQ(box.left, 0);
+        EXPECT_EQ(box.top, 0);
+        EXPECT_EQ(box.right, c.regionWidth) << "whole groups of four columns";
+        EXPECT_EQ(box.bottom, c.height);
+        for (POINT p : c.cut)
+            EXPECT_FALSE(PtInRegion(rgn, p.x, p.y)) << p.x << "," << p.y;
+        for (POINT p : c.kept)
+            EXPECT_TRUE(PtInRegion(rgn, p.x, p.y)) << p.x << "," << p.y;
+        DeleteObject(rgn);
+    }
+
+    HostWindow host;
+    ASSERT_EQ(GetActiveWindow(), host.hwnd);
+    Alert("行情预警", "上穿 10.00");
+    HWND alert = Shown();
+    ASSERT_NE(alert, nullptr);
+    TickWhileRunning(alert, 1);
+    RECT rc = Rect(alert);
+    EXPECT_EQ(rc.right - rc.left, c.width);
+    EXPECT_EQ(rc.bottom - rc.top, c.height);
+    EXPECT_EQ(GetActiveWindow(), host.hwnd) << "showing never activates the popup";
+
+    Trade("委托成交", "买入 浦发银行 100股");
+    HWND trade = nullptr;
+    for (HWND h : Popups())
+        if (h != alert && IsWindowVisible(h)) trade = h;
+    ASSERT_NE(trade, nullptr) << "the trade category's own popup";
+    TickWhileRunning(trade, 1);
+    rc = Rect(trade);
+    EXPECT_EQ(rc.right - rc.left, c.width);
+    EXPECT_EQ(rc.bottom - rc.top, c.height);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Skins, NotifierSkinTest,
+    ::testing::Values(
+        SkinCase{0, 197, 171, 196, {{196, 0}, {196, 100}}, {{0, 0}, {195, 0}, {195, 170}, {0, 170}}},
+        SkinCase{1,
+                 181,
+                 152,
+                 180,
+                 {{0, 0}, {23, 4}, {156, 4}, {179, 0}, {180, 50}},
+                 {{24, 0}, {155, 0}, {0, 5}, {179, 5}, {179, 151}}},
+        SkinCase{2,
+                 181,
+                 152,
+                 180,
+                 {{0, 0}, {15, 3}, {164, 3}, {179, 0}},
+                 {{16, 0}, {163, 0}, {0, 4}, {179, 4}, {0, 151}}}),
+    [](const ::testing::TestParamInfo<SkinCase>& info) {
+        return "Style" + std::to_string(info.param.style);
+    });
+
+// ---- Sides of the taskbar -----------------------------------------------------
+
+void PrintTo(const Side& s, std::ostream* os) {
+    *os << s.name;
+}
+
+class NotifierSideTest : public NotifierTest, public ::testing::WithParamInterface<Side> {};
+
+// Skin 138 (197 x 171) slides out of the work area's edge on the taskbar's
+// side in moves of 2 pixels, stops one pixel further than its size (both sizes
+// are odd), and slides back to where it started.
+TEST_P(NotifierSideTest, SlidesOutOfTheTaskbarSideAndBack) {
+    const Side& side = GetParam();
+    Init();
+    SetWorkArea(side.inset[0], side.inset[1], side.inset[2], side.inset[3]);
+    const RECT& work = g.workArea;
+    const bool horizontal = side.inset[0] != 0 || side.inset[2] != 0;
+    POINT start{}, dir{};
+    if (side.inset[2] != 0) {
+        start = {work.right, work.bottom - 171};
+        dir = {-1, 0};
+    } else if (side.inset[0] != 0) {
+        start = {work.left - 197, work.bottom - 171};
+        dir = {1, 0};
+    } else if (side.inset[1] != 0) {
+        start = {work.right - 197, work.top - 171};
+        dir = {0, 1};
+    } else {
+        start = {work.right - 197, work.bottom};
+        dir = {0, -1};
+    }
+    const int travel = horizontal ? 198 : 172;
+    const int moves = travel / 2;
+
+    Alert("行情预警", "上穿 10.00");
+    HWND popup = Shown();
+    ASSERT_NE(popup, nullptr);
+    ASSERT_EQ(Running(popup), std::vector<UINT_PTR>{1});
+    EXPECT_EQ(LastPeriod(popup, 1), 5u) << "500 ms over " << (horizontal ? 98 : 85) << " steps";
+
+    const int ticks = TickWhileRunning(popup, 1);
+    EXPECT_EQ(ticks, moves + 1) << "the last tick finds the popup out";
+    ASSERT_EQ(Running(popup), std::vector<UINT_PTR>{2});
+    EXPECT_EQ(LastPeriod(popup, 2), 3000u) << "3 stay seconds by default";
+    std::vector<Move> out = MovesOf(popup);
+    ASSERT_EQ(out.size(), static_cast<size_t>(ticks));
+    EXPECT_EQ(out[0].x, start.x + 2 * dir.x);
+    EXPECT_EQ(out[0].y, start.y + 2 * dir.y);
+    for (size_t i = 1; i < out.size(); ++i) {
+        const int step = i + 1 < out.size() ? 2 : 0;
+        ASSERT_EQ(out[i].x - out[i - 1].x, step * dir.x) << i;
+        ASSERT_EQ(out[i].y - out[i - 1].y, step * dir.y) << i;
+    }
+    for (const Move& m : out) {
+        ASSERT_EQ(m.cx, 197);
+        ASSERT_EQ(m.cy, 171);
+        ASSERT_EQ(m.flags, kMoveFlags);
+    }
+    const RECT shown = Rect(popup);
+    EXPECT_EQ(shown.left, start.x + travel * dir.x);
+    EXPECT_EQ(shown.top, start.y + travel * dir.y);
+
+    g.moves.clear();
+    Tick(popup, 2);
+    ASSERT_EQ(Running(popup), std::vector<UINT_PTR>{3});
+    EXPECT_EQ(LastPeriod(popup, 3), 3u) << "300 ms over the same steps";
+    TickWhileRunning(popup, 3);
+    EXPECT_TRUE(Running(popup).empty());
+    EXPECT_FALSE(IsWindowVisible(popup));
+    std::vector<Move> back = MovesOf(popup);
+    ASSERT_GE(back.size(), static_cast<size_t>(moves + 2));
+    const Move& last = back.back();
+    EXPECT_EQ(last.x, start.x) << "back where it started";
+    EXPECT_EQ(last.y, start.y);
+    const Move& hide = back[back.size() - 2];
+    EXPECT_EQ(hide.x, 0);
+    EXPECT_EQ(hide.cx, 0) << "hidden at 0, 0 with no size first";
+    EXPECT_EQ(hide.cy, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Taskbar, NotifierSideTest,
+                         ::testing::Values(Side{"Bottom", {0, 0, 0, 30}}, Side{"Right", {0, 0, 40, 0}},
+                                           Side{"Left", {40, 0, 0, 0}}, Side{"Top", {0, 30, 0, 0}},
+                                           Side{"NoTaskbar", {0, 0, 0, 0}}),
+                         [](const ::testing::TestParamInfo<Side>& info) {
+                             return std::string(info.param.name);
+                         });
+
+// ---- State machine -------------------------------------------------------------
+
+TEST_F(NotifierTest, NewMessagesWhileShowingChangeTheTextRestartTheStayOrComeBack) {
+    Init();
+    SetWorkArea(0, 0, 0, 30);
+    const int top = g.workArea.bottom - 172; // where the slide out stops
+    Alert("第一条", "a");
+    HWND popup = Shown();
+    ASSERT_NE(popup, nullptr);
+    for (int i = 0; i < 10; ++i)
+        Tick(popup, 1);
+    const RECT sliding = Rect(popup);
+    EXPECT_EQ(sliding.top, g.workArea.bottom - 20);
+
+    // Appearing: the text changes at once, the slide goes on from where it is.
+    size_t drawn = g.drawn.size();
+    Alert("第二条", "b");
+    EXPECT_EQ(Shown(), popup);
+    EXPECT_EQ(SetCount(popup, 1), 1u);
+    EXPECT_EQ(Rect(popup).top, sliding.top);
+    ASSERT_FALSE(DrawnSince(drawn).empty());
+    EXPECT_EQ(DrawnSince(drawn).front().text, "第二条");
+    TickWhileRunning(popup, 1);
+    EXPECT_EQ(Rect(popup).top, top);
+    ASSERT_EQ(SetCount(popup, 2), 1u);
+
+    // Waiting: the stay starts over.
+    drawn = g.drawn.size();
+    Alert("第三条", "c");
+    EXPECT_EQ(SetCount(popup, 2), 2u) << "timer 2 set again with the whole stay";
+    EXPECT_EQ(Running(popup), std::vector<UINT_PTR>{2});
+    EXPECT_EQ(Rect(popup).top, top);
+    ASSERT_FALSE(DrawnSince(drawn).empty());
+    EXPECT_EQ(DrawnSince(drawn).front().text, "第三条");
+
+    // Disappearing: back at the fully shown place at once, waiting again.
+    Tick(popup, 2);
+    for (int i = 0; i < 5; ++i)
+        Tick(popup, 3);
+    EXPECT_EQ(Rect(popup).top, top + 10);
+    Alert("第四条", "d");
+    EXPECT_EQ(Running(popup), std::vector<UINT_PTR>{2});
+    EXPECT_EQ(SetCount(popup, 2), 3u);
+    EXPECT_EQ(Rect(popup).top, g.workArea.bottom - 171) << "the work-area bottom less the skin height";
+    EXPECT_EQ(Rect(popup).bottom, g.workArea.bottom);
+    EXPECT_TRUE(IsWindowVisible(popup));
+
+    // Out of sequence ticks (already queued when the state changed) are ignored.
+    const RECT before = Rect(popup);
+    Tick(popup, 1);
+    Tick(popup, 3);
+    EXPECT_EQ(Rect(popup).top, before.top);
+    EXPECT_EQ(Running(popup), std::vector<UINT_PTR>{2});
+
+    Tick(popup, 2);
+    TickWhileRunning(popup, 3);
+    EXPECT_FALSE(IsWindowVisible(popup));
+    EXPECT_TRUE(Running(popup).empty());
+
+    // Idle again: a new message slides out from the start.
+    g.moves.clear();
+    Alert("第五条", "e");
+    EXPECT_EQ(Running(popup), std::vector<UINT_PTR>{1});
+    Tick(popup, 1);
+    ASSERT_FALSE(MovesOf(popup).empty());
+    EXPECT_EQ(MovesOf(popup).back().y, g.workArea.bottom - 2);
+}
+
+TEST_F(NotifierTest, AStayOfZeroSlidesBackAtTheFirstTickAfterTheSlideOut) {
+    Configure(0, 0);
+    Init();
+    Trade("委托撤单", "撤单 100股");
+    HWND popup = Shown();
+    ASSERT_NE(popup, nullptr);
+    TickWhileRunning(popup, 1);
+    EXPECT_EQ(LastPeriod(popup, 2), 0u);
+    Tick(popup, 2);
+    EXPECT_EQ(Running(popup), std::vector<UINT_PTR>{3});
+}
+
+// ---- Clicks ----------------------------------------------------------------------
+
+TEST_F(NotifierTest, TheCloseBoxOnlyHidesAClickElsewhereAlsoBringsTheCenterForward) {
+    HostWindow host;
+    Init();
+    SetActiveWindow(host.hwnd); // Nuntio_Init leaves its hidden window active
+    ASSERT_EQ(GetActiveWindow(), host.hwnd);
+    ASSERT_FALSE(IsWindowVisible(center));
+    auto clicks = [&] {
+        size_t n = 0;
+        for (const Posted& p : g.posted)
+            n += p.msg == kPopupClicked && p.hwnd == center;
+        return n;
+    };
+
+    Alert("行情预警", "关闭");
+    HWND popup = Shown();
+    ASSERT_NE(popup, nullptr);
+    TickWhileRunning(popup, 1);
+    // The hand over the popup.
+    SendMessageA(popup, WM_SETCURSOR, reinterpret_cast<WPARAM>(popup), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND)));
+
+    // Inside the 20 x 20 box at the top right (197 wide: x 177 to 196).
+    SendMessageA(popup, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(177, 19));
+    SendMessageA(popup, WM_LBUTTONUP, 0, MAKELPARAM(177, 19));
+    EXPECT_FALSE(IsWindowVisible(popup));
+    EXPECT_TRUE(Running(popup).empty());
+    Pump(50);
+    EXPECT_EQ(clicks(), 0u);
+    EXPECT_FALSE(IsWindowVisible(center));
+    EXPECT_EQ(GetActiveWindow(), host.hwnd) << "the click did not activate the popup";
+
+    // Just outside it, left of and below the box.
+    for (POINT p : {POINT{176, 5}, POINT{190, 20}}) {
+        Alert("行情预警", "打开");
+        ASSERT_EQ(Shown(), popup);
+        TickWhileRunning(popup, 1);
+        const size_t before = clicks();
+        SendMessageA(popup, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+        SendMessageA(popup, WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+        EXPECT_FALSE(IsWindowVisible(popup));
+        EXPECT_TRUE(Running(popup).empty());
+        EXPECT_EQ(clicks(), before + 1) << p.x << "," << p.y;
+    }
+    Pump(50);
+    EXPECT_TRUE(IsWindowVisible(center)) << "the center came forward";
+
+    // Closing the popup's window only hides it.
+    Alert("行情预警", "关闭窗口");
+    SendMessageA(popup, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(IsWindow(popup));
+    EXPECT_FALSE(IsWindowVisible(popup));
+    EXPECT_TRUE(Running(popup).empty());
+    EXPECT_EQ(clicks(), 2u);
+}
+
+TEST_F(NotifierTest, AnsweringTheTrayIconHidesBothPopups) {
+    Init();
+    Alert("行情预警", "托盘");
+    Trade("委托成交", "托盘");
+    std::vector<HWND> shown;
+    for (HWND h : Popups())
+        if (IsWindowVisible(h)) shown.push_back(h);
+    ASSERT_EQ(shown.size(), 2u);
+    TickWhileRunning(shown[0], 1);
+    SendMessageA(center, 0x8064, 20010, WM_LBUTTONDBLCLK);
+    for (HWND h : shown) {
+        EXPECT_FALSE(IsWindowVisible(h));
+        EXPECT_TRUE(Running(h).empty());
+    }
+}
+
+// ---- Painting ---------------------------------------------------------------------
+
+TEST_F(NotifierTest, TitleAndBodyAreDrawnInTheirRectanglesAndHoverUnderlinesTheBody) {
+    Init();
+    Alert("行情[]预警", "[]开头[]中间[]");
+    HWND popup = Shown();
+    ASSERT_NE(popup, nullptr);
+    TickWhileRunning(popup, 1);
+    RedrawWindow(popup, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    ASSERT_GE(g.drawn.size(), 2u);
+    const Drawn title = g.drawn[g.drawn.size() - 2];
+    const Drawn body = g.drawn.back();
+    EXPECT_EQ(title.text, "行情[]预警") << "the title keeps its brackets";
+    EXPECT_EQ(body.text, "600000:浦发银行\r\n最新价开头中间");
+    EXPECT_EQ(title.rc.left, 6);
+    EXPECT_EQ(title.rc.top, 29);
+    EXPECT_EQ(title.rc.right, 191);
+    EXPECT_EQ(title.rc.bottom, 155);
+    EXPECT_EQ(body.rc.left, 11);
+    EXPECT_EQ(body.rc.top, 54);
+    EXPECT_EQ(body.rc.right, 186);
+    EXPECT_EQ(body.rc.bottom, 155);
+    EXPECT_EQ(title.flags, kTextFlags);
+    EXPECT_EQ(body.flags, kTextFlags);
+    EXPECT_EQ(title.color, RGB(64, 64, 225));
+    EXPECT_EQ(body.color, RGB(0, 0, 0));
+    EXPECT_EQ(title.weight, FW_BOLD);
+    EXPECT_FALSE(title.underline);
+    EXPECT_FALSE(body.underline);
+
+    size_t from = g.drawn.size();
+    SendMessageA(popup, WM_MOUSEHOVER, 0, 0);
+    std::vector<Drawn> hovered = DrawnSince(from);
+    ASSERT_EQ(hovered.size(), 2u);
+    EXPECT_FALSE(hovered[0].underline) << "the title never changes";
+    EXPECT_TRUE(hovered[1].underline);
+    EXPECT_EQ(hovered[1].weight, FW_BOLD);
+
+    from = g.drawn.size();
+    SendMessageA(popup, WM_MOUSELEAVE, 0, 0);
+    std::vector<Drawn> left = DrawnSince(from);
+    ASSERT_EQ(left.size(), 2u);
+    EXPECT_FALSE(left[1].underline);
+
+    // A trade: "交易-" and the event over the detail.
+    SendMessageA(popup, WM_CLOSE, 0, 0);
+    Trade("委托成交", "买入[] 浦发银行 100股");
+    HWND trade = Shown();
+    ASSERT_NE(trade, nullptr);
+    TickWhileRunning(trade, 1);
+    from = g.drawn.size();
+    RedrawWindow(trade, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    std::vector<Drawn> t = DrawnSince(from);
+    ASSERT_EQ(t.size(), 2u);
+    EXPECT_EQ(t[0].text, "交易-委托成交");
+    EXPECT_EQ(t[1].text, "买入 浦发银行 100股");
+}
+
+TEST_F(NotifierTest, TheSmallerSkinsDrawInTheirOwnTextArea) {
+    Configure(2, 3);
+    Init();
+    Trade("", "");
+    HWND popup = Shown();
+    ASSERT_NE(popup, nullptr);
+    TickWhileRunning(popup, 1);
+    const size_t from = g.drawn.size();
+    RedrawWindow(popup, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    std::vector<Drawn> d = DrawnSince(from);
+    ASSERT_EQ(d.size(), 2u);
+    EXPECT_EQ(d[0].text, "交易-");
+    EXPECT_EQ(d[0].rc.top, 29);
+    EXPECT_EQ(d[0].rc.right, 175);
+    EXPECT_EQ(d[0].rc.bottom, 136);
+    EXPECT_EQ(d[1].text, "");
+    EXPECT_EQ(d[1].rc.left, 11);
+    EXPECT_EQ(d[1].rc.right, 170);
+}
+
+// ---- The caption's parts -------------------------------------------------------------
+
+TEST(PopupTextTest, TitleBeforeTheFirstLineBreakBodyAfterTheBlankLineWithoutEmptyBrackets) {
+    using nuntio::SplitPopupText;
+    nuntio::PopupText t = SplitPopupText("行情[]预警\r\n\r\n[]600000:浦发银行\r\n最新价[]上穿[]");
+    EXPECT_EQ(t.title, "行情[]预警");
+    EXPECT_EQ(t.body, "600000:浦发银行\r\n最新价上穿");
+    t = SplitPopupText("");
+    EXPECT_EQ(t.title, "");
+    EXPECT_EQ(t.body, "");
+    t = SplitPopupText("\r\n\r\n");
+    EXPECT_EQ(t.title, "");
+    EXPECT_EQ(t.body, "");
+    t = SplitPopupText("交易-\r\n\r\n[][]");
+    EXPECT_EQ(t.title, "交易-");
+    EXPECT_EQ(t.body, "");
+    // One pass from the left: removing the inner pair leaves an outer one.
+    EXPECT_EQ(SplitPopupText("t\r\n\r\n[[]]").body, "[]");
+    // Without a blank line the body starts right after the title's line break.
+    t = SplitPopupText("标题\r\n正文");
+    EXPECT_EQ(t.title, "标题");
+    EXPECT_EQ(t.body, "正文");
+    // Without any line break there is no title.
+    t = SplitPopupText("只有正文[]");
+    EXPECT_EQ(t.title, "");
+    EXPECT_EQ(t.body, "只有正文");
+}
+
+TEST(PopupTextTest, BracketsInsideDoubleByteCharactersStay) {
+    // 0x81 0x5B is one character whose trail byte is '['; the ']' after it is
+    // not the end of an empty pair. 0x81 0x5D likewise ends in ']'.
+    const std::string lead = "\x81[";
+    EXPECT_EQ(nuntio::SplitPopupText("t\r\n\r\n" + lead + "]").body, lead + "]");
+    EXPECT_EQ(nuntio::SplitPopupText("t\r\n\r\n" + lead + "[]").body, lead);
+    EXPECT_EQ(nuntio::SplitPopupText("t\r\n\r\n[\x81]]").body, "[\x81]]");
+    EXPECT_EQ(nuntio::SplitPopupText("t\r\n\r\n\x81").body, "\x81") << "a lone lead byte at the end";
+}
+
+// ---- With the real timers ---------------------------------------------------------------
+
+// The whole road with the system's timers: out, stay, back, hidden. Prints how
+// long the slides take (Wine raises timer periods under 10 ms to 10 ms; the
+// categories ask for 500 ms out and 300 ms back).
+TEST_F(NotifierTest, TheRealTimersSlideOutStayAndSlideBack) {
+    Configure(0, 1);
+    g.realTimers = true;
+    Init();
+    SetWorkArea(0, 0, 0, 30);
+    const LARGE_INTEGER begin = Now();
+    Alert("行情预警", "实时");
+    HWND popup = Shown();
+    ASSERT_NE(popup, nullptr);
+    // Waits on what the popup does, with caps far beyond any machine's pace.
+    for (int i = 0; i < 3000 && SetCount(popup, 2) == 0; ++i)
+        Pump(5);
+    ASSERT_EQ(SetCount(popup, 2), 1u);
+    EXPECT_EQ(Rect(popup).top, g.workArea.bottom - 172);
+    EXPECT_EQ(Rect(popup).bottom - Rect(popup).top, 171);
+    for (int i = 0; i < 6000 && IsWindowVisible(popup); ++i)
+        Pump(5);
+    ASSERT_FALSE(IsWindowVisible(popup));
+    EXPECT_TRUE(Running(popup).empty());
+
+    LARGE_INTEGER freq, out{}, stayEnd{}, back{};
+    QueryPerformanceFrequency(&freq);
+    for (const TimerCall& t : g.timers) {
+        if (t.hwnd != popup) continue;
+        if (t.set && t.id == 2 && out.QuadPart == 0) out = t.at;
+        if (t.set && t.id == 3) stayEnd = t.at;
+        if (!t.set && t.id == 3) back = t.at;
+    }
+    auto ms = [&](LARGE_INTEGER a, LARGE_INTEGER b) {
+        return static_cast<double>(b.QuadPart - a.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart);
+    };
+    std::printf("[ measure  ] skin 138, taskbar at the bottom: slide out %.0f ms (86 moves, asked 500 ms), "
+                "stay %.0f ms (asked 1000 ms), slide back %.0f ms (asked 300 ms)\n",
+                ms(begin, out), ms(out, stayEnd), ms(stayEnd, back));
+}
+
+} // namespace
