@@ -1,9 +1,392 @@
+// The find window. The categories decide what matches (MatchMessage) and how
+// a row looks (RowText, RowImage); the window keeps only the positions found,
+// so its result list is virtual like the categories' own lists and a search
+// through a hundred thousand messages takes a moment, not minutes.
+//
+// The host's message loop knows nothing of this window, so while it exists a
+// message hook on the thread gives it the dialog keys (Tab, Enter, Esc).
 #include "messages/find_dlg.h"
 
-class CFindDlgImpl {};
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "categories/msg_category.h"
+#include "center/msg_center_dlg.h"
+#include "dialogs_res.h"
+#include "host/module.h"
+#include "win/dialog.h"
+
+namespace {
+
+constexpr int kMinWidth = 250;
+constexpr int kMinHeight = 140;
+constexpr const char* kSection = "FindDlg";
+
+HWND g_findWindow = nullptr;
+HHOOK g_keyHook = nullptr;
+
+// Dialog keys for the find window, whatever loop dispatches its messages.
+LRESULT CALLBACK FindKeyHook(int code, WPARAM wp, LPARAM lp) {
+    if (code == HC_ACTION && wp == PM_REMOVE && g_findWindow != nullptr) {
+        auto* msg = reinterpret_cast<MSG*>(lp);
+        if (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST && msg->hwnd != nullptr &&
+            (msg->hwnd == g_findWindow || ::IsChild(g_findWindow, msg->hwnd)) &&
+            ::IsDialogMessageA(g_findWindow, msg)) {
+            msg->message = WM_NULL;
+            msg->wParam = 0;
+            msg->lParam = 0;
+        }
+    }
+    return ::CallNextHookEx(g_keyHook, code, wp, lp);
+}
+
+} // namespace
+
+class CFindDlgImpl : public win::Dialog {
+public:
+    CFindDlgImpl(HWND center, CMsgCategory* alert, CMsgCategory* trade, std::string iniPath)
+        : m_center(center), m_iniPath(std::move(iniPath)) {
+        m_categories[0] = alert;
+        m_categories[1] = trade;
+    }
+    ~CFindDlgImpl() override { Close(); }
+
+    bool Create() {
+        if (!CreateModeless(nuntio::ModuleInstance(), IDD_FIND, m_center)) return false;
+        g_findWindow = m_hwnd;
+        if (g_keyHook == nullptr)
+            g_keyHook = ::SetWindowsHookExA(WH_GETMESSAGE, FindKeyHook, nullptr, ::GetCurrentThreadId());
+        Place();
+        return true;
+    }
+
+    void Close() {
+        if (g_findWindow == m_hwnd) g_findWindow = nullptr;
+        if (g_keyHook != nullptr) {
+            ::UnhookWindowsHookEx(g_keyHook);
+            g_keyHook = nullptr;
+        }
+        Destroy();
+    }
+
+    // Each time the window is shown: the range follows the current tab, the
+    // results are cleared, the keyword edit has the focus.
+    void ShowAgain() {
+        const int page = CurrentTab();
+        ::SendMessageA(Item(IDC_FIND_RANGE), CB_SETCURSEL, static_cast<WPARAM>(page), 0);
+        SetupResults(page);
+        ::ShowWindow(m_hwnd, SW_SHOW);
+        ::SetForegroundWindow(m_hwnd);
+        ::SetFocus(Item(IDC_FIND_KEYWORD));
+    }
+
+protected:
+    INT_PTR HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override {
+        switch (msg) {
+        case WM_INITDIALOG: OnInitDialog(); return TRUE;
+        case WM_COMMAND: return OnCommand(LOWORD(wp), HIWORD(wp));
+        case WM_NOTIFY: return OnNotify(reinterpret_cast<NMHDR*>(lp));
+        case WM_SIZING: OnSizing(static_cast<int>(wp), reinterpret_cast<RECT*>(lp)); return TRUE;
+        case WM_SIZE: Layout(LOWORD(lp), HIWORD(lp)); return TRUE;
+        case WM_SYSCOMMAND:
+            if ((wp & 0xFFF0) == SC_CLOSE) {
+                SavePosition();
+                ::ShowWindow(m_hwnd, SW_HIDE);
+                return SetResult(0);
+            }
+            return FALSE;
+        case WM_CLOSE: ::ShowWindow(m_hwnd, SW_HIDE); return TRUE;
+        case WM_DESTROY:
+            if (g_findWindow == m_hwnd) g_findWindow = nullptr;
+            return FALSE;
+        default: return FALSE;
+        }
+    }
+
+private:
+    CMsgCategory* Category(int page) const { return page == 0 || page == 1 ? m_categories[page] : nullptr; }
+    HWND Results() const { return Item(IDC_FIND_RESULTS); }
+
+    int CurrentTab() const {
+        CMsgCenterDlg* window = nuntio::Module().Window();
+        const int page = window != nullptr ? window->ActivePage() : 0;
+        return page == 1 ? 1 : 0;
+    }
+
+    void OnInitDialog() {
+        m_status =
+            ::CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
+                              m_hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_FIND_STATUS)),
+                              nuntio::ModuleInstance(), nullptr);
+        ::SendMessageA(m_status, WM_SETFONT, Send(WM_GETFONT), FALSE);
+        ListView_SetExtendedListViewStyleEx(Results(), CMsgCategory::kListExStyle,
+                                            CMsgCategory::kListExStyle);
+        HWND range = Item(IDC_FIND_RANGE);
+        for (CMsgCategory* category : m_categories)
+            ::SendMessageA(range, CB_ADDSTRING, 0,
+                           reinterpret_cast<LPARAM>(category != nullptr ? category->TabName() : ""));
+        const int page = CurrentTab();
+        ::SendMessageA(range, CB_SETCURSEL, static_cast<WPARAM>(page), 0);
+        SetupResults(page);
+        const RECT rc = ClientRect();
+        Layout(rc.right, rc.bottom);
+    }
+
+    // Default: centred on the screen; then whatever Nuntio.ini says.
+    void Place() {
+        const RECT rc = WindowRect();
+        const int width = rc.right - rc.left;
+        const int height = rc.bottom - rc.top;
+        const int left0 = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+        const int top0 = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+        const char* ini = m_iniPath.c_str();
+        const int left = static_cast<int>(::GetPrivateProfileIntA(kSection, "left", left0, ini));
+        const int top = static_cast<int>(::GetPrivateProfileIntA(kSection, "top", top0, ini));
+        const int right = static_cast<int>(::GetPrivateProfileIntA(kSection, "right", left + width, ini));
+        const int bottom = static_cast<int>(::GetPrivateProfileIntA(kSection, "bottom", top + height, ini));
+        ::MoveWindow(m_hwnd, left, top, right - left, bottom - top, TRUE);
+    }
+
+    void SavePosition() const {
+        const RECT rc = WindowRect();
+        const char* ini = m_iniPath.c_str();
+        const std::pair<const char*, LONG> keys[] = {
+            {"left", rc.left}, {"top", rc.top}, {"right", rc.right}, {"bottom", rc.bottom}};
+        for (const auto& [key, value] : keys) {
+            char text[16];
+            std::snprintf(text, sizeof text, "%ld", static_cast<long>(value));
+            ::WritePrivateProfileStringA(kSection, key, text, ini);
+        }
+    }
+
+    void SetStatus(const char* text) const {
+        ::SendMessageA(m_status, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+    }
+
+    // The result list takes the columns and icons of that category and
+    // loses its rows.
+    void SetupResults(int page) {
+        m_found.clear();
+        m_slots.clear();
+        m_resultCategory = -1;
+        ListView_SetItemCountEx(Results(), 0, 0);
+        CMsgCategory* category = Category(page);
+        if (category == nullptr) return;
+        category->SetupColumns(Results());
+        const nuntio::CConfigDoc& config = category->Config();
+        for (int slot = 1; slot < config.m_nColumns && slot < 10; ++slot)
+            if (config.m_nColPos[slot] != -1) m_slots.push_back(slot);
+        m_resultCategory = page;
+    }
+
+    INT_PTR OnCommand(int id, int code) {
+        switch (id) {
+        case IDC_FIND_KEYWORD:
+            if (code == EN_CHANGE)
+                ::EnableWindow(Item(IDC_FIND_SEARCH),
+                               ::GetWindowTextLengthA(Item(IDC_FIND_KEYWORD)) > 0 ? TRUE : FALSE);
+            return TRUE;
+        case IDC_FIND_RANGE:
+            if (code == CBN_SELCHANGE) {
+                const int sel = static_cast<int>(::SendMessageA(Item(IDC_FIND_RANGE), CB_GETCURSEL, 0, 0));
+                if (Category(sel) != nullptr)
+                    SetupResults(sel);
+                else
+                    SetStatus("指定的范围无效！");
+            }
+            return TRUE;
+        case IDC_FIND_SEARCH:
+        case IDOK: Search(); return TRUE;
+        case IDCANCEL: ::ShowWindow(m_hwnd, SW_HIDE); return TRUE;
+        default: return FALSE;
+        }
+    }
+
+    void Search() {
+        const int sel = static_cast<int>(::SendMessageA(Item(IDC_FIND_RANGE), CB_GETCURSEL, 0, 0));
+        CMsgCategory* category = Category(sel);
+        if (category == nullptr) {
+            SetStatus("指定的范围无效！");
+            return;
+        }
+        const std::string keyword = win::Window(Item(IDC_FIND_KEYWORD)).Text();
+        if (keyword.empty()) {
+            SetStatus("请输入查找关键字！");
+            return;
+        }
+        HWND button = Item(IDC_FIND_SEARCH);
+        ::EnableWindow(button, FALSE);
+        HCURSOR cursor = ::SetCursor(::LoadCursorA(nullptr, MAKEINTRESOURCEA(32514))); // IDC_WAIT
+        m_nSearchedCategory = sel;
+        SetupResults(sel);
+        const int count = category->GetMsgCount();
+        for (int pos = 0; pos < count; ++pos)
+            if (category->MatchMessage(keyword, pos)) m_found.push_back({pos, category->GetMsgSerial(pos)});
+        ListView_SetItemCountEx(Results(), static_cast<int>(m_found.size()), 0);
+        ::SetCursor(cursor);
+        char text[64];
+        std::snprintf(text, sizeof text, "共查找到%d条消息。", static_cast<int>(m_found.size()));
+        SetStatus(text);
+        ::EnableWindow(button, TRUE);
+    }
+
+    // The message that a result row shows: the one found, wherever newer
+    // messages or deletions have moved it since (serials fall with the
+    // position); -1 when it is gone.
+    int ShownPosition(const CMsgCategory& category, size_t row) const {
+        const Found& f = m_found[row];
+        const int count = category.GetMsgCount();
+        if (f.pos < count && category.GetMsgSerial(f.pos) == f.serial) return f.pos;
+        int lo = 0;
+        int hi = count - 1;
+        while (lo <= hi) {
+            const int mid = lo + (hi - lo) / 2;
+            const int32_t serial = category.GetMsgSerial(mid);
+            if (serial == f.serial) return mid;
+            if (serial > f.serial)
+                lo = mid + 1;
+            else
+                hi = mid - 1;
+        }
+        return -1;
+    }
+
+    void OnGetDispInfo(NMLVDISPINFOA& info) {
+        LVITEMA& item = info.item;
+        CMsgCategory* category = Category(m_resultCategory);
+        if (category == nullptr || item.iItem < 0 || static_cast<size_t>(item.iItem) >= m_found.size())
+            return;
+        const int pos = ShownPosition(*category, static_cast<size_t>(item.iItem));
+        if (item.mask & LVIF_PARAM) item.lParam = m_found[static_cast<size_t>(item.iItem)].pos;
+        if (item.mask & LVIF_IMAGE) item.iImage = pos >= 0 ? category->RowImage(pos) : -1;
+        if ((item.mask & LVIF_TEXT) && item.pszText != nullptr && item.cchTextMax > 0) {
+            m_text.clear();
+            if (pos >= 0 && item.iSubItem > 0 && static_cast<size_t>(item.iSubItem) <= m_slots.size())
+                m_text = category->RowText(pos, m_slots[static_cast<size_t>(item.iSubItem) - 1]);
+            ::lstrcpynA(item.pszText, m_text.c_str(), item.cchTextMax);
+        }
+    }
+
+    INT_PTR OnNotify(NMHDR* hdr) {
+        if (hdr->idFrom != IDC_FIND_RESULTS) return FALSE;
+        switch (hdr->code) {
+        case LVN_GETDISPINFOA: OnGetDispInfo(*reinterpret_cast<NMLVDISPINFOA*>(hdr)); return TRUE;
+        case LVN_ITEMCHANGED: {
+            const auto* change = reinterpret_cast<NMLISTVIEW*>(hdr);
+            constexpr UINT both = LVIS_SELECTED | LVIS_FOCUSED;
+            if ((change->uChanged & LVIF_STATE) && (change->uNewState & both) == both &&
+                (change->uOldState & both) != both)
+                ShowInCategory(change->iItem);
+            return TRUE;
+        }
+        case NM_DBLCLK: {
+            const int row = ListView_GetNextItem(Results(), -1, LVNI_SELECTED);
+            if (!m_found.empty() && row >= 0) Activate(row);
+            return TRUE;
+        }
+        default: return FALSE;
+        }
+    }
+
+    // The result row's stored position in the searched category, or -1 when
+    // the category holds fewer messages by now.
+    int StoredPosition(int row) const {
+        CMsgCategory* category = Category(m_nSearchedCategory);
+        if (category == nullptr || row < 0 || static_cast<size_t>(row) >= m_found.size()) return -1;
+        const int pos = m_found[static_cast<size_t>(row)].pos;
+        return pos < category->GetMsgCount() ? pos : -1;
+    }
+
+    void ShowInCategory(int row) {
+        const int pos = StoredPosition(row);
+        if (pos < 0) return;
+        CMsgCategory* category = Category(m_nSearchedCategory);
+        CMsgCenterDlg* window = nuntio::Module().Window();
+        if (window != nullptr && window->ActivePage() != m_nSearchedCategory)
+            window->SelectPage(m_nSearchedCategory);
+        HWND list = category->ListHandle();
+        const int top = ListView_GetTopIndex(list);
+        const int perPage = ListView_GetCountPerPage(list);
+        RECT rc{};
+        ListView_GetItemRect(list, pos, &rc, LVIR_BOUNDS);
+        const int rowHeight = rc.bottom - rc.top;
+        if (pos < top)
+            ListView_Scroll(list, 0, (pos - top - 1) * rowHeight);
+        else if (pos > top + perPage)
+            ListView_Scroll(list, 0, (pos - (top + perPage) + 1) * rowHeight);
+        ListView_EnsureVisible(list, pos, FALSE);
+        ListView_SetItemState(list, pos, LVIS_SELECTED, LVIS_SELECTED);
+    }
+
+    void Activate(int row) {
+        const int pos = StoredPosition(row);
+        if (pos >= 0) Category(m_nSearchedCategory)->ActivateSource(pos);
+    }
+
+    void OnSizing(int edge, RECT* rc) {
+        if (rc->right - rc->left < kMinWidth) rc->right = rc->left + kMinWidth;
+        if (rc->bottom - rc->top < kMinHeight) rc->bottom = rc->top + kMinHeight;
+        (void)edge;
+    }
+
+    void Layout(int cx, int cy) {
+        if (m_status == nullptr || Results() == nullptr) return;
+        struct Place {
+            int id, x, y, w, h;
+        };
+        const Place places[] = {
+            {IDC_FIND_CONDITIONS, 7, 0, cx - 14, 83},
+            {IDC_FIND_RESULTFRAME, 7, 93, cx - 14, cy - 113},
+            {IDC_FIND_RESULTS, 15, 108, cx - 30, cy - 135},
+            {IDC_FIND_SEARCH, cx - 92, 20, 78, 21},
+            {IDCANCEL, cx - 92, 50, 78, 21},
+            {IDC_FIND_KEYWORD, 83, 20, cx - 187, 21},
+            {IDC_FIND_RANGE, 83, 50, cx - 187, 100},
+        };
+        ::MoveWindow(m_status, 0, 0, cx, cy, TRUE);
+        for (const Place& p : places)
+            ::MoveWindow(Item(p.id), p.x, p.y, std::max(0, p.w), std::max(0, p.h), TRUE);
+        ::InvalidateRect(m_hwnd, nullptr, TRUE);
+    }
+
+    struct Found {
+        int pos;
+        int32_t serial;
+    };
+
+    HWND m_center;
+    CMsgCategory* m_categories[2] = {};
+    std::string m_iniPath;
+    int m_nSearchedCategory = -1;
+    int m_resultCategory = -1;
+    HWND m_status = nullptr;
+    std::vector<Found> m_found;
+    std::vector<int> m_slots;
+    std::string m_text;
+};
 
 CFindDlg::CFindDlg() = default;
 CFindDlg::~CFindDlg() = default;
-void CFindDlg::Open(HWND /*center*/, CMsgCategory* /*alert*/, CMsgCategory* /*trade*/, const char* /*iniPath*/) {}
-void CFindDlg::Destroy() { m_impl.reset(); }
-HWND CFindDlg::Handle() const { return nullptr; }
+
+void CFindDlg::Open(HWND center, CMsgCategory* alert, CMsgCategory* trade, const char* iniPath) {
+    if (m_impl == nullptr || !m_impl->IsLive()) {
+        m_impl = std::make_unique<CFindDlgImpl>(center, alert, trade, iniPath != nullptr ? iniPath : "");
+        if (!m_impl->Create()) {
+            m_impl.reset();
+            return;
+        }
+    }
+    if (!m_impl->IsVisible()) m_impl->ShowAgain();
+}
+
+void CFindDlg::Destroy() {
+    m_impl.reset();
+}
+
+HWND CFindDlg::Handle() const {
+    return m_impl != nullptr ? m_impl->Handle() : nullptr;
+}

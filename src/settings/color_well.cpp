@@ -1,0 +1,170 @@
+// The colour well control.
+#include "settings/color_well.h"
+
+#include <commdlg.h>
+
+#include "host/module.h"
+
+namespace {
+
+constexpr const char* kClassName = "NuntioHueWell";
+
+// The sixteen custom colours of the colour dialog, kept for the session.
+COLORREF g_customColors[16] = {
+    RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255),
+    RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255),
+    RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255),
+    RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255),
+};
+
+bool RegisterWellClass(HINSTANCE instance) {
+    WNDCLASSA wc{};
+    if (::GetClassInfoA(instance, kClassName, &wc)) return true;
+    wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
+    wc.hInstance = instance;
+    wc.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
+    wc.hbrBackground = nullptr;
+    wc.lpszClassName = kClassName;
+    wc.cbWndExtra = sizeof(void*);
+    wc.lpfnWndProc = ::DefWindowProcA;
+    return ::RegisterClassA(&wc) != 0;
+}
+
+} // namespace
+
+CHueWell::~CHueWell() {
+    if (m_hwnd != nullptr && ::IsWindow(m_hwnd)) ::DestroyWindow(m_hwnd);
+}
+
+BOOL CHueWell::Create(DWORD style, const RECT& rect, HWND parent, UINT id) {
+    HINSTANCE instance = nuntio::ModuleInstance();
+    if (!RegisterWellClass(instance)) return FALSE;
+    HWND hwnd = ::CreateWindowExA(0, kClassName, "", style | WS_TABSTOP, rect.left, rect.top,
+                                  rect.right - rect.left, rect.bottom - rect.top, parent,
+                                  reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), instance, nullptr);
+    if (hwnd == nullptr) return FALSE;
+    m_hwnd = hwnd;
+    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CHueWell::WndProc));
+    return TRUE;
+}
+
+void CHueWell::SetBorderType(int type) {
+    m_border = type;
+    if (m_hwnd != nullptr) ::InvalidateRect(m_hwnd, nullptr, TRUE);
+}
+
+void CHueWell::SetRGB(COLORREF color) {
+    m_color = color & 0x00FFFFFF;
+    if (m_hwnd != nullptr) ::InvalidateRect(m_hwnd, nullptr, TRUE);
+}
+
+LRESULT CALLBACK CHueWell::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+    try {
+        auto* self = reinterpret_cast<CHueWell*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+        if (self == nullptr || self->m_hwnd != hwnd) return ::DefWindowProcA(hwnd, msg, wp, lp);
+        if (msg == WM_NCDESTROY) {
+            ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+            self->m_hwnd = nullptr;
+            return ::DefWindowProcA(hwnd, msg, wp, lp);
+        }
+        return self->HandleMessage(msg, wp, lp);
+    } catch (...) {
+        return 0;
+    }
+}
+
+LRESULT CHueWell::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_GETDLGCODE: return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
+    case WM_ERASEBKGND: return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = ::BeginPaint(m_hwnd, &ps);
+        Paint(dc);
+        ::EndPaint(m_hwnd, &ps);
+        return 0;
+    }
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_ENABLE: ::InvalidateRect(m_hwnd, nullptr, FALSE); return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        ::SetFocus(m_hwnd);
+        ::SetCapture(m_hwnd);
+        m_pressed = true;
+        ::InvalidateRect(m_hwnd, nullptr, FALSE);
+        return 0;
+    case WM_LBUTTONUP:
+        if (m_pressed) {
+            m_pressed = false;
+            ::ReleaseCapture();
+            ::InvalidateRect(m_hwnd, nullptr, FALSE);
+            RECT rc{};
+            ::GetClientRect(m_hwnd, &rc);
+            const POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+            if (::PtInRect(&rc, pt)) Choose();
+        }
+        return 0;
+    case WM_CAPTURECHANGED:
+        if (m_pressed) {
+            m_pressed = false;
+            ::InvalidateRect(m_hwnd, nullptr, FALSE);
+        }
+        return 0;
+    case WM_KEYDOWN:
+        if (wp == VK_SPACE || wp == VK_RETURN || wp == VK_F4) {
+            Choose();
+            return 0;
+        }
+        break;
+    default: break;
+    }
+    return ::DefWindowProcA(m_hwnd, msg, wp, lp);
+}
+
+void CHueWell::Paint(HDC dc) const {
+    RECT rc{};
+    ::GetClientRect(m_hwnd, &rc);
+    // Dialog-coloured background the way the parent paints it.
+    HWND parent = ::GetParent(m_hwnd);
+    HBRUSH back = reinterpret_cast<HBRUSH>(::SendMessageA(
+        parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(m_hwnd)));
+    ::FillRect(dc, &rc, back != nullptr ? back : ::GetSysColorBrush(COLOR_BTNFACE));
+    RECT inner = rc;
+    if (m_border == kEtchedBorder) {
+        ::DrawEdge(dc, &inner, EDGE_ETCHED, BF_RECT);
+        ::InflateRect(&inner, -8, -8);
+    }
+    // The well itself: a raised face with a sunken swatch, pressed while
+    // the mouse holds it.
+    const bool enabled = ::IsWindowEnabled(m_hwnd) != FALSE;
+    RECT face = inner;
+    ::DrawFrameControl(dc, &face, DFC_BUTTON, DFCS_BUTTONPUSH | (m_pressed ? DFCS_PUSHED : 0));
+    RECT swatch = inner;
+    ::InflateRect(&swatch, -6, -6);
+    if (m_pressed) ::OffsetRect(&swatch, 1, 1);
+    ::DrawEdge(dc, &swatch, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
+    HBRUSH brush = ::CreateSolidBrush(enabled ? m_color : ::GetSysColor(COLOR_BTNFACE));
+    ::FillRect(dc, &swatch, brush);
+    ::DeleteObject(brush);
+    if (::GetFocus() == m_hwnd) {
+        RECT focus = inner;
+        ::InflateRect(&focus, -3, -3);
+        ::DrawFocusRect(dc, &focus);
+    }
+}
+
+void CHueWell::Choose() {
+    CHOOSECOLORA cc{};
+    cc.lStructSize = sizeof cc;
+    cc.hwndOwner = ::GetAncestor(m_hwnd, GA_ROOT);
+    cc.rgbResult = m_color;
+    cc.lpCustColors = g_customColors;
+    cc.Flags = CC_RGBINIT | CC_FULLOPEN | CC_ANYCOLOR;
+    if (!::ChooseColorA(&cc)) return;
+    SetRGB(cc.rgbResult);
+    if (m_hwnd != nullptr)
+        ::SendMessageA(::GetParent(m_hwnd), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(m_hwnd), BN_CLICKED),
+                       reinterpret_cast<LPARAM>(m_hwnd));
+}

@@ -1,0 +1,44 @@
+// A font picker control: face and size lists, four style boxes and a
+// sample, inside one child window. Every change of the user's choice is sent
+// to the command window as the registered message with a LOGFONT pointer in
+// wParam (valid while the message is handled) and the registered id in lParam.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+
+class CSelectFont {
+public:
+    explicit CSelectFont(HWND parent = nullptr);
+    virtual ~CSelectFont();
+    CSelectFont(const CSelectFont&) = delete;
+    CSelectFont& operator=(const CSelectFont&) = delete;
+
+    // Becomes a child control of `parent` in `rect` (parent client coordinates).
+    BOOL CreateAsChild(HWND parent, const RECT& rect);
+    void SetCmdWndAndID(HWND wnd, UINT msg, UINT id);
+    // Shows that font; the controls follow it.
+    BOOL SetCurFont(const LOGFONTA* font);
+    const LOGFONTA& CurFont() const { return m_font; }
+    HWND Handle() const { return m_hwnd; }
+
+private:
+    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+    void CreateControls();
+    void FillFaces();
+    void ShowFont();
+    void ShowSample();
+    void OnChoice(int id);
+    int Dpi() const;
+
+    HWND m_hwnd = nullptr;
+    HWND m_cmdWnd = nullptr;
+    UINT m_cmdMsg = 0;
+    UINT m_cmdId = 0;
+    LOGFONTA m_font{};
+    HFONT m_sampleFont = nullptr;
+    std::map<std::string, BYTE> m_faces; // face -> character set to ask for
+};
