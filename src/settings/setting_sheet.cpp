@@ -13,6 +13,28 @@ constexpr const char* kSheetHelpTopic = "::/xx_相关操作说明.htm";
 constexpr const char* kSkinNames[] = {"风格一", "风格二", "风格三"};
 constexpr int kPreviews[] = {IDB_PREVIEW1, IDB_PREVIEW2, IDB_PREVIEW3};
 
+// Centres a window over its owner when the owner is on screen, else on the
+// work area of the monitor it is on.
+void CentreOverOwner(HWND window) {
+    RECT own{};
+    HWND owner = ::GetWindow(window, GW_OWNER);
+    if (owner != nullptr && ::IsWindowVisible(owner) && !::IsIconic(owner)) {
+        ::GetWindowRect(owner, &own);
+    } else {
+        MONITORINFO info{};
+        info.cbSize = sizeof info;
+        ::GetMonitorInfoA(::MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &info);
+        own = info.rcWork;
+    }
+    RECT rc{};
+    ::GetWindowRect(window, &rc);
+    const int cx = rc.right - rc.left;
+    const int cy = rc.bottom - rc.top;
+    ::SetWindowPos(window, nullptr, own.left + (own.right - own.left - cx) / 2,
+                   own.top + (own.bottom - own.top - cy) / 2, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void SetCheck(HWND button, bool on) {
     ::SendMessageA(button, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
 }
@@ -106,9 +128,11 @@ void CNormalSetPage::OnSkinChange() {
     HBITMAP bitmap = static_cast<HBITMAP>(
         ::LoadImageA(ModuleInstance(), MAKEINTRESOURCEA(kPreviews[n]), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
     if (bitmap == nullptr) return;
-    ::SendMessageA(m_hPreview, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
-    if (m_hPreviewBitmap != nullptr) ::DeleteObject(m_hPreviewBitmap);
-    m_hPreviewBitmap = bitmap;
+    // The picture's bitmaps belong to the page: the one replaced goes, be it
+    // the template's or an earlier choice.
+    HGDIOBJ old = reinterpret_cast<HGDIOBJ>(
+        ::SendMessageA(m_hPreview, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)));
+    if (old != nullptr && old != bitmap) ::DeleteObject(old);
     CentrePreview();
 }
 
@@ -164,10 +188,8 @@ void CNormalSetPage::OnOK() {
 }
 
 void CNormalSetPage::OnDestroy() {
-    if (m_hPreviewBitmap == nullptr) return;
-    ::SendMessageA(m_hPreview, STM_SETIMAGE, IMAGE_BITMAP, 0);
-    ::DeleteObject(m_hPreviewBitmap);
-    m_hPreviewBitmap = nullptr;
+    HGDIOBJ old = reinterpret_cast<HGDIOBJ>(::SendMessageA(m_hPreview, STM_SETIMAGE, IMAGE_BITMAP, 0));
+    if (old != nullptr) ::DeleteObject(old);
 }
 
 // ---- the sheet ----
@@ -182,6 +204,7 @@ int CALLBACK CSettingSheet::SheetCallback(HWND sheet, UINT msg, LPARAM /*lp*/) {
         ::SetDlgItemTextA(sheet, IDOK, "确定(&O)");
         ::SetDlgItemTextA(sheet, IDCANCEL, "取消(&C)");
         ::SetDlgItemTextA(sheet, IDHELP, "帮助(&H)");
+        CentreOverOwner(sheet);
     }
     return 0;
 }

@@ -43,7 +43,6 @@ private:
     HWND m_hPopup = nullptr;
     HWND m_hSkin = nullptr;
     HWND m_hPreview = nullptr;
-    HBITMAP m_hPreviewBitmap = nullptr; // the one this page loaded, freed by the page
 };
 
 class CAlertNormalSetPage : public CNormalSetPage {

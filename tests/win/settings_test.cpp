@@ -406,6 +406,39 @@ TEST_F(SettingsTest, StyleTwoShowsItsPreviewAndIsStored) {
     EXPECT_EQ(Int32At(Cfg("AlertMsg.cfg"), kPopupStyle), 1);
 }
 
+TEST_F(SettingsTest, UnknownKeepModeShowsAsCountAndAnUnknownStyleIsKept) {
+    Init();
+    Unload();
+    std::vector<uint8_t> cfg = Cfg("TradeMsg.cfg");
+    ASSERT_EQ(cfg.size(), 170u);
+    cfg[kKeepMode] = 7;
+    const int32_t style = 9, limit = 4;
+    std::memcpy(&cfg[kPopupStyle], &style, 4);
+    std::memcpy(&cfg[kKeepLimit], &limit, 4);
+    WriteFileBytes(Folder() + "TradeMsg.cfg", std::string(cfg.begin(), cfg.end()));
+    dll = std::make_unique<NuntioDll>();
+    Init();
+    ASSERT_EQ(RunSheet(kTradeSettings,
+                       [&](HWND sheet) {
+                           HWND page = Page(sheet);
+                           EXPECT_TRUE(Checked(page, kByCount));
+                           EXPECT_EQ(Text(page, kCount), "4");
+                           EXPECT_EQ(SendMessageA(Item(page, kSkin), CB_GETCURSEL, 0, 0), CB_ERR);
+                           HBITMAP shown = reinterpret_cast<HBITMAP>(
+                               SendMessageA(Item(page, kPreview), STM_GETIMAGE, IMAGE_BITMAP, 0));
+                           HBITMAP blue = static_cast<HBITMAP>(
+                               LoadImageA(dll->Module(), MAKEINTRESOURCEA(5004), IMAGE_BITMAP, 0, 0, 0));
+                           EXPECT_EQ(Pixels(shown), Pixels(blue)) << "the template's picture stays";
+                           DeleteObject(blue);
+                           Ok(sheet);
+                       }),
+              1u);
+    const std::vector<uint8_t> after = Cfg("TradeMsg.cfg");
+    EXPECT_EQ(after[kKeepMode], 2);
+    EXPECT_EQ(Int32At(after, kPopupStyle), 9);
+    EXPECT_EQ(Int32At(after, kKeepLimit), 4);
+}
+
 TEST_F(SettingsTest, StyleTwoPopsUpAtItsSkinSizeOnTheNextMessage) {
     Init();
     ASSERT_EQ(RunSheet(kTradeSettings,
