@@ -13,7 +13,8 @@ count() { # parses CTest's "x% tests passed, N tests failed out of M"
   line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -1)
   total=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line"); fail=$(sed -E 's/.*, ([0-9]+) tests? failed.*/\1/' <<<"$line")
   [ -n "$total" ] || { total=0; fail=1; }
-  passed=$((passed + total - fail)); failed=$((failed + fail))
+  skip=$(grep -cE '^\s+[0-9]+ - .*\(Skipped\)$' "$log")
+  passed=$((passed + total - fail - skip)); failed=$((failed + fail)); skipped=$((skipped + skip))
 }
 
 run_ctest() { # name dir [ctest args]
