@@ -4,9 +4,9 @@
 // Measured with make native (Release) on the 2-core build machine, median of
 // 5 (tools/run-bench.sh), bytes per second over the 50.4 MB of a
 // 100,000-alert file, CPU time:
-//   quiet machine:  memcpy 12.4 GB/s; encode 6.5 GB/s = 0.53 of memcpy;
-//                   decode 5.8 GB/s = 0.47; decode into fresh memory 0.35
-//   while another build ran on both cores: encode 0.42, decode 0.34, fresh 0.28
+//   quiet machine: memcpy 12.3 GB/s; encode 6.0 GB/s = 0.49 of memcpy;
+//                  decode 4.9 GB/s = 0.40; decode into fresh memory 3.5 GB/s = 0.29
+//   while other builds ran on both cores: encode 0.42-0.47, decode 0.34-0.38
 // Decoding reuses the slots of the objects freed before it (as the library's
 // own retention and reloads do); the fresh-memory case pays the page faults.
 #include <benchmark/benchmark.h>
