@@ -132,25 +132,20 @@ void CHueWell::Paint(HDC dc) const {
         parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(m_hwnd)));
     ::FillRect(dc, &rc, back != nullptr ? back : ::GetSysColorBrush(COLOR_BTNFACE));
     RECT inner = rc;
-    if (m_border == kEtchedBorder) {
-        ::DrawEdge(dc, &inner, EDGE_ETCHED, BF_RECT);
-        ::InflateRect(&inner, -8, -8);
-    }
-    // The well itself: a raised face with a sunken swatch, pressed while
+    if (m_border == kEtchedBorder) ::DrawEdge(dc, &inner, EDGE_ETCHED, BF_RECT);
+    // The swatch sits sunken in the frame; it sinks a little further while
     // the mouse holds it.
     const bool enabled = ::IsWindowEnabled(m_hwnd) != FALSE;
-    RECT face = inner;
-    ::DrawFrameControl(dc, &face, DFC_BUTTON, DFCS_BUTTONPUSH | (m_pressed ? DFCS_PUSHED : 0));
     RECT swatch = inner;
-    ::InflateRect(&swatch, -6, -6);
-    if (m_pressed) ::OffsetRect(&swatch, 1, 1);
+    ::InflateRect(&swatch, -8, -8);
     ::DrawEdge(dc, &swatch, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
+    if (m_pressed) ::InflateRect(&swatch, -1, -1);
     HBRUSH brush = ::CreateSolidBrush(enabled ? m_color : ::GetSysColor(COLOR_BTNFACE));
     ::FillRect(dc, &swatch, brush);
     ::DeleteObject(brush);
     if (::GetFocus() == m_hwnd) {
         RECT focus = inner;
-        ::InflateRect(&focus, -3, -3);
+        ::InflateRect(&focus, -4, -4);
         ::DrawFocusRect(dc, &focus);
     }
 }

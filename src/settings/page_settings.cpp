@@ -152,6 +152,16 @@ int CALLBACK SheetCallback(HWND sheet, UINT msg, LPARAM /*lp*/) {
         ::SetDlgItemTextA(sheet, IDOK, "确定(&O)");
         ::SetDlgItemTextA(sheet, IDCANCEL, "取消(&C)");
         ::SetDlgItemTextA(sheet, IDHELP, "帮助(&H)");
+        // Centred over the message-center window.
+        HWND owner = ::GetWindow(sheet, GW_OWNER);
+        RECT own{}, rc{};
+        if (owner != nullptr && ::IsWindowVisible(owner) && ::GetWindowRect(owner, &own) &&
+            ::GetWindowRect(sheet, &rc)) {
+            const int x = own.left + ((own.right - own.left) - (rc.right - rc.left)) / 2;
+            const int y = own.top + ((own.bottom - own.top) - (rc.bottom - rc.top)) / 2;
+            ::SetWindowPos(sheet, nullptr, x > 0 ? x : 0, y > 0 ? y : 0, 0, 0,
+                           SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
     }
     return 0;
 }

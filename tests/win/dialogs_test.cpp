@@ -556,8 +556,9 @@ TEST_F(DialogsTest, AnUnderlinedFontUnderlinesRowsAndLeavesTheHeaderPlain) {
 TEST_F(DialogsTest, OkRecoloursTextBackgroundAndIconsAndCancelChangesNothing) {
     Init();
     HWND list = List(kTradeList);
-    IatHook hook(dll->Module(), "comdlg32.dll", "ChooseColorA", reinterpret_cast<void*>(&FakeChooseColor));
-    ASSERT_TRUE(hook.Installed());
+    auto hook = std::make_unique<IatHook>(dll->Module(), "comdlg32.dll", "ChooseColorA",
+                                          reinterpret_cast<void*>(&FakeChooseColor));
+    ASSERT_TRUE(hook->Installed());
     const COLORREF text0 = ListView_GetTextColor(list), back0 = ListView_GetBkColor(list);
     const LOGFONTA font0 = FontOf(list);
     // Cancel after picking a font and both colours.
@@ -606,6 +607,7 @@ TEST_F(DialogsTest, OkRecoloursTextBackgroundAndIconsAndCancelChangesNothing) {
         SendMessageA(center, WM_COMMAND, kTradePage, 0);
         ASSERT_EQ(answer.Seen().size(), 1u);
     }
+    hook.reset(); // before the library goes
     dll.reset();
     const std::vector<uint8_t> cfg = ReadFileBytes(Folder() + "TradeMsg.cfg");
     ASSERT_EQ(cfg.size(), 170u);
