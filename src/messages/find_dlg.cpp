@@ -18,6 +18,7 @@
 #include "center/msg_center_dlg.h"
 #include "dialogs_res.h"
 #include "host/module.h"
+#include "resource.h"
 #include "win/dialog.h"
 
 namespace {
@@ -123,6 +124,10 @@ private:
                               m_hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_FIND_STATUS)),
                               nuntio::ModuleInstance(), nullptr);
         ::SendMessageA(m_status, WM_SETFONT, Send(WM_GETFONT), FALSE);
+        // The message center's own icon in the caption.
+        HANDLE icon = ::LoadImageA(nuntio::ModuleInstance(), MAKEINTRESOURCEA(IDI_MSGCENTER), IMAGE_ICON, 16,
+                                   16, LR_SHARED);
+        Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
         ListView_SetExtendedListViewStyleEx(Results(), CMsgCategory::kListExStyle,
                                             CMsgCategory::kListExStyle);
         HWND range = Item(IDC_FIND_RANGE);

@@ -531,9 +531,18 @@ TEST_F(DialogsTest, AnUnderlinedFontUnderlinesRowsAndLeavesTheHeaderPlain) {
     HWND list = List(kAlertList);
     const LOGFONTA before = FontOf(list);
     std::string caption;
+    std::string shownSize;
     DialogAnswerer answer([&](HWND sheet) {
         caption = WindowText(sheet);
-        SendMessageA(GetDlgItem(Picker(sheet), 106), BM_CLICK, 0, 0); // 下划线
+        HWND picker = Picker(sheet);
+        char text[16] = {};
+        GetWindowTextA(GetDlgItem(picker, 103), text, sizeof text);
+        shownSize = text;
+        SendMessageA(GetDlgItem(picker, 106), BM_CLICK, 0, 0); // 下划线
+        SendMessageA(GetDlgItem(picker, 104), BM_CLICK, 0, 0); // 粗体
+        HWND size = GetDlgItem(picker, 103);
+        SendMessageA(size, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("12"));
+        SendMessageA(picker, WM_COMMAND, MAKEWPARAM(103, CBN_SELCHANGE), reinterpret_cast<LPARAM>(size));
         SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
     });
     SendMessageA(center, WM_COMMAND, kAlertPage, 0);
@@ -541,11 +550,15 @@ TEST_F(DialogsTest, AnUnderlinedFontUnderlinesRowsAndLeavesTheHeaderPlain) {
     EXPECT_EQ(caption, "报警 - 页面设置");
     const LOGFONTA rows = FontOf(list);
     const LOGFONTA header = FontOf(ListView_GetHeader(list));
+    EXPECT_EQ(shownSize, "9") << "the list's 12-pixel font in points";
+    EXPECT_EQ(before.lfHeight, -12);
     EXPECT_EQ(rows.lfUnderline, 1);
-    EXPECT_EQ(rows.lfHeight, before.lfHeight);
+    EXPECT_EQ(rows.lfHeight, -16) << "12 points at 96 dpi";
+    EXPECT_EQ(rows.lfWeight, FW_BOLD);
     EXPECT_STREQ(rows.lfFaceName, before.lfFaceName);
     EXPECT_EQ(header.lfUnderline, 0);
-    EXPECT_EQ(header.lfHeight, before.lfHeight);
+    EXPECT_EQ(header.lfHeight, -16);
+    EXPECT_EQ(header.lfWeight, FW_BOLD);
     // The category keeps the font: the configuration file has it after unload.
     dll.reset();
     const std::vector<uint8_t> cfg = ReadFileBytes(Folder() + "AlertMsg.cfg");
