@@ -3,8 +3,11 @@
 // asks of its host (bring a window forward, play a voice).
 //
 //   nuntio-demo.exe [--root DIR] [--user NAME] [--demo] [--exit-after SECONDS]
+//                   [--tour DIR [--skin 0|1|2]]
 //
 // --demo feeds a stream of realistic messages and opens the message center.
+// --tour walks through the windows and saves a picture of the screen at each
+// stop into DIR; with --skin it shows the popup in that skin instead.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -15,6 +18,7 @@
 #include <string>
 
 #include "nuntio.h"
+#include "tour.h"
 
 namespace {
 
@@ -34,6 +38,8 @@ struct Options {
     std::string user = "演示用户";
     bool demo = false;
     int exitAfter = 0;
+    std::string tour; // folder for the tour's pictures
+    int skin = -1;    // with --tour: show the popup in this skin instead
 };
 
 struct Product {
@@ -166,6 +172,7 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SIZE: MoveWindow(g_log, 10, 44, LOWORD(lp) - 20, HIWORD(lp) - 54, TRUE); return 0;
     case WM_COMMAND: OnCommand(LOWORD(wp)); return 0;
     case WM_TIMER:
+        if (demo::OnTourTimer(wp)) return 0;
         if (wp == IDT_FEED) {
             if (++g_fed % 3 == 0)
                 SendSampleTrade();
@@ -198,6 +205,10 @@ void ParseArgs() {
             g_opt.demo = true;
         else if (a == "--exit-after")
             g_opt.exitAfter = std::atoi(value().c_str());
+        else if (a == "--tour")
+            g_opt.tour = value();
+        else if (a == "--skin")
+            g_opt.skin = std::atoi(value().c_str());
     }
     if (g_opt.root.empty()) {
         char profile[MAX_PATH] = {};
@@ -230,6 +241,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     ShowWindow(hwnd, show);
     UpdateWindow(hwnd);
 
+    if (g_opt.skin >= 0) demo::ChooseSkin(g_opt.root + "\\User\\" + g_opt.user + "\\Nuntio\\", g_opt.skin);
     uint32_t center = Nuntio_Init(1, 2, g_opt.root.c_str(), g_opt.user.c_str());
     g_center = reinterpret_cast<HWND>(static_cast<uintptr_t>(center));
     Log("Nuntio_Init(\"%s\", \"%s\") → 0x%08X", g_opt.root.c_str(), g_opt.user.c_str(), center);
@@ -240,6 +252,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
         SendSampleAlert();
         Log("ToggleMsgCenter → %d", ToggleMsgCenter());
         SetTimer(hwnd, IDT_FEED, 1500, nullptr);
+    }
+    if (!g_opt.tour.empty()) {
+        KillTimer(hwnd, IDT_FEED);
+        if (g_opt.skin >= 0)
+            demo::StartPopupTour(hwnd, g_center, g_opt.tour, g_opt.skin);
+        else
+            demo::StartTour(hwnd, g_center, g_opt.tour);
     }
     if (g_opt.exitAfter > 0) SetTimer(hwnd, IDT_EXIT, static_cast<UINT>(g_opt.exitAfter * 1000), nullptr);
 

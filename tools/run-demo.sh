@@ -19,11 +19,26 @@ unset DISPLAY
 nuntio_xvfb_start || exit 1
 nuntio_wine_start
 trap 'nuntio_wine_stop; nuntio_xvfb_stop' EXIT
-wine "$D/x64/nuntio-demo.exe" --root "$root_win" --demo --exit-after 12 >/dev/null 2>&1 &
-pid=$!
-sleep "${NUNTIO_DEMO_SHOT_AFTER:-6}"
-import -display "$DISPLAY" -window root "$D/demo.png" && echo "demo: screenshot $D/demo.png"
-wait $pid
-rc=$?
-echo "demo: the demo host ended with $rc; its files are in $WINEPREFIX/drive_c/NuntioDemo"
-exit $rc
+
+# A fresh user folder for the pictures, so that they show the same every time.
+tour_root="$WINEPREFIX/drive_c/NuntioTour"
+rm -rf "$tour_root"
+shots="$D/shots"
+rm -rf "$shots"; mkdir -p "$shots"
+run() { wine "$D/x64/nuntio-demo.exe" --root 'C:\NuntioTour' "$@" </dev/null >/dev/null 2>&1; }
+
+echo "demo: the tour of the message center (alerts, trades, context menu, settings, columns, page settings, find)"
+run --demo --tour 'C:\NuntioTour\shots' --exit-after 60 || { echo "demo: the demo host failed"; exit 1; }
+for skin in 0 1 2; do
+  echo "demo: popup skin $((skin + 1))"
+  run --tour 'C:\NuntioTour\shots' --skin $skin --exit-after 20
+done
+for bmp in "$tour_root"/shots/*.bmp; do
+  [ -e "$bmp" ] || continue
+  convert "$bmp" "$shots/$(basename "${bmp%.bmp}").png"
+done
+cp "$shots/center-alerts.png" "$D/demo.png" 2>/dev/null
+n=$(ls "$shots"/*.png 2>/dev/null | wc -l)
+echo "demo: $n pictures in $shots; the demo's own picture is $D/demo.png"
+[ "$n" -gt 0 ] || exit 1
+echo "demo: to try it yourself on a display: DISPLAY=:0 make demo"
