@@ -518,7 +518,9 @@ uint32_t CMsgCategory::Close() {
     SaveMessages();
     // Widths and header positions of the shown columns go back into the
     // configuration, then the file is saved.
-    if (m_hList != nullptr) {
+    // When the process ends without unloading us its windows are already
+    // gone: the configuration keeps the widths and positions it has.
+    if (m_hList != nullptr && ::IsWindow(m_hList)) {
         ReadBackWidths();
         ReadBackPositions();
     }

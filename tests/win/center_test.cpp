@@ -337,6 +337,11 @@ TEST_F(CenterTest, FilesAreWrittenWhenTheHostExitsWithoutUnloading) {
     ASSERT_EQ(SpawnChild("exit-without-unload", root), 0);
     const std::vector<uint8_t> dat = ReadFileBytes(Folder() + "AlertMsg.DAT");
     EXPECT_EQ(dat.size(), 1530u);
+    // The column widths survive: the windows were gone before the files were written.
+    const std::vector<uint8_t> cfg = ReadFileBytes(Folder() + "AlertMsg.cfg");
+    ASSERT_EQ(cfg.size(), 170u);
+    const int32_t widths[9] = {24, 130, 113, 62, 62, 62, 60, 38, 121};
+    for (int slot = 0; slot < 9; ++slot) EXPECT_EQ(I32At(cfg, 122 + 4 * slot), widths[slot]) << "slot " << slot;
     Init();
     EXPECT_EQ(Rows(kAlertList), 3);
     ASSERT_EQ(Rows(kTradeList), 2);
