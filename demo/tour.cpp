@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <vector>
 
 namespace demo {
@@ -129,7 +130,7 @@ void PopupTrade() {
     m.nCategory = NUNTIO_CATEGORY_TRADE;
     std::strcpy(m.body.trade.szEvent, "委托成交");
     std::strcpy(m.body.trade.szDetail, "买入 浦发银行(600000) 500股 成交价 8.52");
-    m.body.trade.tOccurred = 1764900000;
+    m.body.trade.tOccurred = static_cast<int32_t>(time(nullptr));
     SendToMsgCenter(0, &m);
 }
 

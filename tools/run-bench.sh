@@ -32,3 +32,18 @@ if [[ $ran -eq 0 ]]; then
   echo "run-bench: no benchmark programs in $dir" >&2
   exit 1
 fi
+
+# The timed scenario of the real DLL under Wine, when the x64 build is there.
+wine_bench="$root/x64/bin/nuntio_wine_bench.exe"
+if [[ -f "$wine_bench" ]]; then
+  here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+  # shellcheck source=wine-env.sh
+  source "$here/wine-env.sh"
+  nuntio_wine_prefix
+  unset DISPLAY
+  nuntio_xvfb_start
+  nuntio_wine_start
+  trap 'nuntio_wine_stop; nuntio_xvfb_stop' EXIT
+  echo "== nuntio_wine_bench (the real DLL under Wine)"
+  wine "$wine_bench" 2>/dev/null
+fi
