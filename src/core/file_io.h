@@ -5,10 +5,32 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace nuntio {
+
+// A file held open for appending: the change journal. Others may read it
+// while it is open, no one else may write it.
+class IAppendFile {
+public:
+    virtual ~IAppendFile() = default;
+    // The whole contents, from the first byte.
+    virtual bool ReadAll(std::vector<uint8_t>& out) = 0;
+    // Writes the bytes at the end of the file.
+    virtual bool Append(const void* data, size_t size) = 0;
+    // Makes what was appended durable (FlushFileBuffers, fsync).
+    virtual bool Flush() = 0;
+    // Cuts the file to size bytes; later appends go after them.
+    virtual bool Truncate(uint64_t size) = 0;
+};
+
+enum class OpenStatus {
+    kOk,
+    kInUse,  // another process holds the file open for writing
+    kFailed, // cannot be created or opened (read-only folder, no such folder)
+};
 
 enum class ReadStatus {
     kOk,
@@ -40,6 +62,17 @@ public:
     // read-only one) and writing through to the disk.
     virtual bool ReplaceFile(const std::string& from, const std::string& to) = 0;
     virtual bool RemoveFile(const std::string& path) = 0;
+    // Opens path for reading and appending, creating it empty when missing,
+    // and holds it so that no other process can open it for writing until the
+    // returned object is destroyed. Null with status kInUse or kFailed.
+    virtual std::unique_ptr<IAppendFile> OpenExclusive(const std::string& /*path*/, OpenStatus& status) {
+        status = OpenStatus::kFailed;
+        return nullptr;
+    }
+    // Like ReadAll, also while another process holds the file for writing.
+    virtual ReadStatus ReadAllShared(const std::string& path, std::vector<uint8_t>& out) {
+        return ReadAll(path, out);
+    }
 };
 
 // The platform's own file system (POSIX natively, the "A" APIs on Windows).

@@ -3,6 +3,7 @@
 // separates folders and becomes '/'; the other bytes are used as they are.
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,6 +24,50 @@ std::string NativePath(const std::string& path) {
     }
     return out;
 }
+
+bool ReadFd(int fd, std::vector<uint8_t>& out) {
+    out.clear();
+    uint8_t buf[65536];
+    off_t at = 0;
+    while (true) {
+        const ssize_t n = ::pread(fd, buf, sizeof buf, at);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) return true;
+        out.insert(out.end(), buf, buf + n);
+        at += n;
+    }
+}
+
+// The journal: an advisory lock (flock) keeps a second process from writing.
+class PosixAppendFile final : public IAppendFile {
+public:
+    explicit PosixAppendFile(int fd) : m_fd(fd) {}
+    ~PosixAppendFile() override { ::close(m_fd); }
+    bool ReadAll(std::vector<uint8_t>& out) override { return ReadFd(m_fd, out); }
+    bool Append(const void* data, size_t size) override {
+        const off_t end = ::lseek(m_fd, 0, SEEK_END);
+        if (end < 0) return false;
+        const auto* p = static_cast<const uint8_t*>(data);
+        size_t done = 0;
+        while (done < size) {
+            const ssize_t n = ::write(m_fd, p + done, size - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                // Leave no part of the record behind.
+                if (::ftruncate(m_fd, end) != 0) return false;
+                return false;
+            }
+            done += static_cast<size_t>(n);
+        }
+        return true;
+    }
+    bool Flush() override { return ::fdatasync(m_fd) == 0; }
+    bool Truncate(uint64_t size) override { return ::ftruncate(m_fd, static_cast<off_t>(size)) == 0; }
+
+private:
+    int m_fd;
+};
 
 class PosixFileSystem final : public IFileSystem {
 public:
@@ -96,6 +141,18 @@ public:
         return ::rename(NativePath(from).c_str(), NativePath(to).c_str()) == 0;
     }
     bool RemoveFile(const std::string& path) override { return ::unlink(NativePath(path).c_str()) == 0; }
+    std::unique_ptr<IAppendFile> OpenExclusive(const std::string& path, OpenStatus& status) override {
+        status = OpenStatus::kFailed;
+        const int fd = ::open(NativePath(path).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        if (fd < 0) return nullptr;
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            if (errno == EWOULDBLOCK) status = OpenStatus::kInUse;
+            ::close(fd);
+            return nullptr;
+        }
+        status = OpenStatus::kOk;
+        return std::make_unique<PosixAppendFile>(fd);
+    }
 };
 
 } // namespace

@@ -11,15 +11,32 @@
 
 #include "config_doc.h"
 #include "msg_file.h"
+#include "msg_journal.h"
 #include "msg_text.h"
 #include "retention.h"
 
 namespace nuntio {
 
+// How the category's changes are kept between the writes of the whole file.
+enum class StoreMode {
+    kClosed,     // not opened yet, or closed
+    kJournal,    // every change is flushed to the journal before it is confirmed
+    kShared,     // another process holds the journal: changes live in memory and nothing is written
+    kMemoryOnly, // the journal cannot be opened here (read-only folder): changes reach the file at Close
+};
+
+struct JournalOpenResult {
+    StoreMode mode = StoreMode::kClosed;
+    size_t replayed = 0;       // records of a journal left by a crash that were applied
+    bool damaged = false;      // the journal ended in damage: the rest was not replayed
+    std::string keptAsidePath; // with damaged: the copy of the whole journal, empty if none was made
+};
+
 struct CategoryOpenResult {
     CfgResult config;        // the .cfg file (a failure names the file)
     uint32_t ensure = kDone; // kDone, kMsgFileCreated or kMsgFileNotCreated
     MsgLoadResult messages;  // a damaged file: what was kept and where the copy is
+    JournalOpenResult journal;
 };
 
 struct AddResult {
@@ -44,17 +61,109 @@ public:
                             const std::string& cfgName, int64_t now) {
         CategoryOpenResult res;
         res.config = m_config.LoadConfig(fs, root, user, cfgName);
-        m_file.emplace(fs, m_config.m_strMsgFile);
-        res.ensure = m_file->EnsureExists();
-        res.messages = m_file->Load(m_list, now);
+        OpenMessages(fs, now, res);
         return res;
     }
 
-    // Saves the message file, then the configuration (the caller has put the
-    // list header's widths and positions into it). False when either failed.
+    // The second half of Open, once the configuration has been loaded: makes
+    // sure the message file exists, loads it, takes the journal and replays
+    // what a crash left in it. Replayed changes are written whole at once
+    // (configuration first, so that its serial counter is never behind the
+    // file's), and the journal starts again from the new file.
+    void OpenMessages(IFileSystem& fs, int64_t now, CategoryOpenResult& res) {
+        m_fs = &fs;
+        m_file.emplace(fs, m_config.m_strMsgFile);
+        res.ensure = m_file->EnsureExists();
+        std::vector<uint8_t> dat;
+        fs.ReadAll(m_config.m_strMsgFile, dat);
+        const JournalBase base = BaseOf(dat);
+        dat = {};
+        res.messages = m_file->Load(m_list, now);
+
+        m_journal.emplace(fs, JournalPathFor(m_config.m_strMsgFile), std::is_same_v<T, CAlertMsgObj> ? 0 : 1);
+        const OpenStatus opened = m_journal->Open();
+        std::vector<uint8_t> bytes;
+        if (opened == OpenStatus::kInUse) {
+            // Another process is writing: show what it has stored so far, and
+            // never write over its files.
+            m_mode = StoreMode::kShared;
+            res.journal.mode = m_mode;
+            m_journal.reset();
+            if (fs.ReadAllShared(JournalPathFor(m_config.m_strMsgFile), bytes) == ReadStatus::kOk) {
+                const ParsedJournal parsed = ParseJournal(bytes.data(), bytes.size());
+                if (parsed.status != JournalStatus::kBadHeader && parsed.base == base)
+                    res.journal.replayed = ReplayJournal(parsed, m_list, m_config.m_nNextSerial).applied;
+            }
+            return;
+        }
+        if (opened != OpenStatus::kOk || !m_journal->ReadAll(bytes)) {
+            m_mode = StoreMode::kMemoryOnly;
+            res.journal.mode = m_mode;
+            m_journal.reset();
+            return;
+        }
+        m_mode = StoreMode::kJournal;
+        res.journal.mode = m_mode;
+        const ParsedJournal parsed = ParseJournal(bytes.data(), bytes.size());
+        ReplayResult replay;
+        if (parsed.status == JournalStatus::kBadHeader || parsed.base == base)
+            replay = ReplayJournal(parsed, m_list, m_config.m_nNextSerial);
+        // else the file was written whole after the journal: nothing to do.
+        res.journal.replayed = replay.applied;
+        if (replay.damaged) {
+            res.journal.damaged = true;
+            res.journal.keptAsidePath = m_journal->KeepAside(bytes, now);
+        }
+        if (replay.applied > 0 || replay.skipped > 0 || replay.damaged) {
+            if (Checkpoint(now)) return;
+            // The file could not be written: the journal goes on after its last good record.
+            if (replay.goodEnd < kJournalHeaderSize) {
+                if (!m_journal->Reset(base)) m_broken = true;
+            } else if (replay.damaged && !m_journal->TruncateTo(replay.goodEnd)) {
+                m_broken = true;
+            }
+            return;
+        }
+        if (!m_journal->Reset(base)) m_broken = true;
+    }
+
+    StoreMode Mode() const { return m_mode; }
+    // True once after a change could not be made durable (the caller tells
+    // the user), until a later change is durable again.
+    bool TakeWriteFailure() {
+        const bool r = m_failureToTell;
+        m_failureToTell = false;
+        return r;
+    }
+    bool WritesFailing() const { return m_broken; }
+
+    // Writes the message file whole and then removes the journal; a file that
+    // cannot be written keeps the journal, so nothing is lost. Another
+    // process's files are left alone.
+    bool SaveMessages(int64_t now) {
+        if (m_mode == StoreMode::kShared) return true;
+        const bool ok = m_file.has_value() && m_file->Save(m_list, now);
+        if (m_journal) {
+            if (ok)
+                m_journal->CloseAndRemove();
+            else
+                m_journal->Release();
+            m_journal.reset();
+        }
+        return ok;
+    }
+
+    // Saves the configuration (the caller has put the list header's widths
+    // and positions into it), then the message file. False when either
+    // failed. Nothing is written while another process holds the journal.
     bool Close(int64_t now) {
-        bool ok = m_file.has_value() && m_file->Save(m_list, now);
-        ok = m_config.Save().ok() && ok;
+        if (m_mode == StoreMode::kShared) {
+            m_mode = StoreMode::kClosed;
+            return true;
+        }
+        bool ok = m_config.Save().ok();
+        ok = SaveMessages(now) && ok;
+        m_mode = StoreMode::kClosed;
         return ok;
     }
 
@@ -70,7 +179,22 @@ public:
                 res.markedEarlier = 1;
             }
         }
-        res.retention = ApplyRetention(now);
+        res.retention = nuntio::ApplyRetention(m_list, m_config.m_nKeepMode, m_config.m_nKeepLimit, now);
+        if (Journaling()) {
+            std::vector<uint8_t> rec;
+            // Retention may have dropped the new message itself (with all the others).
+            if (const T* top = m_list.GetHead(); top != nullptr) {
+                EncodeAddRecord(*top, res.markedEarlier != 0, static_cast<uint32_t>(res.retention.removed),
+                                m_config.m_nNextSerial, rec);
+            } else {
+                T gone;
+                int32_t serial = m_config.m_nNextSerial - 1;
+                gone.Fill(msg, serial, static_cast<int32_t>(now));
+                EncodeAddRecord(gone, res.markedEarlier != 0, static_cast<uint32_t>(res.retention.removed),
+                                m_config.m_nNextSerial, rec);
+            }
+            Record(rec, now);
+        }
         return res;
     }
 
@@ -83,7 +207,14 @@ public:
     }
 
     RetentionResult ApplyRetention(int64_t now) {
-        return nuntio::ApplyRetention(m_list, m_config.m_nKeepMode, m_config.m_nKeepLimit, now);
+        const RetentionResult r =
+            nuntio::ApplyRetention(m_list, m_config.m_nKeepMode, m_config.m_nKeepLimit, now);
+        if (r.removed > 0 && Journaling()) {
+            std::vector<uint8_t> rec;
+            EncodeRetentionRecord(static_cast<uint32_t>(r.removed), rec);
+            Record(rec, now);
+        }
+        return r;
     }
 
     T* GetMsgAt(ptrdiff_t pos) const { return m_list.GetAt(pos); }
@@ -106,15 +237,38 @@ public:
         if (m_list.IsEmpty()) return kDone;
         T* m = m_list.GetAt(pos);
         if (m == nullptr) return kBadPosition;
+        if (m->m_nImage == image) return kDone;
         m->m_nImage = image;
+        if (Journaling()) {
+            std::vector<uint8_t> rec;
+            EncodeSetImageRecord(static_cast<int32_t>(pos), m->m_nSerial, image, rec);
+            Record(rec, Now());
+        }
         return kDone;
     }
     // kDone, kBadPosition (negative) or kNoObject (past the end).
     uint32_t DeleteAt(ptrdiff_t pos) {
         if (pos < 0) return kBadPosition;
-        return m_list.RemoveAt(static_cast<size_t>(pos)) ? kDone : kNoObject;
+        const T* m = m_list.GetAt(pos);
+        if (m == nullptr) return kNoObject;
+        const int32_t serial = m->m_nSerial;
+        m_list.RemoveAt(static_cast<size_t>(pos));
+        if (Journaling()) {
+            std::vector<uint8_t> rec;
+            EncodeDeleteRecord(static_cast<int32_t>(pos), serial, rec);
+            Record(rec, Now());
+        }
+        return kDone;
     }
-    void DeleteAll() { m_list.RemoveAll(); }
+    void DeleteAll() {
+        const bool had = !m_list.IsEmpty();
+        m_list.RemoveAll();
+        if (had && Journaling()) {
+            std::vector<uint8_t> rec;
+            EncodeDeleteAllRecord(rec);
+            Record(rec, Now());
+        }
+    }
 
     // The icon and the texts of a row (see RowText for the slots).
     int RowImage(ptrdiff_t pos) const {
@@ -143,9 +297,43 @@ public:
     }
 
 private:
+    bool Journaling() const { return m_mode == StoreMode::kJournal; }
+
+    // Appends one change to the journal and flushes it. After a failure the
+    // journal is not appended to (a gap would make later records wrong):
+    // every 64th change tries to write the whole file and start afresh.
+    void Record(const std::vector<uint8_t>& rec, int64_t now) {
+        if (!m_broken) {
+            if (m_journal && m_journal->Write(rec)) return;
+            m_broken = true;
+            m_failureToTell = true;
+            m_sinceFailure = 0;
+            return;
+        }
+        if (++m_sinceFailure % 64 == 0 && Checkpoint(now)) m_failureToTell = false;
+    }
+
+    // Writes the configuration and the message file whole and empties the
+    // journal for the new file. False (the journal left as it was) when either
+    // could not be written.
+    bool Checkpoint(int64_t now) {
+        if (!m_journal || !m_config.Save().ok() || !m_file->Save(m_list, now)) return false;
+        std::vector<uint8_t> dat;
+        if (m_fs->ReadAll(m_config.m_strMsgFile, dat) != ReadStatus::kOk) return false;
+        if (!m_journal->Reset(BaseOf(dat))) return false;
+        m_broken = false;
+        return true;
+    }
+
     CConfigDoc m_config;
     CMsgList<T> m_list;
     std::optional<CMsgFile> m_file;
+    std::optional<CMsgJournal> m_journal;
+    IFileSystem* m_fs = nullptr;
+    StoreMode m_mode = StoreMode::kClosed;
+    bool m_broken = false;        // the journal missed a change: it is not appended to
+    bool m_failureToTell = false; // a change was not made durable; not yet told
+    unsigned m_sinceFailure = 0;
 };
 
 using CAlertListModel = CMsgListModel<CAlertMsgObj>;

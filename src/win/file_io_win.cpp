@@ -29,6 +29,61 @@ private:
     HANDLE m_h;
 };
 
+// The journal: opened without write sharing, so a second process cannot write
+// it while this one holds it; readers are let in.
+class WinAppendFile final : public IAppendFile {
+public:
+    explicit WinAppendFile(HANDLE h) : m_h(h) {}
+    ~WinAppendFile() override { ::CloseHandle(m_h); }
+    bool ReadAll(std::vector<uint8_t>& out) override {
+        out.clear();
+        LARGE_INTEGER zero{}, size{};
+        if (!::GetFileSizeEx(m_h, &size) || size.QuadPart < 0 || size.QuadPart > 0x7FFFFFFF) return false;
+        if (!::SetFilePointerEx(m_h, zero, nullptr, FILE_BEGIN)) return false;
+        out.resize(static_cast<size_t>(size.QuadPart));
+        size_t got = 0;
+        while (got < out.size()) {
+            DWORD n = 0;
+            const DWORD want =
+                static_cast<DWORD>(out.size() - got < (1u << 20) ? out.size() - got : (1u << 20));
+            if (!::ReadFile(m_h, out.data() + got, want, &n, nullptr)) {
+                out.clear();
+                return false;
+            }
+            if (n == 0) break;
+            got += n;
+        }
+        out.resize(got);
+        return true;
+    }
+    bool Append(const void* data, size_t size) override {
+        LARGE_INTEGER zero{}, end{};
+        if (!::SetFilePointerEx(m_h, zero, &end, FILE_END)) return false;
+        const auto* p = static_cast<const uint8_t*>(data);
+        size_t done = 0;
+        while (done < size) {
+            DWORD n = 0;
+            const DWORD want = static_cast<DWORD>(size - done < (1u << 20) ? size - done : (1u << 20));
+            if (!::WriteFile(m_h, p + done, want, &n, nullptr) || n == 0) {
+                // Leave no part of the record behind.
+                if (::SetFilePointerEx(m_h, end, nullptr, FILE_BEGIN)) ::SetEndOfFile(m_h);
+                return false;
+            }
+            done += n;
+        }
+        return true;
+    }
+    bool Flush() override { return ::FlushFileBuffers(m_h) != 0; }
+    bool Truncate(uint64_t size) override {
+        LARGE_INTEGER at{};
+        at.QuadPart = static_cast<LONGLONG>(size);
+        return ::SetFilePointerEx(m_h, at, nullptr, FILE_BEGIN) && ::SetEndOfFile(m_h);
+    }
+
+private:
+    HANDLE m_h;
+};
+
 class WinFileSystem final : public IFileSystem {
 public:
     bool FileExists(const std::string& path) override {
@@ -103,6 +158,29 @@ public:
                0;
     }
     bool RemoveFile(const std::string& path) override { return ::DeleteFileA(path.c_str()) != 0; }
+    std::unique_ptr<IAppendFile> OpenExclusive(const std::string& path, OpenStatus& status) override {
+        HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE) {
+            status = ::GetLastError() == ERROR_SHARING_VIOLATION ? OpenStatus::kInUse : OpenStatus::kFailed;
+            return nullptr;
+        }
+        status = OpenStatus::kOk;
+        return std::make_unique<WinAppendFile>(h);
+    }
+    ReadStatus ReadAllShared(const std::string& path, std::vector<uint8_t>& out) override {
+        out.clear();
+        HANDLE h =
+            ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE) {
+            const DWORD err = ::GetLastError();
+            return err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND ? ReadStatus::kMissing
+                                                                              : ReadStatus::kFailed;
+        }
+        WinAppendFile file(h);
+        return file.ReadAll(out) ? ReadStatus::kOk : ReadStatus::kFailed;
+    }
 };
 
 } // namespace

@@ -1,0 +1,164 @@
+// The change journal: its bytes, its reader and its file.
+#include "msg_journal.h"
+
+#include <array>
+#include <cstring>
+
+#include "local_time.h"
+
+namespace nuntio {
+namespace {
+
+constexpr std::array<uint32_t, 256> MakeCrcTable() {
+    std::array<uint32_t, 256> t{};
+    for (uint32_t i = 0; i < 256; ++i) {
+        uint32_t c = i;
+        for (int k = 0; k < 8; ++k)
+            c = (c & 1) != 0 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+        t[i] = c;
+    }
+    return t;
+}
+constexpr std::array<uint32_t, 256> kCrcTable = MakeCrcTable();
+
+void PutU16(std::vector<uint8_t>& out, uint16_t v) {
+    out.push_back(static_cast<uint8_t>(v));
+    out.push_back(static_cast<uint8_t>(v >> 8));
+}
+void PutU32(std::vector<uint8_t>& out, uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+uint32_t GetU32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+
+} // namespace
+
+uint32_t Crc32(const uint8_t* data, size_t size, uint32_t crc) {
+    crc = ~crc;
+    for (size_t i = 0; i < size; ++i)
+        crc = kCrcTable[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
+    return ~crc;
+}
+
+JournalBase BaseOf(const std::vector<uint8_t>& datBytes) {
+    return {static_cast<uint32_t>(datBytes.size()), Crc32(datBytes.data(), datBytes.size())};
+}
+
+void EncodeJournalHeader(uint16_t kind, JournalBase base, std::vector<uint8_t>& out) {
+    out.insert(out.end(), kJournalMagic, kJournalMagic + 4);
+    PutU16(out, kJournalVersion);
+    PutU16(out, kind);
+    PutU32(out, base.size);
+    PutU32(out, base.crc);
+}
+
+void EncodeRecord(JournalOp op, const std::vector<uint8_t>& payload, std::vector<uint8_t>& out) {
+    const size_t start = out.size();
+    PutU32(out, static_cast<uint32_t>(payload.size() + 1));
+    out.push_back(static_cast<uint8_t>(op));
+    out.insert(out.end(), payload.begin(), payload.end());
+    PutU32(out, Crc32(out.data() + start, out.size() - start));
+}
+
+void EncodeDeleteRecord(int32_t pos, int32_t serial, std::vector<uint8_t>& out) {
+    std::vector<uint8_t> p;
+    PutU32(p, static_cast<uint32_t>(pos));
+    PutU32(p, static_cast<uint32_t>(serial));
+    EncodeRecord(JournalOp::kDelete, p, out);
+}
+
+void EncodeDeleteAllRecord(std::vector<uint8_t>& out) {
+    EncodeRecord(JournalOp::kDeleteAll, {}, out);
+}
+
+void EncodeSetImageRecord(int32_t pos, int32_t serial, int32_t image, std::vector<uint8_t>& out) {
+    std::vector<uint8_t> p;
+    PutU32(p, static_cast<uint32_t>(pos));
+    PutU32(p, static_cast<uint32_t>(serial));
+    PutU32(p, static_cast<uint32_t>(image));
+    EncodeRecord(JournalOp::kSetImage, p, out);
+}
+
+void EncodeRetentionRecord(uint32_t removed, std::vector<uint8_t>& out) {
+    std::vector<uint8_t> p;
+    PutU32(p, removed);
+    EncodeRecord(JournalOp::kRetention, p, out);
+}
+
+ParsedJournal ParseJournal(const uint8_t* data, size_t size) {
+    ParsedJournal res;
+    if (size == 0) return res;
+    if (size < kJournalHeaderSize || std::memcmp(data, kJournalMagic, 4) != 0 ||
+        (data[4] | data[5] << 8) != kJournalVersion) {
+        res.status = JournalStatus::kBadHeader;
+        return res;
+    }
+    res.kind = static_cast<uint16_t>(data[6] | data[7] << 8);
+    res.base = {GetU32(data + 8), GetU32(data + 12)};
+    size_t at = kJournalHeaderSize;
+    res.goodEnd = at;
+    res.status = JournalStatus::kWhole;
+    while (at < size) {
+        if (size - at < 9) {
+            res.status = JournalStatus::kDamaged;
+            return res;
+        }
+        const uint32_t length = GetU32(data + at);
+        if (length < 1 || length > kJournalMaxRecord || size - at - 8 < length) {
+            res.status = JournalStatus::kDamaged;
+            return res;
+        }
+        const size_t end = at + 4 + length + 4;
+        if (Crc32(data + at, 4 + length) != GetU32(data + at + 4 + length)) {
+            res.status = JournalStatus::kDamaged;
+            return res;
+        }
+        JournalRecord r;
+        r.op = static_cast<JournalOp>(data[at + 4]);
+        r.offset = at;
+        r.end = end;
+        r.payload.assign(data + at + 5, data + at + 4 + length);
+        res.records.push_back(std::move(r));
+        at = end;
+        res.goodEnd = at;
+    }
+    return res;
+}
+
+OpenStatus CMsgJournal::Open() {
+    OpenStatus status = OpenStatus::kFailed;
+    m_file = m_fs->OpenExclusive(m_strPath, status);
+    return m_file ? OpenStatus::kOk : status;
+}
+
+bool CMsgJournal::Reset(JournalBase base) {
+    if (!m_file) return false;
+    std::vector<uint8_t> header;
+    EncodeJournalHeader(m_nKind, base, header);
+    return m_file->Truncate(0) && m_file->Append(header.data(), header.size()) && m_file->Flush();
+}
+
+bool CMsgJournal::Write(const std::vector<uint8_t>& records) {
+    return m_file && m_file->Append(records.data(), records.size()) && m_file->Flush();
+}
+
+bool CMsgJournal::CloseAndRemove() {
+    if (!m_file) return false;
+    m_file.reset();
+    return m_fs->RemoveFile(m_strPath);
+}
+
+std::string CMsgJournal::KeepAside(const std::vector<uint8_t>& bytes, int64_t now) {
+    const std::string base = m_strPath + ".damaged-" + FileStamp(now);
+    for (int n = 1; n < 100; ++n) {
+        const std::string name = n == 1 ? base : base + "-" + std::to_string(n);
+        if (m_fs->FileExists(name)) continue;
+        return WriteFileAtomic(*m_fs, name, bytes.data(), bytes.size()) ? name : std::string();
+    }
+    return {};
+}
+
+} // namespace nuntio
