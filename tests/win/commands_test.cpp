@@ -248,3 +248,59 @@ TEST_F(CommandsTest, ARemovedButtonStaysRemovedPerToolbarAndPerUser) {
     Restart(user + "2");
     EXPECT_EQ(Buttons(4001).size(), 10u) << "another user keeps the initial arrangement";
 }
+
+TEST_F(CommandsTest, TheCustomiseDialogGetsTheButtonsWithTheirFullTextsAndItsHelpSaysSo) {
+    Init(user);
+    HWND tb = Toolbar(5027);
+    char text[128];
+    NMTOOLBARA info{};
+    info.hdr = {tb, 5027, static_cast<UINT>(TBN_GETBUTTONINFOA)};
+    info.pszText = text;
+    info.cchText = sizeof text;
+    const char* expected[] = {"删除选择内容", "删除全部内容", "设置页面格式", "设置列字段格式",
+                              "设置消息格式", "字体放大",     "字体缩小"};
+    for (int i = 0; i < 7; ++i) {
+        info.iItem = i;
+        text[0] = '\0';
+        EXPECT_TRUE(SendMessageA(center, WM_NOTIFY, 5027, reinterpret_cast<LPARAM>(&info))) << i;
+        EXPECT_STREQ(text, expected[i]);
+        EXPECT_EQ(info.tbButton.idCommand, 27993 + i);
+    }
+    info.iItem = 7;
+    EXPECT_FALSE(SendMessageA(center, WM_NOTIFY, 5027, reinterpret_cast<LPARAM>(&info)))
+        << "no eighth button";
+
+    DialogAnswerer answer(DialogAnswerer::Press(IDOK));
+    NMHDR help{tb, 5027, static_cast<UINT>(TBN_CUSTHELP)};
+    SendMessageA(center, WM_NOTIFY, 5027, reinterpret_cast<LPARAM>(&help));
+    ASSERT_EQ(answer.Seen().size(), 1u);
+    EXPECT_EQ(answer.Seen()[0].message, "Help not implemented!");
+}
+
+TEST_F(CommandsTest, DraggedColumnsAndWidthsReachTheConfigurationAtUnload) {
+    Init(user);
+    HWND list = List(kAlertList);
+    // Header order: icon, 模块, 时间, 窗口, then the rest.
+    int order[9] = {0, 3, 1, 2, 4, 5, 6, 7, 8};
+    ASSERT_TRUE(ListView_SetColumnOrderArray(list, 9, order));
+    ListView_SetColumnWidth(list, 8, 300); // 报警内容
+    dll.reset();
+    std::vector<uint8_t> cfg = ReadFileBytes(Folder(user) + "AlertMsg.cfg");
+    ASSERT_EQ(cfg.size(), 170u);
+    auto at = [&](size_t off) {
+        int32_t v;
+        std::memcpy(&v, &cfg[off], 4);
+        return v;
+    };
+    EXPECT_EQ(at(82 + 4 * 3), 1) << "模块 is shown second";
+    EXPECT_EQ(at(82 + 4 * 1), 2) << "时间 third";
+    EXPECT_EQ(at(82 + 4 * 2), 3);
+    EXPECT_EQ(at(122 + 4 * 8), 300) << "the width the user dragged";
+
+    dll = std::make_unique<NuntioDll>();
+    Init(user);
+    int back[9] = {};
+    ASSERT_TRUE(ListView_GetColumnOrderArray(List(kAlertList), 9, back));
+    EXPECT_EQ(std::vector<int>(back, back + 9), std::vector<int>(order, order + 9));
+    EXPECT_EQ(ListView_GetColumnWidth(List(kAlertList), 8), 300);
+}
