@@ -29,9 +29,7 @@ std::string CAlertCategory::PopupText(const AlertRecord& r) {
 }
 
 uint32_t CAlertCategory::AddMessage(const InboundMessage& message) {
-    InsertTop(MakeMessage(message), true);
-    if (GetMsgImage(1) == nuntio::kImageLatest) SetMsgImage(1, nuntio::kImageEarlier);
-    ApplyRetention();
+    AddToTop(message, true);
     // The delete commands follow the list at once, not only at the next click.
     UpdateDeleteCommands();
     return kDone;
@@ -40,7 +38,7 @@ uint32_t CAlertCategory::AddMessage(const InboundMessage& message) {
 uint32_t CAlertCategory::NotifyMessage(const InboundMessage* message) {
     if (message == nullptr) return kNoRecord;
     // The notification takes a serial number of its own, as it always has.
-    MakeMessage(*message);
+    TakeNotificationSerial(*message);
     const AlertRecord& r = message->body.alert;
     CMsgCenterDlg* center = nuntio::Module().Window();
     if (r.prop.Visual != 0) {

@@ -65,7 +65,7 @@ void InsertColumn(HWND list, int index, const char* title, int width, bool image
 
 } // namespace
 
-CMsgCategory::CMsgCategory() = default;
+CMsgCategory::CMsgCategory(nuntio::CConfigDoc& config) : m_config(config) {}
 
 CMsgCategory::~CMsgCategory() {
     if (m_hListFont != nullptr) ::DeleteObject(m_hListFont);
@@ -515,21 +515,35 @@ uint32_t CMsgCategory::OnPageSettings() {
 }
 
 uint32_t CMsgCategory::Close() {
-    SaveMessages();
     // Widths and header positions of the shown columns go back into the
-    // configuration, then the file is saved.
-    // When the process ends without unloading us its windows are already
-    // gone: the configuration keeps the widths and positions it has.
-    if (m_hList != nullptr && ::IsWindow(m_hList)) {
+    // configuration. The configuration is saved before the message file, so
+    // that its serial counter is never behind the messages on disk.
+    if (m_hList != nullptr) {
         ReadBackWidths();
         ReadBackPositions();
     }
-    const nuntio::CfgResult saved = m_config.Save();
-    if (!saved.ok()) {
-        const std::string text = "无法保存配置文件 " + saved.path + "。";
-        ::MessageBoxA(nullptr, text.c_str(), "消息中心", MB_OK | MB_ICONEXCLAMATION);
+    if (!SharesStore()) {
+        const nuntio::CfgResult saved = m_config.Save();
+        if (!saved.ok() && !m_bToldUnwritable) {
+            const std::string text = "无法保存配置文件 " + saved.path + "。";
+            ::MessageBoxA(nullptr, text.c_str(), "消息中心", MB_OK | MB_ICONEXCLAMATION);
+        }
     }
+    SaveMessages();
     return kDone;
+}
+
+void CMsgCategory::AddNotice(const std::string& text) {
+    if (!m_strStartupNotice.empty()) m_strStartupNotice += "  ";
+    m_strStartupNotice += text;
+}
+
+void CMsgCategory::ReportNotice(const std::string& text) {
+    m_bToldUnwritable = true;
+    AddNotice(text);
+    if (m_hParent == nullptr) return;
+    if (HWND status = ::FindWindowExA(m_hParent, nullptr, STATUSCLASSNAMEA, nullptr))
+        ::SendMessageA(status, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 std::string CMsgCategory::TakeStartupNotice() {

@@ -50,7 +50,9 @@ public:
     static constexpr int kTradeImage = 4;
     static constexpr int kHeaderImage = 3;
 
-    CMsgCategory();
+    // config: the category's configuration, kept by the message model of the
+    // derived class.
+    explicit CMsgCategory(nuntio::CConfigDoc& config);
     virtual ~CMsgCategory();
     CMsgCategory(const CMsgCategory&) = delete;
     CMsgCategory& operator=(const CMsgCategory&) = delete;
@@ -133,10 +135,17 @@ public:
     uint32_t OnPageSettings();
 
 protected:
-    // Loads the message file into the list; the notice names a damaged file
-    // that was kept aside.
+    // Loads the message file into the list and replays a journal left by a
+    // crash; the startup notice names what was damaged and kept aside.
     virtual void LoadMessages() = 0;
-    virtual void SaveMessages() = 0;
+    // Writes the message file whole; false when it could not be written.
+    virtual bool SaveMessages() = 0;
+    // True while another process holds this category's files: nothing is written.
+    virtual bool SharesStore() const { return false; }
+    // Adds a sentence to the notice the window shows at its first show.
+    void AddNotice(const std::string& text);
+    // Tells the user now, in the window's status bar, and at the first show.
+    void ReportNotice(const std::string& text);
     // Makes the rows match the message list (the view is virtual).
     void FillList();
     // The list grew by one row at the top (insertSelected: select it).
@@ -160,7 +169,7 @@ protected:
     HMENU m_hMenuBar = nullptr;
     HMENU m_hPopupMenu = nullptr;
     CMsgToolBar m_toolbar;
-    nuntio::CConfigDoc m_config;
+    nuntio::CConfigDoc& m_config;
     CTaskbarNotifier m_notifier;
     HFONT m_hListFont = nullptr;
     LOGFONTA m_lfWork{};
@@ -168,5 +177,6 @@ protected:
     LOGFONTA m_lfHeader{};
     int m_nToolBarShown = 0;
     std::string m_strStartupNotice;
+    bool m_bToldUnwritable = false;    // the user knows the folder cannot be written
     mutable std::string m_strDispText; // keeps the text handed to the list view alive
 };

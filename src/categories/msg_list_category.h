@@ -1,50 +1,46 @@
-// The half of a category that depends on its message class: the message list
-// (newest first), its file, retention, and the row operations on it.
+// The half of a category that depends on its message class. The messages,
+// their file and journal, serial numbers, icons and retention are the
+// category model's (core/msg_model.h); this half keeps the list view in step
+// with it: the view is virtual, so row i shows the model's message i.
 #pragma once
-
-#include <algorithm>
 
 #include "categories/msg_category.h"
 #include "core/local_time.h"
-#include "core/msg_file.h"
-#include "core/msg_list.h"
-#include "core/msg_text.h"
-#include "core/retention.h"
+#include "core/msg_model.h"
+
+// Holds the model ahead of CMsgCategory in the object, so that the category
+// can refer to the model's configuration from its construction on.
+template <class T>
+struct CMsgModelHolder {
+    nuntio::CMsgListModel<T> m_model{nuntio::CConfigDoc{}};
+};
 
 template <class T>
-class CMsgListCategory : public CMsgCategory {
+class CMsgListCategory : private CMsgModelHolder<T>, public CMsgCategory {
 public:
-    int GetMsgCount() const override { return static_cast<int>(m_messages.GetCount()); }
-    T* GetMsgAt(int pos) const { return m_messages.GetAt(pos); }
+    CMsgListCategory() : CMsgModelHolder<T>(), CMsgCategory(this->m_model.Config()) {}
 
-    int32_t GetMsgSerial(int pos) const override {
-        const T* msg = GetMsgAt(pos);
-        return msg != nullptr ? msg->m_nSerial : static_cast<int32_t>(kBadPosition);
-    }
-
-    uint32_t GetMsgImage(int pos) const override {
-        if (pos < 0) return kBadPosition;
-        if (m_messages.IsEmpty()) return kListEmpty;
-        const T* msg = GetMsgAt(pos);
-        if (msg == nullptr) return kBadPosition;
-        return static_cast<uint32_t>(msg->m_nImage);
-    }
+    int GetMsgCount() const override { return static_cast<int>(Model().GetMsgCount()); }
+    T* GetMsgAt(int pos) const { return Model().GetMsgAt(pos); }
+    int32_t GetMsgSerial(int pos) const override { return Model().GetMsgSerial(pos); }
+    uint32_t GetMsgImage(int pos) const override { return static_cast<uint32_t>(Model().GetMsgImage(pos)); }
 
     uint32_t SetMsgImage(int pos, int image) override {
         if (pos < 0) return kBadPosition;
-        T* msg = GetMsgAt(pos);
-        if (msg == nullptr) return kDone;
-        msg->m_nImage = image;
+        if (GetMsgAt(pos) == nullptr) return kDone;
+        Model().SetMsgImage(pos, image);
         ListView_RedrawItems(m_hList, pos, pos);
+        TellWriteFailure();
         return kDone;
     }
 
     uint32_t DeleteAt(int pos) override {
         if (pos < 0) return kBadPosition;
-        if (!m_messages.RemoveAt(static_cast<size_t>(pos))) return kDone;
+        if (Model().DeleteAt(pos) != kDone) return kDone;
         RowRemovedAt(pos);
         Show(true);
         ::InvalidateRect(m_hList, nullptr, TRUE);
+        TellWriteFailure();
         return kDone;
     }
 
@@ -66,75 +62,86 @@ public:
     }
 
     uint32_t DeleteAll() override {
-        m_messages.RemoveAll();
+        Model().DeleteAll();
         ListView_SetItemState(m_hList, -1, 0, LVIS_SELECTED);
         ListView_SetItemCountEx(m_hList, 0, 0);
         Show(true);
         ::InvalidateRect(m_hList, nullptr, TRUE);
+        TellWriteFailure();
         return kDone;
     }
 
     uint32_t ApplyRetention() override {
-        const nuntio::RetentionResult r =
-            nuntio::ApplyRetention(m_messages, m_config.m_nKeepMode, m_config.m_nKeepLimit, nuntio::Now());
+        const nuntio::RetentionResult r = Model().ApplyRetention(nuntio::Now());
         RowsRemovedAtBottom(static_cast<int>(r.removed));
+        TellWriteFailure();
         return r.code;
     }
 
-    int RowImage(int pos) const override {
-        const T* msg = GetMsgAt(pos);
-        return msg != nullptr ? nuntio::RowImageOf(*msg) : 0;
-    }
-
-    std::string RowText(int pos, int slot) const override {
-        const T* msg = GetMsgAt(pos);
-        return msg != nullptr ? nuntio::RowText(*msg, slot) : std::string();
-    }
-
+    int RowImage(int pos) const override { return Model().RowImage(pos); }
+    std::string RowText(int pos, int slot) const override { return Model().RowText(pos, slot); }
     bool MatchMessage(const std::string& text, int pos) const override {
-        const T* msg = GetMsgAt(pos);
-        return msg != nullptr && nuntio::MatchMessage(*msg, text);
+        return Model().MatchMessage(text, pos) != 0;
     }
 
     uint32_t Close() override {
-        uint32_t r = CMsgCategory::Close();
-        m_messages.RemoveAll();
+        const uint32_t r = CMsgCategory::Close();
+        Model().Discard();
         return r;
     }
 
 protected:
-    // Makes a new object from the record: the serial number from the
-    // configuration's counter, icon 0, the arrival time, the record bytes.
-    std::unique_ptr<T> MakeMessage(const InboundMessage& message) {
-        auto msg = std::make_unique<T>();
-        msg->Fill(message, m_config.m_nNextSerial, static_cast<int32_t>(nuntio::Now()));
-        return msg;
-    }
+    nuntio::CMsgListModel<T>& Model() { return this->m_model; }
+    const nuntio::CMsgListModel<T>& Model() const { return this->m_model; }
 
-    // Puts the object at the top of the list and the view.
-    void InsertTop(std::unique_ptr<T> msg, bool select) {
-        m_messages.AddHead(std::move(msg));
+    // The notification's own object: it takes a serial number as a listed
+    // message does, and is not kept.
+    void TakeNotificationSerial(const InboundMessage& message) { Model().MakeObject(message, nuntio::Now()); }
+
+    // A new message at the top of the model (serial number, icon, the alert
+    // below marked earlier, retention, all durable before this returns) and
+    // of the view.
+    void AddToTop(const InboundMessage& message, bool select) {
+        const nuntio::AddResult r = Model().AddMessage(message, nuntio::Now());
         RowInsertedAtTop(select);
+        if (r.markedEarlier != 0) ListView_RedrawItems(m_hList, 1, 1);
+        RowsRemovedAtBottom(static_cast<int>(r.retention.removed));
+        TellWriteFailure();
     }
 
     void LoadMessages() override {
-        m_file = std::make_unique<nuntio::CMsgFile>(nuntio::PlatformFileSystem(), m_config.m_strMsgFile);
-        m_file->EnsureExists();
-        const nuntio::MsgLoadResult r = m_file->Load(m_messages, nuntio::Now());
-        if (r.damaged()) {
-            m_strStartupNotice =
-                "消息文件 " + m_file->Path() + " 已损坏，读出" + std::to_string(r.loaded) + "条消息";
-            m_strStartupNotice +=
-                r.keptAsidePath.empty() ? "，原文件未被覆盖。" : "，原文件另存为 " + r.keptAsidePath + "。";
+        nuntio::CategoryOpenResult r;
+        Model().OpenMessages(nuntio::PlatformFileSystem(), nuntio::Now(), r);
+        const std::string& path = m_config.m_strMsgFile;
+        if (r.messages.damaged()) {
+            AddNotice("消息文件 " + path + " 已损坏，读出" + std::to_string(r.messages.loaded) + "条消息" +
+                      (r.messages.keptAsidePath.empty()
+                           ? "，原文件未被覆盖。"
+                           : "，原文件另存为 " + r.messages.keptAsidePath + "。"));
+        }
+        const nuntio::JournalOpenResult& j = r.journal;
+        if (j.damaged) {
+            AddNotice("更改记录 " + path + ".journal 已损坏，恢复了其中" + std::to_string(j.replayed) +
+                      "项更改" +
+                      (j.keptAsidePath.empty() ? "。" : "，原记录另存为 " + j.keptAsidePath + "。"));
+        } else if (j.replayed > 0 && j.mode == nuntio::StoreMode::kJournal) {
+            AddNotice("上次未正常退出，已恢复" + std::to_string(j.replayed) + "项更改。");
+        }
+        if (j.mode == nuntio::StoreMode::kShared)
+            AddNotice("另一个程序正在使用 " + path + "，本次的消息和更改不会保存。");
+        else if (j.mode == nuntio::StoreMode::kMemoryOnly) {
+            m_bToldUnwritable = true;
+            AddNotice("无法写入 " + path + ".journal，消息只在正常退出时保存。");
         }
     }
 
-    void SaveMessages() override {
-        if (!m_file)
-            m_file = std::make_unique<nuntio::CMsgFile>(nuntio::PlatformFileSystem(), m_config.m_strMsgFile);
-        m_file->Save(m_messages, nuntio::Now());
-    }
+    bool SaveMessages() override { return Model().SaveMessages(nuntio::Now()); }
+    bool SharesStore() const override { return Model().Mode() == nuntio::StoreMode::kShared; }
 
-    CMsgList<T> m_messages;
-    std::unique_ptr<nuntio::CMsgFile> m_file;
+    // A change could not be made durable: say so once, without stopping the user.
+    void TellWriteFailure() {
+        if (!Model().TakeWriteFailure()) return;
+        ReportNotice("无法写入消息文件夹 " + m_config.m_strMsgFile +
+                     "（磁盘已满或只读），新的消息要到正常退出时才能保存。");
+    }
 };

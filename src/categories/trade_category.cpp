@@ -21,9 +21,8 @@ std::string CTradeCategory::PopupText(const TradeRecord& r) {
 }
 
 uint32_t CTradeCategory::AddMessage(const InboundMessage& message) {
-    InsertTop(MakeMessage(message), false);
+    AddToTop(message, false);
     SelectRow(0, true);
-    ApplyRetention();
     // The delete commands follow the list at once, not only at the next click.
     UpdateDeleteCommands();
     return kDone;
@@ -32,7 +31,7 @@ uint32_t CTradeCategory::AddMessage(const InboundMessage& message) {
 uint32_t CTradeCategory::NotifyMessage(const InboundMessage* message) {
     if (m_config.m_nPromptMode != 1) return kDone;
     if (message == nullptr) return kNoRecord;
-    MakeMessage(*message);
+    TakeNotificationSerial(*message);
     m_notifier.ShowPopup(PopupText(message->body.trade), 500,
                          static_cast<DWORD>(m_config.m_nStaySeconds) * 1000, 300);
     if (CMsgCenterDlg* center = nuntio::Module().Window()) center->TrayIcon().StartFlash();

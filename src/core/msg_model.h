@@ -153,6 +153,13 @@ public:
         return ok;
     }
 
+    // Frees the messages at the end of the category's life; nothing is written.
+    void Discard() {
+        m_list.RemoveAll();
+        m_journal.reset();
+        m_mode = StoreMode::kClosed;
+    }
+
     // Saves the configuration (the caller has put the list header's widths
     // and positions into it), then the message file. False when either
     // failed. Nothing is written while another process holds the journal.
