@@ -773,4 +773,34 @@ TEST_F(NotifierTest, TheRealTimersSlideOutStayAndSlideBack) {
                 ms(begin, out), ms(out, stayEnd), ms(stayEnd, back));
 }
 
+// A host that unloads the library in the middle of a slide: the popups go
+// with the library (no timer left to call into unloaded code), and a library
+// loaded again shows its popup as before.
+TEST_F(NotifierTest, UnloadingInTheMiddleOfASlideLeavesNothingBehind) {
+    g.realTimers = true;
+    Init();
+    Alert("行情预警", "卸载");
+    HWND popup = Shown();
+    ASSERT_NE(popup, nullptr);
+    for (int i = 0; i < 2000 && MovesOf(popup).size() < 5; ++i)
+        Pump(5);
+    ASSERT_GE(MovesOf(popup).size(), 5u);
+    ASSERT_EQ(Running(popup), std::vector<UINT_PTR>{1}) << "still sliding";
+    Unload();
+    EXPECT_FALSE(IsWindow(popup));
+    EXPECT_EQ(FindWindowExA(nullptr, nullptr, kPopupClass, nullptr), nullptr);
+    Pump(100);
+
+    dll = std::make_unique<NuntioDll>();
+    g = Record{};
+    g.realTimers = true;
+    ASSERT_TRUE(IsWindow(Init()));
+    Alert("行情预警", "再次加载");
+    popup = Shown();
+    ASSERT_NE(popup, nullptr);
+    for (int i = 0; i < 2000 && MovesOf(popup).size() < 5; ++i)
+        Pump(5);
+    EXPECT_GE(MovesOf(popup).size(), 5u);
+}
+
 } // namespace
