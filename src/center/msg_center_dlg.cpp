@@ -63,7 +63,10 @@ BOOL CMsgCenterDlg::OnInitDialog() {
         m_tabs.Send(TCM_INSERTITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
     }
     m_bVisible = IsVisible();
-    return TRUE;
+    // FALSE: no focus yet. The window is hidden, and giving a control of it
+    // the focus would make it the active window and take the keyboard from
+    // the host; the list gets the focus when the window is shown.
+    return FALSE;
 }
 
 int32_t CMsgCenterDlg::RouteMessage(const InboundMessage& message) {

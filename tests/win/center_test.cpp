@@ -341,7 +341,8 @@ TEST_F(CenterTest, FilesAreWrittenWhenTheHostExitsWithoutUnloading) {
     const std::vector<uint8_t> cfg = ReadFileBytes(Folder() + "AlertMsg.cfg");
     ASSERT_EQ(cfg.size(), 170u);
     const int32_t widths[9] = {24, 130, 113, 62, 62, 62, 60, 38, 121};
-    for (int slot = 0; slot < 9; ++slot) EXPECT_EQ(I32At(cfg, 122 + 4 * slot), widths[slot]) << "slot " << slot;
+    for (int slot = 0; slot < 9; ++slot)
+        EXPECT_EQ(I32At(cfg, 122 + 4 * slot), widths[slot]) << "slot " << slot;
     Init();
     EXPECT_EQ(Rows(kAlertList), 3);
     ASSERT_EQ(Rows(kTradeList), 2);
@@ -404,4 +405,21 @@ TEST_F(CenterTest, ADamagedMessageFileKeepsWhatDecodesAndIsKeptAside) {
     SendMessageA(StatusBar(), SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
     EXPECT_NE(std::string(text).find("已损坏"), std::string::npos) << text;
     EXPECT_NE(std::string(text).find(fd.cFileName), std::string::npos) << text;
+}
+
+TEST_F(CenterTest, TheHostKeepsTheKeyboardWhileMessagesArriveBehindAHiddenWindow) {
+    HostWindow host;
+    SetForegroundWindow(host.hwnd);
+    SetActiveWindow(host.hwnd);
+    HWND edit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE, 0, 0, 100, 20, host.hwnd, nullptr,
+                                nullptr, nullptr);
+    SetFocus(edit);
+    ASSERT_EQ(GetFocus(), edit);
+    Init();
+    EXPECT_EQ(GetActiveWindow(), host.hwnd);
+    Alert("弹出", {1, 0, 0, 1, 1, 1, 0, 0, 0, 0});
+    Trade("交易");
+    Pump(50);
+    EXPECT_EQ(GetActiveWindow(), host.hwnd);
+    EXPECT_EQ(GetFocus(), edit) << "the trader goes on typing in the host";
 }
