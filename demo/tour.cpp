@@ -114,6 +114,8 @@ struct Step {
 int g_skin = 0;
 std::string g_popupShots[2];
 
+void Wait() {}
+
 void PopupAlert() {
     AlertRecord r{};
     r.prop = {1, 0, 0, 1, 0, 1, 0, 0, 0, 0};
@@ -136,7 +138,10 @@ void PopupTrade() {
 
 const std::vector<Step>& PopupSteps() {
     static std::vector<Step> steps;
-    steps = {{PopupAlert, g_popupShots[0].c_str()}, {PopupTrade, g_popupShots[1].c_str()}};
+    // The two kinds pop up at the same place: wait for the alert's popup to
+    // stay its 3 seconds and slide back before the trade message comes.
+    steps = {{PopupAlert, g_popupShots[0].c_str()}, {Wait, nullptr}, {Wait, nullptr}, {Wait, nullptr},
+             {Wait, nullptr}, {PopupTrade, g_popupShots[1].c_str()}};
     return steps;
 }
 
