@@ -522,13 +522,11 @@ uint32_t CMsgCategory::Close() {
         ReadBackWidths();
         ReadBackPositions();
     }
-    if (!SharesStore()) {
-        const nuntio::CfgResult saved = m_config.Save();
-        if (!saved.ok() && !m_bToldUnwritable) {
-            const std::string text = "无法保存配置文件 " + saved.path + "。";
-            ::MessageBoxA(nullptr, text.c_str(), "消息中心", MB_OK | MB_ICONEXCLAMATION);
-        }
-    }
+    // A file that cannot be written here is not announced: the window is
+    // going away with the library (or the process), and a message box would
+    // hold the host's exit. A journal that could not be removed keeps the
+    // changes for the next start.
+    if (!SharesStore()) m_config.Save();
     SaveMessages();
     return kDone;
 }
@@ -539,7 +537,6 @@ void CMsgCategory::AddNotice(const std::string& text) {
 }
 
 void CMsgCategory::ReportNotice(const std::string& text) {
-    m_bToldUnwritable = true;
     AddNotice(text);
     if (m_hParent == nullptr) return;
     if (HWND status = ::FindWindowExA(m_hParent, nullptr, STATUSCLASSNAMEA, nullptr))

@@ -177,6 +177,5 @@ protected:
     LOGFONTA m_lfHeader{};
     int m_nToolBarShown = 0;
     std::string m_strStartupNotice;
-    bool m_bToldUnwritable = false;    // the user knows the folder cannot be written
     mutable std::string m_strDispText; // keeps the text handed to the list view alive
 };

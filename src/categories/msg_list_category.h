@@ -129,10 +129,8 @@ protected:
         }
         if (j.mode == nuntio::StoreMode::kShared)
             AddNotice("另一个程序正在使用 " + path + "，本次的消息和更改不会保存。");
-        else if (j.mode == nuntio::StoreMode::kMemoryOnly) {
-            m_bToldUnwritable = true;
+        else if (j.mode == nuntio::StoreMode::kMemoryOnly)
             AddNotice("无法写入 " + path + ".journal，消息只在正常退出时保存。");
-        }
     }
 
     bool SaveMessages() override { return Model().SaveMessages(nuntio::Now()); }

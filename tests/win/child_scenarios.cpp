@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "crash_scenarios.h"
 #include "nuntio_host.h"
 
 namespace testhost {
@@ -29,6 +30,7 @@ int ExitWithoutUnload(const std::string& root) {
 
 int RunChildScenario(const std::string& name, const std::string& root) {
     if (name == "exit-without-unload") return ExitWithoutUnload(root);
+    if (name.rfind("crash-", 0) == 0) return RunCrashScenario(name, root);
     return 2;
 }
 

@@ -1,0 +1,31 @@
+// Host processes of the crash tests: one that works until it is killed and
+// logs every confirmed operation, one that dies at a chosen point, and a
+// second host beside a running one. Shared with the tests: the message-file
+// reader and the names of the logs.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace testhost {
+
+// Runs the crash scenario `name` in this process; 2 for an unknown name.
+int RunCrashScenario(const std::string& name, const std::string& root);
+
+// One stored message as the files hold it: serial number, icon and the
+// text the tests put in it (alerts: the content, trades: the detail).
+struct StoredMsg {
+    int32_t serial = 0;
+    int32_t image = 0;
+    std::string text;
+};
+// Reads a message file of alerts (trade = false) or trade messages; false when
+// the bytes are not a whole file of that kind.
+bool ParseMsgFile(const std::vector<uint8_t>& bytes, bool trade, std::vector<StoredMsg>& out);
+
+// The alert list's delete command and control id.
+constexpr int kAlertListId = 4000;
+constexpr int kAlertDeleteCmd = 24993;
+
+} // namespace testhost
