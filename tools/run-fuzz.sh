@@ -10,7 +10,7 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/nuntio-fuzz.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
 found=0
-for target in archive_reader cfg_loader; do
+for target in archive_reader cfg_loader journal_reader; do
   exe="$build/fuzz/$target"
   if [[ ! -x "$exe" ]]; then
     echo "run-fuzz: $exe is missing (make fuzz-build)" >&2
