@@ -312,7 +312,8 @@ void CMsgCategory::RowInsertedAtTop(bool select) {
 }
 
 void CMsgCategory::RowsRemovedAtBottom(int count) {
-    if (count <= 0) return;
+    // A new message and the retention it caused reach the view as one count.
+    if (count <= 0 || ListView_GetItemCount(m_hList) == GetMsgCount()) return;
     ListView_SetItemCountEx(m_hList, GetMsgCount(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
     ::InvalidateRect(m_hList, nullptr, FALSE);
 }
