@@ -51,6 +51,10 @@ fuzz: fuzz-build
 bench: native x64
 	@bash tools/run-bench.sh $(B)
 
+# The long forms of the crash tests and the load scenario (several minutes).
+soak: native x64
+	@bash tools/soak.sh $(B)
+
 format:
 	@git ls-files '*.h' '*.cpp' '*.c' | xargs clang-format -i
 

@@ -261,26 +261,37 @@ uint32_t CMsgCategory::ToggleToolBar(bool showNow) {
 }
 
 void CMsgCategory::FillList() {
+    m_bSelKnown = false;
     ListView_SetItemCountEx(m_hList, GetMsgCount(), LVSICF_NOINVALIDATEALL);
     ::InvalidateRect(m_hList, nullptr, TRUE);
 }
 
 std::vector<int> CMsgCategory::SelectedRows() const {
+    // The rows this category selected itself are known without asking: every
+    // new alert is selected and the ones before it stay so, and a walk over
+    // all of them per message would grow with the list. A selection the user
+    // changed (any change the view reports that was not ours) is read again.
+    const int count = ListView_GetSelectedCount(m_hList);
+    if (m_bSelKnown && static_cast<int>(m_selRows.size()) == count) return m_selRows;
     // Asks row by row and stops at the last selected one: new rows gather at
     // the top, and the view's search for the next selected row is far slower
     // than its answer for one row.
-    const int count = ListView_GetSelectedCount(m_hList);
     const int rows = GetMsgCount();
     std::vector<int> selected;
     selected.reserve(static_cast<size_t>(count));
     for (int i = 0; i < rows && static_cast<int>(selected.size()) < count; ++i) {
         if (ListView_GetItemState(m_hList, i, LVIS_SELECTED) != 0) selected.push_back(i);
     }
+    m_selRows = selected;
+    m_bSelKnown = true;
     return selected;
 }
 
 void CMsgCategory::SelectRow(int pos, bool select) {
+    ++m_nOwnSelChange;
     ListView_SetItemState(m_hList, pos, select ? LVIS_SELECTED : 0, LVIS_SELECTED);
+    --m_nOwnSelChange;
+    if (m_nMovingSelection == 0) m_bSelKnown = false;
 }
 
 // The view keeps selection by row number, so when rows move the selection is
@@ -291,10 +302,18 @@ void CMsgCategory::MoveSelection(const std::vector<int>& before, const std::vect
     std::vector<int> off, on;
     std::set_difference(before.begin(), before.end(), after.begin(), after.end(), std::back_inserter(off));
     std::set_difference(after.begin(), after.end(), before.begin(), before.end(), std::back_inserter(on));
+    ++m_nMovingSelection;
     for (int row : off)
         SelectRow(row, false);
     for (int row : on)
         SelectRow(row, true);
+    --m_nMovingSelection;
+    // Rows past the end keep no state.
+    const int rows = GetMsgCount();
+    m_selRows.clear();
+    for (int row : after)
+        if (row >= 0 && row < rows) m_selRows.push_back(row);
+    m_bSelKnown = true;
 }
 
 void CMsgCategory::RowInsertedAtTop(bool select) {
@@ -312,8 +331,12 @@ void CMsgCategory::RowInsertedAtTop(bool select) {
 }
 
 void CMsgCategory::RowsRemovedAtBottom(int count) {
+    if (count <= 0) return;
+    const int rows = GetMsgCount();
+    while (!m_selRows.empty() && m_selRows.back() >= rows)
+        m_selRows.pop_back();
     // A new message and the retention it caused reach the view as one count.
-    if (count <= 0 || ListView_GetItemCount(m_hList) == GetMsgCount()) return;
+    if (ListView_GetItemCount(m_hList) == rows) return;
     ListView_SetItemCountEx(m_hList, GetMsgCount(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
     ::InvalidateRect(m_hList, nullptr, FALSE);
 }
@@ -339,7 +362,7 @@ void CMsgCategory::RowRemovedAt(int pos) {
 }
 
 void CMsgCategory::ClearSelection() {
-    if (m_hList != nullptr) ListView_SetItemState(m_hList, -1, 0, LVIS_SELECTED);
+    if (m_hList != nullptr) SelectRow(-1, false);
 }
 
 void CMsgCategory::ReadBackWidths() {
@@ -377,6 +400,16 @@ uint32_t CMsgCategory::OnListNotify(HWND owner, UINT_PTR id, NMHDR* hdr, LRESULT
     if (id != static_cast<UINT_PTR>(m_config.m_nListId) || hdr->hwndFrom != m_hList) return kNotHandled;
     switch (hdr->code) {
     case LVN_GETDISPINFOA: OnGetDispInfo(*reinterpret_cast<NMLVDISPINFOA*>(hdr)); return kDone;
+    case LVN_ITEMCHANGED: {
+        const auto* change = reinterpret_cast<const NMLISTVIEW*>(hdr);
+        if (m_nOwnSelChange == 0 && (change->uChanged & LVIF_STATE) != 0 &&
+            ((change->uNewState ^ change->uOldState) & LVIS_SELECTED) != 0)
+            m_bSelKnown = false;
+        return kNotHandled;
+    }
+    case LVN_ODSTATECHANGED:
+        if (m_nOwnSelChange == 0) m_bSelKnown = false;
+        return kNotHandled;
     case LVN_KEYDOWN:
         if (reinterpret_cast<NMLVKEYDOWN*>(hdr)->wVKey == VK_DELETE) DeleteSelected();
         return kDone;

@@ -178,4 +178,10 @@ protected:
     int m_nToolBarShown = 0;
     std::string m_strStartupNotice;
     mutable std::string m_strDispText; // keeps the text handed to the list view alive
+    // The selected rows as this category last set or read them; valid while
+    // m_bSelKnown (the view reported no change of its own since).
+    mutable std::vector<int> m_selRows;
+    mutable bool m_bSelKnown = false;
+    int m_nOwnSelChange = 0;    // inside a selection change of ours
+    int m_nMovingSelection = 0; // inside MoveSelection, which sets m_selRows itself
 };

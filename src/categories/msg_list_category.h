@@ -63,7 +63,7 @@ public:
 
     uint32_t DeleteAll() override {
         Model().DeleteAll();
-        ListView_SetItemState(m_hList, -1, 0, LVIS_SELECTED);
+        SelectRow(-1, false);
         ListView_SetItemCountEx(m_hList, 0, 0);
         Show(true);
         ::InvalidateRect(m_hList, nullptr, TRUE);

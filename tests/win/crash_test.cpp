@@ -4,7 +4,9 @@
 // messages with retention (memory and handles stay flat). Each check restarts
 // the real DLL on the files that were left and reads what it stored.
 //
-// Longer forms (make soak): NUNTIO_KILL_ROUNDS (default 3), NUNTIO_CUT_EVERY_BYTE=1.
+// Longer forms (make soak): NUNTIO_KILL_ROUNDS (default 3) and NUNTIO_KILL_KEEP
+// (a folder for each round's files), NUNTIO_CUT_EVERY_BYTE=1,
+// NUNTIO_LOAD_MESSAGES (default 1000).
 #include <windows.h>
 #include <commctrl.h>
 #include <psapi.h>
@@ -293,6 +295,13 @@ TEST_F(CrashTest, AHostKilledAtRandomMomentsLosesNothingItWasToldWasStored) {
                 auto [owner, fresh] = textOf[trade].emplace(m.serial, m.text);
                 EXPECT_EQ(owner->second, m.text) << "serial " << m.serial << " is unique";
             }
+        }
+        if (const char* keep = std::getenv("NUNTIO_KILL_KEEP"); keep != nullptr && *keep != '\0') {
+            // The long form checks each round's files with nuntio-dump afterwards.
+            const std::string to = std::string(keep) + "\\round-" + std::to_string(round) + "\\";
+            MakeDirs(to);
+            for (const char* f : {"AlertMsg.DAT", "TradeMsg.DAT", "AlertMsg.cfg", "TradeMsg.cfg"})
+                CopyFileA((Folder() + f).c_str(), (to + f).c_str(), FALSE);
         }
         if (HasFailure()) return;
     }

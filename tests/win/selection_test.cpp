@@ -1,0 +1,84 @@
+// The alert list's selection while messages arrive: every new alert is
+// selected and the earlier selection moves down with its rows, also after the
+// user changed the selection in between (the category keeps the rows it
+// selected itself, and must notice every change it did not make).
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "crash_scenarios.h"
+#include "nuntio_host.h"
+
+using namespace testhost;
+
+namespace {
+
+class SelectionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root = NewTempRoot("selection");
+        MakeDirs(root + "\\User\\trader01");
+        center = reinterpret_cast<HWND>(static_cast<uintptr_t>(dll.Init(0, 0, root.c_str(), "trader01")));
+        ASSERT_NE(center, nullptr);
+        for (HWND h = FindWindowExA(center, nullptr, WC_LISTVIEWA, nullptr); h != nullptr;
+             h = FindWindowExA(center, h, WC_LISTVIEWA, nullptr))
+            if (GetDlgCtrlID(h) == kAlertListId) list = h;
+        ASSERT_NE(list, nullptr);
+    }
+    void TearDown() override {
+        dll.Unload();
+        RemoveTree(root);
+    }
+    void Alert(int n = 1) {
+        for (int i = 0; i < n; ++i) {
+            InboundMessage a = MakeInbound(0, MakeAlert("sel", "x"));
+            ASSERT_EQ(dll.SendToMsgCenter(0, &a), 1);
+        }
+    }
+    std::vector<int> Selected() const {
+        std::vector<int> rows;
+        for (int i = 0; i < ListView_GetItemCount(list); ++i)
+            if (ListView_GetItemState(list, i, LVIS_SELECTED) != 0) rows.push_back(i);
+        return rows;
+    }
+    // What the user does: the view changes its own selection.
+    void UserSelects(std::initializer_list<int> rows) {
+        ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
+        for (int r : rows)
+            ListView_SetItemState(list, r, LVIS_SELECTED, LVIS_SELECTED);
+    }
+
+    NuntioDll dll;
+    std::string root;
+    HWND center = nullptr;
+    HWND list = nullptr;
+};
+
+} // namespace
+
+TEST_F(SelectionTest, NewAlertsAreSelectedAndTheUsersSelectionMovesDownWithItsRows) {
+    Alert(4);
+    EXPECT_EQ(Selected(), (std::vector<int>{0, 1, 2, 3}));
+    UserSelects({2});
+    Alert();
+    EXPECT_EQ(Selected(), (std::vector<int>{0, 3}));
+    UserSelects({});
+    Alert(2);
+    EXPECT_EQ(Selected(), (std::vector<int>{0, 1}));
+    UserSelects({3, 4}); // as many rows as before, other ones
+    Alert();
+    EXPECT_EQ(Selected(), (std::vector<int>{0, 4, 5}));
+    UserSelects({1, 4, 6});
+    Alert();
+    EXPECT_EQ(Selected(), (std::vector<int>{0, 2, 5, 7}));
+    // Deleting the selection, then a new alert: only the new one.
+    SendMessageA(center, WM_COMMAND, kAlertDeleteCmd, 0);
+    EXPECT_EQ(ListView_GetItemCount(list), 5);
+    UserSelects({});
+    Alert();
+    EXPECT_EQ(Selected(), (std::vector<int>{0}));
+}
