@@ -313,8 +313,8 @@ TEST_F(CrashTest, AJournalCutAtAnyByteKeepsEveryWholeChangeBeforeTheCut) {
     ASSERT_EQ(SpawnChild("crash-after-changes", root), 0);
     std::vector<size_t> ends;
     {
-        std::istringstream in(std::string(ReadFileBytes(root + "\\sizes.log").begin(),
-                                          ReadFileBytes(root + "\\sizes.log").end()));
+        const std::vector<uint8_t> log = ReadFileBytes(root + "\\sizes.log");
+        std::istringstream in(std::string(log.begin(), log.end()));
         size_t n;
         while (in >> n)
             ends.push_back(n);
