@@ -44,7 +44,16 @@ check_files() {
 part "nuntio-dump --check on every file of every round" check_files
 
 export NUNTIO_CUT_EVERY_BYTE=1
-part "journal and message file cut at every byte" wine_test 'CrashTest.A*CutAtAnyByte*'
+# In ranges of 800 cuts, a process each (under Wine a process dies in its
+# 1,085th LoadLibrary of the library).
+cut_all() {
+  local from rc=0
+  for from in 0 800 1600 2400 3200 4000; do
+    NUNTIO_CUT_FROM=$from NUNTIO_CUT_TO=$((from + 800)) wine_test 'CrashTest.A*CutAtAnyByte*' || rc=1
+  done
+  return $rc
+}
+part "journal and message file cut at every byte" cut_all
 
 export NUNTIO_LOAD_MESSAGES=${NUNTIO_LOAD_MESSAGES:-20000}
 part "load test, $NUNTIO_LOAD_MESSAGES messages" wine_test 'CrashTest.Thousands*'

@@ -119,27 +119,31 @@ protected:
                            ? "，原文件未被覆盖。"
                            : "，原文件另存为 " + r.messages.keptAsidePath + "。"));
         }
+        // The journal's sentences name files of the user's own folder.
+        const auto name = FileName;
+        const std::string journal = name(path) + ".journal";
         const nuntio::JournalOpenResult& j = r.journal;
         if (j.damaged) {
-            AddNotice("更改记录 " + path + ".journal 已损坏，恢复了其中" + std::to_string(j.replayed) +
-                      "项更改" +
-                      (j.keptAsidePath.empty() ? "。" : "，原记录另存为 " + j.keptAsidePath + "。"));
+            AddNotice("更改记录 " + journal + " 已损坏，恢复了其中" + std::to_string(j.replayed) + "项更改" +
+                      (j.keptAsidePath.empty() ? "。" : "，原记录另存为 " + name(j.keptAsidePath) + "。"));
         } else if (j.replayed > 0 && j.mode == nuntio::StoreMode::kJournal) {
             AddNotice("上次未正常退出，已恢复" + std::to_string(j.replayed) + "项更改。");
         }
         if (j.mode == nuntio::StoreMode::kShared)
-            AddNotice("另一个程序正在使用 " + path + "，本次的消息和更改不会保存。");
+            AddNotice("另一个程序正在使用 " + name(path) + "，本次的消息和更改不会保存。");
         else if (j.mode == nuntio::StoreMode::kMemoryOnly)
-            AddNotice("无法写入 " + path + ".journal，消息只在正常退出时保存。");
+            AddNotice("无法写入 " + journal + "，消息只在正常退出时保存。");
     }
 
     bool SaveMessages() override { return Model().SaveMessages(nuntio::Now()); }
     bool SharesStore() const override { return Model().Mode() == nuntio::StoreMode::kShared; }
 
+    static std::string FileName(const std::string& path) { return path.substr(path.find_last_of('\\') + 1); }
+
     // A change could not be made durable: say so once, without stopping the user.
     void TellWriteFailure() {
         if (!Model().TakeWriteFailure()) return;
-        ReportNotice("无法写入消息文件夹 " + m_config.m_strMsgFile +
-                     "（磁盘已满或只读），新的消息要到正常退出时才能保存。");
+        ReportNotice("无法写入 " + FileName(m_config.m_strMsgFile) +
+                     ".journal（磁盘已满或只读），新的消息要到正常退出时才能保存。");
     }
 };
