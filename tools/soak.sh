@@ -47,9 +47,11 @@ export NUNTIO_CUT_EVERY_BYTE=1
 # In ranges of 800 cuts, a process each (under Wine a process dies in its
 # 1,085th LoadLibrary of the library).
 cut_all() {
-  local from rc=0
-  for from in 0 800 1600 2400 3200 4000; do
-    NUNTIO_CUT_FROM=$from NUNTIO_CUT_TO=$((from + 800)) wine_test 'CrashTest.A*CutAtAnyByte*' || rc=1
+  local from test rc=0
+  for test in AJournalCutAtAnyByte AMessageFileCutAtAnyByte; do
+    for from in 0 800 1600 2400 3200 4000; do
+      NUNTIO_CUT_FROM=$from NUNTIO_CUT_TO=$((from + 800)) wine_test "CrashTest.$test*" || rc=1
+    done
   done
   return $rc
 }
