@@ -4,6 +4,7 @@
 #include "categories/msg_category.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <iterator>
 #include <cstring>
 
@@ -14,42 +15,21 @@
 
 namespace {
 
+// The stored font description has the LOGFONTA layout byte for byte (LONG is
+// 32 bits on every Windows), so the two convert by copying.
+static_assert(sizeof(LOGFONTA) == sizeof(nuntio::FontDesc) && offsetof(LOGFONTA, lfFaceName) == 28,
+              "the stored font has the LOGFONTA layout");
+
 LOGFONTA ToLogFont(const nuntio::FontDesc& lf) {
-    LOGFONTA out{};
-    out.lfHeight = lf.lfHeight;
-    out.lfWidth = lf.lfWidth;
-    out.lfEscapement = lf.lfEscapement;
-    out.lfOrientation = lf.lfOrientation;
-    out.lfWeight = lf.lfWeight;
-    out.lfItalic = lf.lfItalic;
-    out.lfUnderline = lf.lfUnderline;
-    out.lfStrikeOut = lf.lfStrikeOut;
-    out.lfCharSet = lf.lfCharSet;
-    out.lfOutPrecision = lf.lfOutPrecision;
-    out.lfClipPrecision = lf.lfClipPrecision;
-    out.lfQuality = lf.lfQuality;
-    out.lfPitchAndFamily = lf.lfPitchAndFamily;
-    std::memcpy(out.lfFaceName, lf.lfFaceName, sizeof out.lfFaceName);
+    LOGFONTA out;
+    std::memcpy(&out, &lf, sizeof out);
     out.lfFaceName[sizeof out.lfFaceName - 1] = '\0';
     return out;
 }
 
 nuntio::FontDesc FromLogFont(const LOGFONTA& lf) {
-    nuntio::FontDesc out{};
-    out.lfHeight = lf.lfHeight;
-    out.lfWidth = lf.lfWidth;
-    out.lfEscapement = lf.lfEscapement;
-    out.lfOrientation = lf.lfOrientation;
-    out.lfWeight = lf.lfWeight;
-    out.lfItalic = lf.lfItalic;
-    out.lfUnderline = lf.lfUnderline;
-    out.lfStrikeOut = lf.lfStrikeOut;
-    out.lfCharSet = lf.lfCharSet;
-    out.lfOutPrecision = lf.lfOutPrecision;
-    out.lfClipPrecision = lf.lfClipPrecision;
-    out.lfQuality = lf.lfQuality;
-    out.lfPitchAndFamily = lf.lfPitchAndFamily;
-    std::memcpy(out.lfFaceName, lf.lfFaceName, sizeof out.lfFaceName);
+    nuntio::FontDesc out;
+    std::memcpy(&out, &lf, sizeof out);
     return out;
 }
 
