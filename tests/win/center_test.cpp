@@ -100,15 +100,7 @@ protected:
         return center;
     }
     std::string Folder() const { return root + "\\User\\trader01\\Nuntio\\"; }
-    // Ids are shared: the status bar is 4000 like the alert list, and the alert
-    // toolbar 4001 like the trade list; the list is the list-view child.
-    HWND List(int id) const {
-        for (HWND h = FindWindowExA(center, nullptr, WC_LISTVIEWA, nullptr); h != nullptr;
-             h = FindWindowExA(center, h, WC_LISTVIEWA, nullptr)) {
-            if (GetDlgCtrlID(h) == id) return h;
-        }
-        return nullptr;
-    }
+    HWND List(int id) const { return FindChild(center, WC_LISTVIEWA, id); }
     int Rows(int id) const { return static_cast<int>(ListView_GetItemCount(List(id))); }
     std::string Cell(int id, int row, int sub) const {
         char text[512] = {};

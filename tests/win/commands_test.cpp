@@ -57,12 +57,7 @@ protected:
         Init(who);
     }
     std::string Folder(const std::string& who) const { return root + "\\User\\" + who + "\\Nuntio\\"; }
-    HWND Child(const char* cls, int id) const {
-        for (HWND h = FindWindowExA(center, nullptr, cls, nullptr); h != nullptr;
-             h = FindWindowExA(center, h, cls, nullptr))
-            if (GetDlgCtrlID(h) == id) return h;
-        return nullptr;
-    }
+    HWND Child(const char* cls, int id) const { return FindChild(center, cls, id); }
     HWND List(int id) const { return Child(WC_LISTVIEWA, id); }
     HWND Toolbar(int id) const { return Child(TOOLBARCLASSNAMEA, id); }
     int Rows(int id) const { return ListView_GetItemCount(List(id)); }

@@ -113,12 +113,7 @@ protected:
         ASSERT_TRUE(IsWindow(center));
     }
     std::string Folder() const { return root + "\\User\\trader01\\Nuntio\\"; }
-    HWND List(int id) const {
-        for (HWND h = FindWindowExA(center, nullptr, WC_LISTVIEWA, nullptr); h != nullptr;
-             h = FindWindowExA(center, h, WC_LISTVIEWA, nullptr))
-            if (GetDlgCtrlID(h) == id) return h;
-        return nullptr;
-    }
+    HWND List(int id) const { return FindChild(center, WC_LISTVIEWA, id); }
     int CurrentTab() const {
         HWND tabs = GetDlgItem(center, 5000);
         return static_cast<int>(SendMessageA(tabs, TCM_GETCURSEL, 0, 0));

@@ -75,6 +75,13 @@ void MakeDirs(const std::string& path) {
     }
 }
 
+HWND FindChild(HWND parent, const char* cls, int id) {
+    for (HWND h = FindWindowExA(parent, nullptr, cls, nullptr); h != nullptr;
+         h = FindWindowExA(parent, h, cls, nullptr))
+        if (GetDlgCtrlID(h) == id) return h;
+    return nullptr;
+}
+
 void Pump(DWORD ms) {
     DWORD end = GetTickCount() + ms;
     do {

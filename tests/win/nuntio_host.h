@@ -20,6 +20,10 @@ bool FileExists(const std::string& path);
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 void MakeDirs(const std::string& path);
+// A child window of parent by class and control id. The message center's ids
+// are shared (the status bar is 4000 like the alert list, the alert toolbar
+// 4001 like the trade list), so the class decides.
+HWND FindChild(HWND parent, const char* cls, int id);
 // Pumps this thread's messages for `ms` milliseconds (posted requests, timers).
 void Pump(DWORD ms = 0);
 

@@ -144,13 +144,7 @@ protected:
     std::vector<uint8_t> Cfg(const char* name) const { return ReadFileBytes(Folder() + name); }
     std::string AlertIni() const { return Folder() + "AlertCentre.ini"; }
 
-    HWND List(int id) const {
-        for (HWND h = FindWindowExA(center, nullptr, WC_LISTVIEWA, nullptr); h != nullptr;
-             h = FindWindowExA(center, h, WC_LISTVIEWA, nullptr)) {
-            if (GetDlgCtrlID(h) == id) return h;
-        }
-        return nullptr;
-    }
+    HWND List(int id) const { return FindChild(center, WC_LISTVIEWA, id); }
     int Rows(int id) const { return static_cast<int>(ListView_GetItemCount(List(id))); }
     std::string Cell(int id, int row, int sub) const {
         char text[512] = {};
