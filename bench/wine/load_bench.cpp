@@ -19,28 +19,17 @@
 #include <string>
 #include <vector>
 
+#include "bench_clock.h"
 #include "iat_hook.h"
 #include "nuntio.h"
 
 namespace {
 
-double Ms(LARGE_INTEGER a, LARGE_INTEGER b) {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return 1000.0 * static_cast<double>(b.QuadPart - a.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
-LARGE_INTEGER Now() {
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return t;
-}
+using bench::Ms;
+using bench::Now;
 
 double PrivateMb() {
-    PROCESS_MEMORY_COUNTERS_EX pmc{};
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc);
-    const SIZE_T b = pmc.PrivateUsage != 0 ? pmc.PrivateUsage : pmc.PagefileUsage;
-    return static_cast<double>(b) / (1024.0 * 1024.0);
+    return static_cast<double>(bench::PrivateBytes()) / (1024.0 * 1024.0);
 }
 
 long g_gdiLive = 0;

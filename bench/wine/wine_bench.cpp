@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_clock.h"
 #include "core/config_doc.h"
 #include "core/file_io.h"
 #include "core/msg_file.h"
@@ -25,24 +26,9 @@
 
 namespace {
 
-double Ms(LARGE_INTEGER a, LARGE_INTEGER b) {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return 1000.0 * static_cast<double>(b.QuadPart - a.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
-LARGE_INTEGER Now() {
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return t;
-}
-
-SIZE_T PrivateBytes() {
-    PROCESS_MEMORY_COUNTERS_EX pmc{};
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc);
-    // Wine reports the committed private memory as the pagefile usage.
-    return pmc.PrivateUsage != 0 ? pmc.PrivateUsage : pmc.PagefileUsage;
-}
+using bench::Ms;
+using bench::Now;
+using bench::PrivateBytes;
 
 // Writes a message file of n alerts the way the library itself stores them.
 bool WriteAlerts(const std::string& folder, int n) {
