@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <iterator>
+#include <utility>
 #include <cstring>
 
 #include "host/module.h"
@@ -43,11 +44,21 @@ void InsertColumn(HWND list, int index, const char* title, int width, bool image
     ::SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&col));
 }
 
+// Fires once, from the host's message loop, after a burst of rows; the timer's
+// id is the category that held the view.
+void CALLBACK ResumeRedrawTimer(HWND /*hwnd*/, UINT /*msg*/, UINT_PTR id, DWORD /*time*/) {
+    try {
+        reinterpret_cast<CMsgCategory*>(id)->ResumeRedraw();
+    } catch (...) {
+    }
+}
+
 } // namespace
 
 CMsgCategory::CMsgCategory(nuntio::CConfigDoc& config) : m_config(config) {}
 
 CMsgCategory::~CMsgCategory() {
+    ResumeRedraw();
     if (m_hListFont != nullptr) ::DeleteObject(m_hListFont);
     if (m_hHeaderFont != nullptr) ::DeleteObject(m_hHeaderFont);
     if (m_hMenuBar != nullptr && (m_hParent == nullptr || ::GetMenu(m_hParent) != m_hMenuBar))
@@ -199,12 +210,14 @@ void CMsgCategory::UpdateDeleteCommands() {
 
 uint32_t CMsgCategory::Show(bool show) {
     if (!show) {
+        ResumeRedraw();
         ::ShowWindow(m_hList, SW_HIDE);
         ::ShowWindow(m_toolbar.Handle(), SW_HIDE);
         return kDone;
     }
     UpdateDeleteCommands();
-    ::ShowWindow(m_hList, SW_SHOW);
+    // A view held for a burst is shown already; showing it again would draw it.
+    if (!m_bRedrawHeld) ::ShowWindow(m_hList, SW_SHOW);
     ::ShowWindow(m_toolbar.Handle(), m_nToolBarShown == 1 ? SW_SHOW : SW_HIDE);
     // Every delivered message selects its tab: installing the same menu again
     // would recalculate the frame each time.
@@ -246,7 +259,7 @@ void CMsgCategory::FillList() {
     ::InvalidateRect(m_hList, nullptr, TRUE);
 }
 
-std::vector<int> CMsgCategory::SelectedRows() const {
+const std::vector<int>& CMsgCategory::SelectedRows() const {
     // The rows this category selected itself are known without asking: every
     // new alert is selected and the ones before it stay so, and a walk over
     // all of them per message would grow with the list. A selection the user
@@ -262,9 +275,9 @@ std::vector<int> CMsgCategory::SelectedRows() const {
     for (int i = 0; i < rows && static_cast<int>(selected.size()) < count; ++i) {
         if (ListView_GetItemState(m_hList, i, LVIS_SELECTED) != 0) selected.push_back(i);
     }
-    m_selRows = selected;
+    m_selRows = std::move(selected);
     m_bSelKnown = true;
-    return selected;
+    return m_selRows;
 }
 
 void CMsgCategory::SelectRow(int pos, bool select) {
@@ -296,18 +309,62 @@ void CMsgCategory::MoveSelection(const std::vector<int>& before, const std::vect
     m_bSelKnown = true;
 }
 
+void CMsgCategory::HoldRedraw() {
+    if (m_bRedrawHeld || m_hList == nullptr || !::IsWindowVisible(m_hList)) return;
+    // A message after a quiet spell is drawn at once; in a flood the list is
+    // drawn a few times a second, however often the host's loop runs: a
+    // drawing of the list costs as much as dozens of messages.
+    const DWORD sinceDrawn = ::GetTickCount() - m_dwRedrawResumed;
+    const UINT wait = sinceDrawn >= kFloodRedrawMs
+                          ? USER_TIMER_MINIMUM
+                          : std::max<UINT>(USER_TIMER_MINIMUM, kFloodRedrawMs - sinceDrawn);
+    if (::SetTimer(m_hList, reinterpret_cast<UINT_PTR>(this), wait, ResumeRedrawTimer) == 0) return;
+    ::SendMessageA(m_hList, WM_SETREDRAW, FALSE, 0);
+    m_bRedrawHeld = true;
+}
+
+void CMsgCategory::ResumeRedraw() {
+    if (!m_bRedrawHeld) return;
+    m_bRedrawHeld = false;
+    if (!::IsWindow(m_hList)) return;
+    ::KillTimer(m_hList, reinterpret_cast<UINT_PTR>(this));
+    m_dwRedrawResumed = ::GetTickCount();
+    ::SendMessageA(m_hList, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(m_hList, nullptr, TRUE);
+}
+
 void CMsgCategory::RowInsertedAtTop(bool select) {
-    const std::vector<int> before = SelectedRows();
+    HoldRedraw();
+    // Every selected row moves down one: of each run of selected rows only
+    // the first loses its mark and the row after the last gains one, so a
+    // long selection costs two state changes, not one per row.
+    const std::vector<int>& before = SelectedRows();
+    std::vector<int> off, on;
+    for (size_t i = 0; i < before.size(); ++i) {
+        const int row = before[i];
+        if (i == 0 || before[i - 1] != row - 1) off.push_back(row);
+        if (i + 1 == before.size() || before[i + 1] != row + 1) on.push_back(row + 1);
+    }
+    if (select) {
+        if (!off.empty() && off.front() == 0)
+            off.erase(off.begin());
+        else
+            on.insert(on.begin(), 0);
+    }
     const int focused = ListView_GetNextItem(m_hList, -1, LVNI_FOCUSED);
     ListView_SetItemCountEx(m_hList, GetMsgCount(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
-    std::vector<int> after;
-    after.reserve(before.size() + 1);
-    if (select) after.push_back(0);
-    for (int row : before)
-        after.push_back(row + 1);
-    MoveSelection(before, after);
+    ++m_nMovingSelection;
+    for (int row : off)
+        SelectRow(row, false);
+    for (int row : on)
+        SelectRow(row, true);
+    --m_nMovingSelection;
+    for (int& row : m_selRows)
+        ++row;
+    if (select) m_selRows.insert(m_selRows.begin(), 0);
+    m_bSelKnown = true;
     if (focused >= 0) ListView_SetItemState(m_hList, focused + 1, LVIS_FOCUSED, LVIS_FOCUSED);
-    ::InvalidateRect(m_hList, nullptr, FALSE);
+    if (!m_bRedrawHeld) ::InvalidateRect(m_hList, nullptr, FALSE);
 }
 
 void CMsgCategory::RowsRemovedAtBottom(int count) {
@@ -317,12 +374,13 @@ void CMsgCategory::RowsRemovedAtBottom(int count) {
         m_selRows.pop_back();
     // A new message and the retention it caused reach the view as one count.
     if (ListView_GetItemCount(m_hList) == rows) return;
+    HoldRedraw();
     ListView_SetItemCountEx(m_hList, GetMsgCount(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
-    ::InvalidateRect(m_hList, nullptr, FALSE);
+    if (!m_bRedrawHeld) ::InvalidateRect(m_hList, nullptr, FALSE);
 }
 
 void CMsgCategory::RowRemovedAt(int pos) {
-    std::vector<int> before = SelectedRows();
+    std::vector<int> before = SelectedRows(); // a copy: MoveSelection rewrites the rows
     const int focused = ListView_GetNextItem(m_hList, -1, LVNI_FOCUSED);
     std::vector<int> after;
     after.reserve(before.size());
@@ -532,6 +590,7 @@ uint32_t CMsgCategory::Close() {
     // Widths and header positions of the shown columns go back into the
     // configuration. The configuration is saved before the message file, so
     // that its serial counter is never behind the messages on disk.
+    ResumeRedraw();
     if (m_hList != nullptr) {
         ReadBackWidths();
         ReadBackPositions();

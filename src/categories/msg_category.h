@@ -49,6 +49,8 @@ public:
     static constexpr int kToolBarBand = 28;
     static constexpr int kTradeImage = 4;
     static constexpr int kHeaderImage = 3;
+    // In a flood of messages the shown list is drawn at most this often (ms).
+    static constexpr DWORD kFloodRedrawMs = 100;
 
     // config: the category's configuration, kept by the message model of the
     // derived class.
@@ -77,6 +79,8 @@ public:
     uint32_t FindMessages(const std::string& text, HWND target);
     void ClearSelection();
     void HideNotifier() { m_notifier.Hide(); }
+    // Lets the view draw again after a burst of rows (see HoldRedraw).
+    void ResumeRedraw();
     std::string TakeStartupNotice();
 
     // ---- the message list (template part) ----
@@ -154,7 +158,12 @@ protected:
     void RowsRemovedAtBottom(int count);
     // The row at `pos` is gone; the selection below it moves up.
     void RowRemovedAt(int pos);
-    std::vector<int> SelectedRows() const;
+    // While the window is shown, a burst of arriving messages draws the list
+    // once: the view stops drawing (scroll bars included) at the first row of
+    // a burst and draws again (ResumeRedraw) when the host's message loop next
+    // runs. Rows, selection and focus change at once all the same.
+    void HoldRedraw();
+    const std::vector<int>& SelectedRows() const;
     void MoveSelection(const std::vector<int>& before, const std::vector<int>& after);
     void SelectRow(int pos, bool select);
     void UpdateDeleteCommands();
@@ -182,6 +191,8 @@ protected:
     // m_bSelKnown (the view reported no change of its own since).
     mutable std::vector<int> m_selRows;
     mutable bool m_bSelKnown = false;
-    int m_nOwnSelChange = 0;    // inside a selection change of ours
-    int m_nMovingSelection = 0; // inside MoveSelection, which sets m_selRows itself
+    int m_nOwnSelChange = 0;     // inside a selection change of ours
+    int m_nMovingSelection = 0;  // inside MoveSelection, which sets m_selRows itself
+    bool m_bRedrawHeld = false;  // the view draws nothing until ResumeRedraw
+    DWORD m_dwRedrawResumed = 0; // tick count of the last ResumeRedraw
 };

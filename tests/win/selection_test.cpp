@@ -82,3 +82,41 @@ TEST_F(SelectionTest, NewAlertsAreSelectedAndTheUsersSelectionMovesDownWithItsRo
     Alert();
     EXPECT_EQ(Selected(), (std::vector<int>{0}));
 }
+
+TEST_F(SelectionTest, RunsOfSelectedRowsMoveAsWholes) {
+    Alert(8);
+    UserSelects({0, 1, 3, 5, 6, 7});
+    Alert();
+    EXPECT_EQ(Selected(), (std::vector<int>{0, 1, 2, 4, 6, 7, 8}));
+    UserSelects({2, 3});
+    Alert(2);
+    EXPECT_EQ(Selected(), (std::vector<int>{0, 1, 4, 5}));
+}
+
+// With the window shown, a burst of alerts reaches the view at once (rows,
+// selection, focus), and its drawing, scroll bar included, follows when the
+// host's message loop runs again.
+TEST_F(SelectionTest, AShownWindowTakesABurstAtOnceAndDrawsItAfter) {
+    dll.ToggleMsgCenter();
+    Pump(50);
+    ASSERT_TRUE(IsWindowVisible(list));
+    Alert(3);
+    ListView_SetItemState(list, 1, LVIS_FOCUSED, LVIS_FOCUSED);
+    Alert(300);
+    EXPECT_EQ(ListView_GetItemCount(list), 303);
+    EXPECT_EQ(ListView_GetSelectedCount(list), 303u);
+    EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_FOCUSED), 301);
+    Pump(100);
+    EXPECT_TRUE(IsWindowVisible(list));
+    SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE, 0, 0, 0, 0, 0};
+    ASSERT_TRUE(GetScrollInfo(list, SB_VERT, &si));
+    EXPECT_EQ(si.nMax, 302);
+    EXPECT_GT(si.nPage, 0u);
+    // Hiding the window in the middle of a burst leaves nothing held.
+    Alert(5);
+    dll.ToggleMsgCenter();
+    dll.ToggleMsgCenter();
+    Pump(50);
+    ASSERT_TRUE(GetScrollInfo(list, SB_VERT, &si));
+    EXPECT_EQ(si.nMax, 307);
+}
