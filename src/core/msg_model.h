@@ -49,6 +49,13 @@ class CMsgListModel {
     static_assert(std::is_same_v<T, CAlertMsgObj> || std::is_same_v<T, CTradeMsgObj>);
 
 public:
+    // A journal is folded into the .DAT file once it has grown past the .DAT
+    // file's size (and past this): start-up replay and the disk a session
+    // takes stay in proportion to the stored messages, and the cost of the
+    // whole write, spread over the changes that filled the journal, stays
+    // the same for each change.
+    static constexpr size_t kJournalFloor = 1u << 20;
+
     explicit CMsgListModel(CConfigDoc config) : m_config(std::move(config)) {}
 
     CConfigDoc& Config() { return m_config; }
@@ -77,6 +84,7 @@ public:
         std::vector<uint8_t> dat;
         fs.ReadAll(m_config.m_strMsgFile, dat);
         const JournalBase base = BaseOf(dat);
+        SetCompactionPoint(dat.size());
         dat = {};
         res.messages = m_file->Load(m_list, now);
 
@@ -311,7 +319,14 @@ private:
     // every 64th change tries to write the whole file and start afresh.
     void Record(const std::vector<uint8_t>& rec, int64_t now) {
         if (!m_broken) {
-            if (m_journal && m_journal->Write(rec)) return;
+            if (m_journal && m_journal->Write(rec)) {
+                m_journalBytes += rec.size();
+                // A whole write that fails leaves the journal going on; the
+                // next try waits until it has grown as much again.
+                if (m_journalBytes >= m_compactAt && !Checkpoint(now) && !m_broken)
+                    m_compactAt = m_journalBytes * 2;
+                return;
+            }
             m_broken = true;
             m_failureToTell = true;
             m_sinceFailure = 0;
@@ -321,15 +336,26 @@ private:
     }
 
     // Writes the configuration and the message file whole and empties the
-    // journal for the new file. False (the journal left as it was) when either
-    // could not be written.
+    // journal for the new file. False when either could not be written (the
+    // journal left as it was), or when the journal could not be started
+    // again for the new file: then it is broken, since it names the old one.
     bool Checkpoint(int64_t now) {
         if (!m_journal || !m_config.Save().ok() || !m_file->Save(m_list, now)) return false;
         std::vector<uint8_t> dat;
-        if (m_fs->ReadAll(m_config.m_strMsgFile, dat) != ReadStatus::kOk) return false;
-        if (!m_journal->Reset(BaseOf(dat))) return false;
+        if (m_fs->ReadAll(m_config.m_strMsgFile, dat) != ReadStatus::kOk || !m_journal->Reset(BaseOf(dat))) {
+            if (!m_broken) m_failureToTell = true;
+            m_broken = true;
+            m_sinceFailure = 0;
+            return false;
+        }
         m_broken = false;
+        SetCompactionPoint(dat.size());
         return true;
+    }
+
+    void SetCompactionPoint(size_t datBytes) {
+        m_journalBytes = 0;
+        m_compactAt = datBytes > kJournalFloor ? datBytes : kJournalFloor;
     }
 
     CConfigDoc m_config;
@@ -341,6 +367,8 @@ private:
     bool m_broken = false;        // the journal missed a change: it is not appended to
     bool m_failureToTell = false; // a change was not made durable; not yet told
     unsigned m_sinceFailure = 0;
+    size_t m_journalBytes = 0; // appended since the journal was last started
+    size_t m_compactAt = kJournalFloor;
 };
 
 using CAlertListModel = CMsgListModel<CAlertMsgObj>;

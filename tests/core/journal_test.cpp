@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <set>
@@ -248,6 +249,45 @@ TEST_F(Journal, AJournalOlderThanTheFileIsNotAppliedTwice) {
     EXPECT_FALSE(r.journal.damaged);
     ASSERT_EQ(m->GetMsgCount(), 1u);
     EXPECT_EQ(m->RowText(0, kAlertContent), "two");
+}
+
+// A long session does not let the journal grow without end: past the file's
+// size (and a floor) it is folded into the file. A fold that cannot write the
+// file loses nothing and is tried again later; a crash after a fold loses
+// nothing either.
+TEST_F(Journal, ALongSessionFoldsTheJournalIntoTheFile) {
+    test::FailingFileSystem ffs;
+    std::vector<Row> before;
+    size_t largest = 0;
+    int foldedAt = -1;
+    {
+        CAlertListModel m(CConfigDoc::ForAlert());
+        m.Open(ffs, dir.Path(), "u", "AlertMsg.cfg", now);
+        m.Config().m_nKeepMode = 2; // retention by count keeps the file small
+        m.Config().m_nKeepLimit = 100;
+        ffs.failReplace = true;
+        size_t last = 0;
+        for (int i = 0; i < 4000; ++i) {
+            if (i == 2500) ffs.failReplace = false;
+            m.AddMessage(Alert("n" + std::to_string(i)), now);
+            if (i % 7 == 0) m.SetMsgImage(1, kImageOpened);
+            EXPECT_FALSE(m.TakeWriteFailure());
+            struct stat st {};
+            ASSERT_EQ(::stat(Native("AlertMsg.DAT.journal").c_str(), &st), 0);
+            const size_t size = static_cast<size_t>(st.st_size);
+            if (size < last && foldedAt < 0) foldedAt = i;
+            largest = std::max(largest, size);
+            last = size;
+        }
+        m.DeleteAt(3);
+        before = Rows(m);
+    } // dropped without Close
+    EXPECT_GE(foldedAt, 2500);
+    EXPECT_LT(largest, 2 * CAlertListModel::kJournalFloor + 4096);
+    auto m = OpenAlerts();
+    EXPECT_EQ(Rows(*m), before);
+    EXPECT_EQ(m->RowText(0, kAlertContent), "n3999");
+    EXPECT_GT(m->Config().m_nNextSerial, std::get<0>(before.front()));
 }
 
 TEST_F(Journal, ASecondProcessSeesTheStoredMessagesAndWritesNothing) {

@@ -82,6 +82,10 @@ public:
         return !failReplace && Real().ReplaceFile(from, to);
     }
     bool RemoveFile(const std::string& p) override { return Real().RemoveFile(p); }
+    std::unique_ptr<nuntio::IAppendFile> OpenExclusive(const std::string& p,
+                                                       nuntio::OpenStatus& status) override {
+        return Real().OpenExclusive(p, status);
+    }
 
 private:
     static nuntio::IFileSystem& Real() { return nuntio::PlatformFileSystem(); }
