@@ -44,8 +44,7 @@ check_files() {
 part "nuntio-dump --check on every file of every round" check_files
 
 export NUNTIO_CUT_EVERY_BYTE=1
-# In ranges of 800 cuts, a process each (under Wine a process dies in its
-# 1,085th LoadLibrary of the library).
+# In ranges of 800 cuts, a process each, so that a failure names its range.
 cut_all() {
   local from test rc=0
   for test in AJournalCutAtAnyByte AMessageFileCutAtAnyByte; do

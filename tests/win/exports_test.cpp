@@ -68,6 +68,36 @@ TEST(ExportTable, ExactlyTheNinePlainNames) {
     EXPECT_EQ(ExportNames(dll.Module()), expected);
 }
 
+// A host may load and unload the library any number of times. Each load must
+// give back the thread-local storage slots it took: a process has about a
+// thousand, and running out aborts it inside LoadLibrary.
+TEST(Reloading, EveryLoadGivesBackItsThreadLocalSlots) {
+    const auto freeSlots = [] {
+        std::vector<DWORD> taken;
+        for (DWORD i; (i = TlsAlloc()) != TLS_OUT_OF_INDEXES;)
+            taken.push_back(i);
+        for (DWORD i : taken)
+            TlsFree(i);
+        return taken.size();
+    };
+    const std::string root = NewTempRoot("reload");
+    MakeDirs(root + "\\User\\u");
+    const auto session = [&] {
+        NuntioDll dll;
+        ASSERT_TRUE(dll.Loaded());
+        ASSERT_NE(dll.Init(0, 0, root.c_str(), "u"), 0u);
+        InboundMessage m{};
+        m.nCategory = NUNTIO_CATEGORY_ALERT;
+        EXPECT_EQ(dll.SendToMsgCenter(0, &m), 1);
+    };
+    session();
+    const size_t before = freeSlots();
+    for (int i = 0; i < 5; ++i)
+        session();
+    EXPECT_EQ(freeSlots(), before);
+    RemoveTree(root);
+}
+
 TEST_F(NuntioTest, BeforeInitNothingIsDelivered) {
     InboundMessage alert = MakeInbound(0, MakeAlert("M", "C"));
     EXPECT_EQ(dll.SendToMsgCenter(0, &alert), 0);
