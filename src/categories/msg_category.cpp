@@ -287,6 +287,15 @@ void CMsgCategory::SelectRow(int pos, bool select) {
     if (m_nMovingSelection == 0) m_bSelKnown = false;
 }
 
+void CMsgCategory::SetSelectionStates(const std::vector<int>& off, const std::vector<int>& on) {
+    ++m_nMovingSelection;
+    for (int row : off)
+        SelectRow(row, false);
+    for (int row : on)
+        SelectRow(row, true);
+    --m_nMovingSelection;
+}
+
 // The view keeps selection by row number, so when rows move the selection is
 // moved with them. Only the rows whose state changes are touched: each state
 // change costs a notification, and clearing the whole list costs a pass over
@@ -295,12 +304,7 @@ void CMsgCategory::MoveSelection(const std::vector<int>& before, const std::vect
     std::vector<int> off, on;
     std::set_difference(before.begin(), before.end(), after.begin(), after.end(), std::back_inserter(off));
     std::set_difference(after.begin(), after.end(), before.begin(), before.end(), std::back_inserter(on));
-    ++m_nMovingSelection;
-    for (int row : off)
-        SelectRow(row, false);
-    for (int row : on)
-        SelectRow(row, true);
-    --m_nMovingSelection;
+    SetSelectionStates(off, on);
     // Rows past the end keep no state.
     const int rows = GetMsgCount();
     m_selRows.clear();
@@ -353,12 +357,7 @@ void CMsgCategory::RowInsertedAtTop(bool select) {
     }
     const int focused = ListView_GetNextItem(m_hList, -1, LVNI_FOCUSED);
     ListView_SetItemCountEx(m_hList, GetMsgCount(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
-    ++m_nMovingSelection;
-    for (int row : off)
-        SelectRow(row, false);
-    for (int row : on)
-        SelectRow(row, true);
-    --m_nMovingSelection;
+    SetSelectionStates(off, on);
     for (int& row : m_selRows)
         ++row;
     if (select) m_selRows.insert(m_selRows.begin(), 0);

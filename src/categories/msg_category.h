@@ -165,6 +165,8 @@ protected:
     void HoldRedraw();
     const std::vector<int>& SelectedRows() const;
     void MoveSelection(const std::vector<int>& before, const std::vector<int>& after);
+    // Clears the rows `off` and selects the rows `on` (the caller keeps m_selRows).
+    void SetSelectionStates(const std::vector<int>& off, const std::vector<int>& on);
     void SelectRow(int pos, bool select);
     void UpdateDeleteCommands();
     void ReadBackWidths();
