@@ -43,9 +43,7 @@ BOOL CHueWell::Create(DWORD style, const RECT& rect, HWND parent, UINT id) {
                                   rect.right - rect.left, rect.bottom - rect.top, parent,
                                   reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), instance, nullptr);
     if (hwnd == nullptr) return FALSE;
-    m_hwnd = hwnd;
-    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CHueWell::WndProc));
+    win::ObjectWindow<CHueWell>::Bind(hwnd, this);
     return TRUE;
 }
 
@@ -57,21 +55,6 @@ void CHueWell::SetBorderType(int type) {
 void CHueWell::SetRGB(COLORREF color) {
     m_color = color & 0x00FFFFFF;
     if (m_hwnd != nullptr) ::InvalidateRect(m_hwnd, nullptr, TRUE);
-}
-
-LRESULT CALLBACK CHueWell::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-    try {
-        auto* self = reinterpret_cast<CHueWell*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-        if (self == nullptr || self->m_hwnd != hwnd) return ::DefWindowProcA(hwnd, msg, wp, lp);
-        if (msg == WM_NCDESTROY) {
-            ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-            self->m_hwnd = nullptr;
-            return ::DefWindowProcA(hwnd, msg, wp, lp);
-        }
-        return self->HandleMessage(msg, wp, lp);
-    } catch (...) {
-        return 0;
-    }
 }
 
 LRESULT CHueWell::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

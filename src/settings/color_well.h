@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "win/window.h"
+
 class CHueWell {
 public:
     // Border type with an etched frame around the swatch, the look of the
@@ -25,7 +27,7 @@ public:
     HWND Handle() const { return m_hwnd; }
 
 private:
-    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
+    friend struct win::ObjectWindow<CHueWell>;
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
     void Paint(HDC dc) const;
     void Choose();

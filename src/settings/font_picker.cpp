@@ -70,9 +70,7 @@ BOOL CSelectFont::CreateAsChild(HWND parent, const RECT& rect) {
                                   rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
                                   nullptr, instance, nullptr);
     if (hwnd == nullptr) return FALSE;
-    m_hwnd = hwnd;
-    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CSelectFont::WndProc));
+    win::ObjectWindow<CSelectFont>::Bind(hwnd, this);
     CreateControls();
     FillFaces();
     ShowFont();
@@ -307,21 +305,6 @@ void CSelectFont::OnChoice(int id) {
     if (m_cmdWnd != nullptr && m_cmdMsg != 0) {
         LOGFONTA copy = m_font;
         ::SendMessageA(m_cmdWnd, m_cmdMsg, reinterpret_cast<WPARAM>(&copy), static_cast<LPARAM>(m_cmdId));
-    }
-}
-
-LRESULT CALLBACK CSelectFont::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-    try {
-        auto* self = reinterpret_cast<CSelectFont*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-        if (self == nullptr || self->m_hwnd != hwnd) return ::DefWindowProcA(hwnd, msg, wp, lp);
-        if (msg == WM_NCDESTROY) {
-            ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-            self->m_hwnd = nullptr;
-            return ::DefWindowProcA(hwnd, msg, wp, lp);
-        }
-        return self->HandleMessage(msg, wp, lp);
-    } catch (...) {
-        return 0;
     }
 }
 

@@ -9,6 +9,8 @@
 #include <map>
 #include <string>
 
+#include "win/window.h"
+
 class CSelectFont {
 public:
     explicit CSelectFont(HWND parent = nullptr);
@@ -25,7 +27,7 @@ public:
     HWND Handle() const { return m_hwnd; }
 
 private:
-    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
+    friend struct win::ObjectWindow<CSelectFont>;
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
     void CreateControls();
     void FillFaces();
