@@ -454,16 +454,16 @@ TEST_F(DialogsTest, FindKeysWorkWithoutTheHostsHelpAndTheSizeHasALowerLimit) {
     SendMessageA(find, WM_SIZING, WMSZ_BOTTOMRIGHT, reinterpret_cast<LPARAM>(&small));
     EXPECT_EQ(small.right, 260);
     EXPECT_EQ(small.bottom, 150);
-    // The controls follow the client size.
-    SetWindowPos(find, nullptr, 0, 0, 500, 400, SWP_NOMOVE | SWP_NOZORDER);
-    RECT client{}, list{};
-    GetClientRect(find, &client);
-    GetWindowRect(GetDlgItem(find, kResults), &list);
-    MapWindowPoints(nullptr, find, reinterpret_cast<POINT*>(&list), 2);
-    EXPECT_EQ(list.left, 15);
-    EXPECT_EQ(list.top, 108);
-    EXPECT_EQ(list.right, client.right - 15);
-    EXPECT_EQ(list.bottom, client.bottom - 27);
+    // The results list grows with the window.
+    auto grow = [&](int cx, int cy) {
+        SetWindowPos(find, nullptr, 0, 0, cx, cy, SWP_NOMOVE | SWP_NOZORDER);
+        RECT rc{};
+        GetWindowRect(GetDlgItem(find, kResults), &rc);
+        return SIZE{rc.right - rc.left, rc.bottom - rc.top};
+    };
+    const SIZE before = grow(500, 400), after = grow(580, 450);
+    EXPECT_EQ(after.cx - before.cx, 80);
+    EXPECT_EQ(after.cy - before.cy, 50);
 }
 
 // ---------------------------------------------------------------- font and colour
