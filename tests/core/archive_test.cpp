@@ -44,45 +44,31 @@ DecodeResult Decode(const std::vector<uint8_t>& bytes, CMsgList<T>& list) {
 
 } // namespace
 
-TEST(MessageFileBytes, ThreeAlertsAre1530BytesLaidOutAsTheFrameworkWritesThem) {
-    const CMsgList<CAlertMsgObj> list = ThreeAlerts();
-    std::vector<uint8_t> expected = {0x03, 0x00};
-    test::Append(expected, kAlertClassRecord.data(), kAlertClassRecord.size());
-    for (size_t i = 0; i < 3; ++i) {
-        if (i > 0) AppendU16(expected, 0x8001);
-        const CAlertMsgObj& a = *list.GetAt(static_cast<ptrdiff_t>(i));
-        AppendObjectBytes(expected, a, &a.m_record, sizeof a.m_record);
-    }
-    const std::vector<uint8_t> got = Encode(list);
+TEST(MessageFileBytes, AlertsTradesAndAnEmptyListAreLaidOutAsTheFrameworkWritesThem) {
+    // The count, the class record before the first object, 01 80 before each later one.
+    auto expect = [](const auto& list, const std::vector<uint8_t>& classRecord) {
+        std::vector<uint8_t> expected = {0x03, 0x00};
+        test::Append(expected, classRecord.data(), classRecord.size());
+        for (size_t i = 0; i < 3; ++i) {
+            if (i > 0) AppendU16(expected, 0x8001);
+            const auto& m = *list.GetAt(static_cast<ptrdiff_t>(i));
+            AppendObjectBytes(expected, m, &m.m_record, sizeof m.m_record);
+        }
+        return expected;
+    };
+    const CMsgList<CAlertMsgObj> alerts = ThreeAlerts();
+    const std::vector<uint8_t> got = Encode(alerts);
     ASSERT_EQ(got.size(), 1530u);
-    EXPECT_EQ(got, expected);
-    // Spot checks against the record layout: the first object's szModule
-    // starts 16 + 18 bytes into its data, the later tags are 01 80.
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&got[20 + 16 + 18]), 6), "module");
-    EXPECT_EQ(got[522], 0x01);
-    EXPECT_EQ(got[523], 0x80);
-    EXPECT_EQ(got[1026], 0x01);
-    EXPECT_EQ(got[1027], 0x80);
-}
+    EXPECT_EQ(got, expect(alerts, kAlertClassRecord));
 
-TEST(MessageFileBytes, ThreeTradesCarryTheirClassNameAnd316BytesEach) {
-    CMsgList<CTradeMsgObj> list;
+    CMsgList<CTradeMsgObj> trades;
     for (int i = 0; i < 3; ++i)
-        list.AddTail(test::MakeTrade(i, 1700000000 + i));
-    std::vector<uint8_t> got;
-    EncodeMessages(list, got);
-    std::vector<uint8_t> expected = {0x03, 0x00};
-    test::Append(expected, kTradeClassRecord.data(), kTradeClassRecord.size());
-    for (size_t i = 0; i < 3; ++i) {
-        if (i > 0) AppendU16(expected, 0x8001);
-        const CTradeMsgObj& t = *list.GetAt(static_cast<ptrdiff_t>(i));
-        AppendObjectBytes(expected, t, &t.m_record, sizeof t.m_record);
-    }
-    EXPECT_EQ(got.size(), 2u + 18 + 316 + 2 * (2 + 316));
-    EXPECT_EQ(got, expected);
-}
+        trades.AddTail(test::MakeTrade(i, 1700000000 + i));
+    std::vector<uint8_t> tradeBytes;
+    EncodeMessages(trades, tradeBytes);
+    EXPECT_EQ(tradeBytes.size(), 2u + 18 + 316 + 2 * (2 + 316));
+    EXPECT_EQ(tradeBytes, expect(trades, kTradeClassRecord));
 
-TEST(MessageFileBytes, EmptyListIsACountOfZero) {
     EXPECT_EQ(Encode(CMsgList<CAlertMsgObj>()), test::Bytes({0x00, 0x00}));
 }
 
@@ -194,136 +180,61 @@ TEST(ArchiveTags, NullObjectEntryIsSkipped) {
     EXPECT_EQ(r.decoded, 3u);
 }
 
-// Each way a message file can be damaged stops decoding with its kind, the
-// offset of the bad item, and the messages before it kept.
-struct DamageCase {
-    const char* name;
-    std::vector<uint8_t> (*make)();
-    ArchiveError::Kind kind;
-    size_t offset;
-    size_t kept;
-};
-
-void PrintTo(const DamageCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class DecodingErrors : public ::testing::TestWithParam<DamageCase> {};
-
-TEST_P(DecodingErrors, StopWithKindOffsetAndKeepWhatCameBefore) {
-    const DamageCase& c = GetParam();
-    CMsgList<CAlertMsgObj> list;
-    const DecodeResult r = Decode(c.make(), list);
-    EXPECT_EQ(r.error.kind, c.kind) << r.error.Describe();
-    EXPECT_EQ(r.error.offset, c.offset) << r.error.Describe();
-    EXPECT_EQ(list.GetCount(), c.kept);
-    EXPECT_EQ(r.decoded, c.kept);
-    EXPECT_FALSE(r.error.expected.empty());
-    EXPECT_NE(r.error.Describe().find("offset " + std::to_string(c.offset)), std::string::npos);
-}
-
 static std::vector<uint8_t> Good() {
     return Encode(ThreeAlerts());
 }
 
-INSTANTIATE_TEST_SUITE_P(AllKinds, DecodingErrors,
-                         ::testing::Values(DamageCase{"UnknownClass",
-                                                      [] {
-                                                          auto b = Good();
-                                                          b[8] = 'X'; // "CXlertMsgObj"
-                                                          return b;
-                                                      },
-                                                      ArchiveError::kUnknownClass, 2, 0},
-                                           DamageCase{"OtherSchema",
-                                                      [] {
-                                                          auto b = Good();
-                                                          b[4] = 2;
-                                                          return b;
-                                                      },
-                                                      ArchiveError::kBadSchema, 4, 0},
-                                           DamageCase{"ClassNameTooLong",
-                                                      [] {
-                                                          auto b = Good();
-                                                          b[6] = 64;
-                                                          return b;
-                                                      },
-                                                      ArchiveError::kUnknownClass, 6, 0},
-                                           DamageCase{"ClassNumberNeverMet",
-                                                      [] {
-                                                          auto b = Good();
-                                                          b[522] = 0x05; // 05 80: no class 5
-                                                          return b;
-                                                      },
-                                                      ArchiveError::kBadClassIndex, 522, 1},
-                                           DamageCase{"ClassNumberOfAnObject",
-                                                      [] {
-                                                          auto b = Good();
-                                                          b[1026] =
-                                                              0x02; // 02 80: number 2 is the first object
-                                                          return b;
-                                                      },
-                                                      ArchiveError::kBadClassIndex, 1026, 2},
-                                           DamageCase{"ReferenceToAnObject",
-                                                      [] {
-                                                          auto b = Good();
-                                                          b[523] = 0x00; // 01 00: object number 1
-                                                          return b;
-                                                      },
-                                                      ArchiveError::kObjectRef, 522, 1},
-                                           DamageCase{"EndsInsideTheThirdObject",
-                                                      [] {
-                                                          auto b = Good();
-                                                          b.resize(1529);
-                                                          return b;
-                                                      },
-                                                      ArchiveError::kEndOfData, 1028, 2},
-                                           DamageCase{"EndsInsideATag",
-                                                      [] {
-                                                          auto b = Good();
-                                                          b.resize(1027);
-                                                          return b;
-                                                      },
-                                                      ArchiveError::kEndOfData, 1026, 2},
-                                           DamageCase{"EndsInsideTheClassName",
-                                                      [] {
-                                                          auto b = Good();
-                                                          b.resize(12);
-                                                          return b;
-                                                      },
-                                                      ArchiveError::kEndOfData, 8, 0},
-                                           DamageCase{"EndsInsideTheCount",
-                                                      [] { return test::Bytes({0x03}); },
-                                                      ArchiveError::kEndOfData, 0, 0},
-                                           DamageCase{"EndsInsideTheLongCount",
-                                                      [] {
-                                                          return test::Bytes({0xFF, 0xFF, 0x01, 0x00});
-                                                      },
-                                                      ArchiveError::kEndOfData, 2, 0},
-                                           DamageCase{"CountPromisesMore",
-                                                      [] {
-                                                          auto b = Good();
-                                                          b[0] = 4;
-                                                          return b;
-                                                      },
-                                                      ArchiveError::kEndOfData, 1530, 3},
-                                           DamageCase{"BytesAfterTheLastObject",
-                                                      [] {
-                                                          auto b = Good();
-                                                          b.push_back(0);
-                                                          return b;
-                                                      },
-                                                      ArchiveError::kEndOfData, 1530, 3},
-                                           DamageCase{"BaseClassInAnAlertFile",
-                                                      [] {
-                                                          std::vector<uint8_t> b = {0x01, 0x00, 0xFF, 0xFF,
-                                                                                    0x01, 0x00, 0x07, 0x00};
-                                                          for (char c : std::string("CMsgObj"))
-                                                              b.push_back(static_cast<uint8_t>(c));
-                                                          b.resize(b.size() + 16);
-                                                          return b;
-                                                      },
-                                                      ArchiveError::kWrongClass, 2, 0}),
-                         [](const auto& info) { return std::string(info.param.name); });
+// Each way a message file can be damaged stops decoding with its kind, the
+// offset of the bad item, and the messages before it kept.
+TEST(DecodingErrors, StopWithKindOffsetAndKeepWhatCameBefore) {
+    auto with = [](size_t at, uint8_t value) {
+        std::vector<uint8_t> b = Good();
+        b[at] = value;
+        return b;
+    };
+    auto cut = [](size_t size) {
+        std::vector<uint8_t> b = Good();
+        b.resize(size);
+        return b;
+    };
+    std::vector<uint8_t> longer = Good(), baseClass = {0x01, 0x00, 0xFF, 0xFF, 0x01, 0x00, 0x07, 0x00};
+    longer.push_back(0);
+    for (char c : std::string("CMsgObj"))
+        baseClass.push_back(static_cast<uint8_t>(c));
+    baseClass.resize(baseClass.size() + 16);
+    const struct {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        ArchiveError::Kind kind;
+        size_t offset, kept;
+    } cases[] = {
+        {"unknown class CXlertMsgObj", with(8, 'X'), ArchiveError::kUnknownClass, 2, 0},
+        {"other schema", with(4, 2), ArchiveError::kBadSchema, 4, 0},
+        {"class name too long", with(6, 64), ArchiveError::kUnknownClass, 6, 0},
+        {"class number never met (05 80)", with(522, 0x05), ArchiveError::kBadClassIndex, 522, 1},
+        {"class number of an object (02 80)", with(1026, 0x02), ArchiveError::kBadClassIndex, 1026, 2},
+        {"reference to object 1 (01 00)", with(523, 0x00), ArchiveError::kObjectRef, 522, 1},
+        {"ends inside the third object", cut(1529), ArchiveError::kEndOfData, 1028, 2},
+        {"ends inside a tag", cut(1027), ArchiveError::kEndOfData, 1026, 2},
+        {"ends inside the class name", cut(12), ArchiveError::kEndOfData, 8, 0},
+        {"ends inside the count", test::Bytes({0x03}), ArchiveError::kEndOfData, 0, 0},
+        {"ends inside the long count", test::Bytes({0xFF, 0xFF, 0x01, 0x00}), ArchiveError::kEndOfData, 2, 0},
+        {"count promises more", with(0, 4), ArchiveError::kEndOfData, 1530, 3},
+        {"bytes after the last object", longer, ArchiveError::kEndOfData, 1530, 3},
+        {"base class in an alert file", baseClass, ArchiveError::kWrongClass, 2, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CMsgList<CAlertMsgObj> list;
+        const DecodeResult r = Decode(c.bytes, list);
+        EXPECT_EQ(r.error.kind, c.kind) << r.error.Describe();
+        EXPECT_EQ(r.error.offset, c.offset) << r.error.Describe();
+        EXPECT_EQ(list.GetCount(), c.kept);
+        EXPECT_EQ(r.decoded, c.kept);
+        EXPECT_FALSE(r.error.expected.empty());
+        EXPECT_NE(r.error.Describe().find("offset " + std::to_string(c.offset)), std::string::npos);
+    }
+}
 
 TEST(DecodingErrorsOfKind, TradeFileReadAsAlertsIsAnotherClass) {
     CMsgList<CTradeMsgObj> trades;

@@ -77,16 +77,6 @@ TEST(ConfigBytes, TradeDefaultsUseTheTradeColumns) {
               std::vector<uint8_t>(alert.begin(), alert.begin() + 82));
 }
 
-TEST(ConfigBytes, PromptSettingIsTheFirst14BytesOfTheFile) {
-    CConfigDoc doc = CConfigDoc::ForAlert();
-    doc.SetPromptSetting(PromptSetting{0, 2, 2, 10, 500});
-    std::vector<uint8_t> got;
-    doc.Serialize(got);
-    PromptSetting ps = doc.GetPromptSetting();
-    EXPECT_EQ(0, std::memcmp(&ps, got.data(), sizeof ps));
-    EXPECT_EQ(doc.m_nKeepLimit, 500);
-}
-
 TEST_F(ConfigFiles, OnlyTheLastFolderLevelIsMade) {
     CConfigDoc doc = CConfigDoc::ForAlert();
     EXPECT_EQ(doc.LoadConfig(fs, root, "nobody", "AlertMsg.cfg").status, CfgStatus::kCannotWrite);

@@ -27,34 +27,20 @@ std::vector<int32_t> Serials(const CMsgList<CAlertMsgObj>& list) {
 
 } // namespace
 
-TEST(RetentionByCount, FourthMessageDropsTheOldestFromTheBottom) {
+TEST(RetentionByCount, DropsFromTheBottomAndALimitBelowOneOrAnotherModeKeepsAll) {
     CMsgList<CAlertMsgObj> list = Arrived({4, 3, 2, 1});
     const RetentionResult r = ApplyRetention(list, kKeepByCount, 3, 10);
     EXPECT_EQ(r.code, kDone);
     EXPECT_EQ(r.removed, 1u);
     EXPECT_EQ(Serials(list), (std::vector<int32_t>{0, 1, 2}));
-    EXPECT_EQ(ApplyRetention(list, kKeepByCount, 3, 10).removed, 0u);
-}
-
-TEST(RetentionByCount, LimitBelowOneKeepsAllAndEmptyListIsReported) {
-    CMsgList<CAlertMsgObj> list = Arrived({3, 2, 1});
     EXPECT_EQ(ApplyRetention(list, kKeepByCount, 0, 10).code, kBadKeepLimit);
     EXPECT_EQ(ApplyRetention(list, kKeepByCount, -5, 10).code, kBadKeepLimit);
+    for (uint8_t mode : {0, 3, 255})
+        EXPECT_EQ(ApplyRetention(list, mode, 1, 1000000000).removed, 0u) << int(mode);
     EXPECT_EQ(list.GetCount(), 3u);
     CMsgList<CAlertMsgObj> empty;
     EXPECT_EQ(ApplyRetention(empty, kKeepByCount, 0, 10).code, kBadKeepLimit); // the limit is checked first
     EXPECT_EQ(ApplyRetention(empty, kKeepByCount, 5, 10).code, kListEmpty);
-    EXPECT_EQ(ApplyRetention(list, kKeepByCount, 1, 10).removed, 2u);
-}
-
-TEST(RetentionOtherModes, KeepEverything) {
-    CMsgList<CAlertMsgObj> list = Arrived({3, 2, 1});
-    for (uint8_t mode : {0, 3, 255}) {
-        const RetentionResult r = ApplyRetention(list, mode, 1, 1000000000);
-        EXPECT_EQ(r.code, kDone);
-        EXPECT_EQ(r.removed, 0u);
-    }
-    EXPECT_EQ(list.GetCount(), 3u);
 }
 
 class RetentionByDays : public ::testing::Test {
@@ -84,44 +70,29 @@ TEST_F(RetentionByDays, LimitZeroOrBelowDropsEverythingAndEmptyIsReported) {
     EXPECT_EQ(ApplyRetention(list, kKeepByDays, 1, T(2024, 5, 10)).code, kListEmpty);
 }
 
-TEST_F(RetentionByDays, MonthAndYearEndsCountRealCalendarDays) {
+TEST_F(RetentionByDays, MonthYearAndDaylightSavingChangesCountRealCalendarDays) {
     struct Case {
         int64_t msg, now;
         int age;
     };
+    // 2024-03-10 has 23 hours in New York and 2024-11-03 has 25.
     const Case cases[] = {
         {T(2024, 1, 31, 23, 0), T(2024, 2, 1, 1, 0), 1},   // month end
         {T(2024, 2, 28), T(2024, 3, 1), 2},                // leap February
         {T(2023, 2, 28), T(2023, 3, 1), 1},                // common February
         {T(2023, 12, 31, 23, 59), T(2024, 1, 1, 0, 0), 1}, // year end
         {T(2023, 12, 1), T(2024, 1, 1), 31},
+        {T(2024, 3, 9, 23, 30), T(2024, 3, 10, 23, 30), 1}, // 23 h later on the short day
+        {T(2024, 3, 10, 0, 30), T(2024, 3, 11, 0, 10), 1},  // 22 h 40 min later
+        {T(2024, 11, 3, 0, 30), T(2024, 11, 3, 23, 59), 0}, // 24 h 29 min on the long day
+        {T(2024, 11, 2, 23, 30), T(2024, 11, 3, 23, 0), 1},
+        {T(2024, 3, 1), T(2024, 4, 1), 31},
     };
     for (const Case& c : cases) {
         // Kept with a limit of age + 1, dropped with a limit of age.
         CMsgList<CAlertMsgObj> list = Arrived({c.msg});
         EXPECT_EQ(ApplyRetention(list, kKeepByDays, c.age + 1, c.now).removed, 0u) << c.age;
         EXPECT_EQ(ApplyRetention(list, kKeepByDays, c.age, c.now).removed, 1u) << c.age;
-    }
-}
-
-TEST_F(RetentionByDays, DaylightSavingDaysAreStillOneDayEach) {
-    // 2024-03-10 has 23 hours in New York and 2024-11-03 has 25: the message
-    // of 00:30 on the day before is one calendar day old at 23:30, although
-    // fewer (or more) than 24 hours may have passed.
-    struct Case {
-        int64_t msg, now;
-        int age;
-    };
-    const Case cases[] = {
-        {T(2024, 3, 9, 23, 30), T(2024, 3, 10, 23, 30), 1}, // 23 h later on the short day
-        {T(2024, 3, 10, 0, 30), T(2024, 3, 11, 0, 10), 1},  // 22 h 40 min later
-        {T(2024, 11, 3, 0, 30), T(2024, 11, 3, 23, 59), 0}, // 24 h 29 min on the long day
-        {T(2024, 11, 2, 23, 30), T(2024, 11, 3, 23, 0), 1}, {T(2024, 3, 1), T(2024, 4, 1), 31},
-    };
-    for (const Case& c : cases) {
-        CMsgList<CAlertMsgObj> list = Arrived({c.msg});
-        EXPECT_EQ(ApplyRetention(list, kKeepByDays, c.age + 1, c.now).removed, 0u) << c.age;
-        EXPECT_EQ(ApplyRetention(list, kKeepByDays, c.age, c.now).removed, c.age >= 0 ? 1u : 0u) << c.age;
     }
     EXPECT_EQ(T(2024, 11, 3, 23, 59) - T(2024, 11, 3, 0, 30), 24 * 3600 + 29 * 60);
 }

@@ -17,24 +17,12 @@ namespace testhost {
 namespace {
 
 HWND AlertList(HWND center) {
-    for (HWND h = FindWindowExA(center, nullptr, WC_LISTVIEWA, nullptr); h != nullptr;
-         h = FindWindowExA(center, h, WC_LISTVIEWA, nullptr)) {
-        if (GetDlgCtrlID(h) == kAlertListId) return h;
-    }
-    return nullptr;
+    return FindChild(center, WC_LISTVIEWA, kAlertListId);
 }
 
 void SelectOnly(HWND list, int row) {
     ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
     ListView_SetItemState(list, row, LVIS_SELECTED, LVIS_SELECTED);
-}
-
-int Icon(HWND list, int row) {
-    LVITEMA item{};
-    item.mask = LVIF_IMAGE;
-    item.iItem = row;
-    SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    return item.iImage;
 }
 
 // Appends lines to a log that survives the process being killed: each line is
@@ -107,7 +95,7 @@ int KillHost(const std::string& root) {
             log.Line("? oA " + std::to_string(target));
             SelectOnly(list, row);
             SendMessageA(center, WM_COMMAND, IDOK, 0);
-            if (Icon(list, row) == 1) log.Line("oA " + std::to_string(target));
+            if (RowIcon(list, row) == 1) log.Line("oA " + std::to_string(target));
         } else {
             log.Line("? +A " + std::to_string(id));
             InboundMessage a = MakeInbound(0, MakeAlert("kill", Id("k", id).c_str()));
@@ -220,13 +208,6 @@ BOOL WINAPI ReadOnlyAttributes(LPCSTR path, DWORD attributes) {
         return FALSE;
     }
     return SetFileAttributesA(path, attributes);
-}
-
-std::string StatusText(HWND center) {
-    char text[1024] = {};
-    HWND status = FindWindowExA(center, nullptr, STATUSCLASSNAMEA, nullptr);
-    SendMessageA(status, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
-    return text;
 }
 
 // The hooks stay in place through FreeLibrary (the library's import table

@@ -69,17 +69,7 @@ protected:
     std::string Dat() const { return Folder() + "AlertMsg.DAT"; }
     std::string Journal() const { return Folder() + "AlertMsg.DAT.journal"; }
 
-    std::vector<std::string> Damaged() const {
-        std::vector<std::string> out;
-        WIN32_FIND_DATAA fd;
-        HANDLE h = FindFirstFileA((Folder() + "*.damaged-*").c_str(), &fd);
-        if (h == INVALID_HANDLE_VALUE) return out;
-        do
-            out.push_back(fd.cFileName);
-        while (FindNextFileA(h, &fd));
-        FindClose(h);
-        return out;
-    }
+    std::vector<std::string> Damaged() const { return FilesLike(Folder(), "*.damaged-*"); }
     void RemoveDamaged() const {
         for (const std::string& f : Damaged())
             DeleteFileA((Folder() + f).c_str());

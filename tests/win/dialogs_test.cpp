@@ -10,11 +10,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "iat_hook.h"
 #include "nuntio_host.h"
 #include "ui_driver.h"
 
@@ -22,8 +20,6 @@ using namespace testhost;
 
 namespace {
 
-constexpr int kAlertList = 4000;
-constexpr int kTradeList = 4001;
 constexpr WPARAM kAlertPage = 24995, kAlertColumns = 24996, kTradePage = 27995, kTradeColumns = 27996;
 constexpr WPARAM kFind = 32805;
 // Column dialog
@@ -37,12 +33,8 @@ const std::vector<std::string> kDefaultAlertColumns = {"时间",     "窗口",  
 
 std::vector<std::string> Items(HWND list) {
     std::vector<std::string> out;
-    const int n = ListView_GetItemCount(list);
-    for (int i = 0; i < n; ++i) {
-        char text[64] = {};
-        ListView_GetItemText(list, i, 0, text, sizeof text);
-        out.emplace_back(text);
-    }
+    for (int i = 0; i < ListView_GetItemCount(list); ++i)
+        out.push_back(CellText(list, i, 0));
     return out;
 }
 
@@ -97,29 +89,17 @@ BOOL WINAPI FakeChooseColor(LPCHOOSECOLORA cc) {
     return TRUE;
 }
 
-class DialogsTest : public ::testing::Test {
+class DialogsTest : public HostTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dll->Loaded());
-        root = NewTempRoot("dialogs");
-        MakeDirs(root + "\\User\\trader01");
+        HostTest::SetUp();
+        ASSERT_TRUE(IsWindow(Init()));
     }
-    void TearDown() override {
-        dll.reset();
-        RemoveTree(root);
-    }
-    void Init() {
-        center = reinterpret_cast<HWND>(static_cast<uintptr_t>(dll->Init(0, 0, root.c_str(), "trader01")));
-        ASSERT_TRUE(IsWindow(center));
-    }
-    std::string Folder() const { return root + "\\User\\trader01\\Nuntio\\"; }
-    HWND List(int id) const { return FindChild(center, WC_LISTVIEWA, id); }
     int CurrentTab() const {
-        HWND tabs = GetDlgItem(center, 5000);
-        return static_cast<int>(SendMessageA(tabs, TCM_GETCURSEL, 0, 0));
+        return static_cast<int>(SendMessageA(GetDlgItem(center, 5000), TCM_GETCURSEL, 0, 0));
     }
-    void Alert(const char* content, const char* window = "分时走势", const char* module = "行情预警") {
-        AlertRecord a = MakeAlert(module, content);
+    void Alert(const char* content, const char* window = "分时走势") {
+        AlertRecord a = MakeAlert("行情预警", content);
         std::strcpy(a.szWindow, window);
         std::strcpy(a.szCode, "600000");
         ASSERT_EQ(dll->DoAlert(&a), 1);
@@ -158,9 +138,10 @@ protected:
         }
         Click(find, kSearch);
     }
-    static std::string Cell(HWND list, int row, int sub) {
-        char text[300] = {};
-        ListView_GetItemText(list, row, sub, text, sizeof text);
+    std::string FindIni(const char* key) const {
+        char text[32] = {};
+        GetPrivateProfileStringA("FindDlg", key, "none", text, sizeof text,
+                                 (Folder() + "Nuntio.ini").c_str());
         return text;
     }
 
@@ -171,19 +152,19 @@ protected:
     static HWND Picker(HWND sheet) {
         return FindWindowExA(Page(sheet), nullptr, "NuntioSelectFont", nullptr);
     }
-    static HWND Well(HWND sheet, int id) { return GetDlgItem(Page(sheet), id); }
-
-    std::unique_ptr<NuntioDll> dll = std::make_unique<NuntioDll>();
-    std::string root;
-    HWND center = nullptr;
+    // Space on a colour well opens the colour dialog.
+    static void PickColour(HWND sheet, int well, COLORREF colour) {
+        g_pickedColor = colour;
+        SendMessageA(GetDlgItem(Page(sheet), well), WM_KEYDOWN, VK_SPACE, 0);
+    }
 };
 
 } // namespace
 
 // ---------------------------------------------------------------- columns
 
-TEST_F(DialogsTest, DefaultAlertLayoutListsEightAppliedColumnsInOrder) {
-    Init();
+TEST_F(DialogsTest, RemoveAllThenOkLeavesOnlyTheIconColumnAndAddAllBringsThemBack) {
+    Alert("一");
     std::vector<std::string> available, applied;
     bool addEnabled = true, addAllEnabled = false, upEnabled = true;
     Columns(kAlertColumns, [&](HWND dlg) {
@@ -192,25 +173,16 @@ TEST_F(DialogsTest, DefaultAlertLayoutListsEightAppliedColumnsInOrder) {
         addEnabled = IsWindowEnabled(GetDlgItem(dlg, kAdd)) != FALSE;
         addAllEnabled = IsWindowEnabled(GetDlgItem(dlg, kAddAll)) != FALSE;
         upEnabled = IsWindowEnabled(GetDlgItem(dlg, kUp)) != FALSE;
-        Click(dlg, IDCANCEL);
+        Click(dlg, kRemoveAll);
+        Click(dlg, IDOK);
     });
     EXPECT_TRUE(available.empty());
     EXPECT_EQ(applied, kDefaultAlertColumns);
     EXPECT_FALSE(addEnabled);
     EXPECT_TRUE(addAllEnabled);
     EXPECT_FALSE(upEnabled);
-}
-
-TEST_F(DialogsTest, RemoveAllThenOkLeavesOnlyTheIconColumnAndAddAllBringsThemBack) {
-    Init();
-    Alert("一");
-    Columns(kAlertColumns, [](HWND dlg) {
-        Click(dlg, kRemoveAll);
-        Click(dlg, IDOK);
-    });
     EXPECT_EQ(Headings(List(kAlertList)), std::vector<std::string>{""});
-    EXPECT_EQ(ListView_GetItemCount(List(kAlertList)), 1) << "rows are filled again";
-    std::vector<std::string> available;
+    EXPECT_EQ(Rows(kAlertList), 1) << "rows are filled again";
     Columns(kAlertColumns, [&](HWND dlg) {
         available = Items(GetDlgItem(dlg, kAvailable));
         Click(dlg, kAddAll);
@@ -220,11 +192,10 @@ TEST_F(DialogsTest, RemoveAllThenOkLeavesOnlyTheIconColumnAndAddAllBringsThemBac
     std::vector<std::string> shown = kDefaultAlertColumns;
     shown.insert(shown.begin(), "");
     EXPECT_EQ(Headings(List(kAlertList)), shown);
-    EXPECT_EQ(Cell(List(kAlertList), 0, 8), "一");
+    EXPECT_EQ(Cell(kAlertList, 0, 8), "一");
 }
 
 TEST_F(DialogsTest, AnAddedColumnLandsRightAfterTheIconColumn) {
-    Init();
     Columns(kAlertColumns, [](HWND dlg) {
         HWND applied = GetDlgItem(dlg, kApplied);
         HWND available = GetDlgItem(dlg, kAvailable);
@@ -242,7 +213,6 @@ TEST_F(DialogsTest, AnAddedColumnLandsRightAfterTheIconColumn) {
 }
 
 TEST_F(DialogsTest, ButtonsFollowTheListThatHasTheFocusAndDoubleClicksMoveColumns) {
-    Init();
     std::vector<bool> afterApplied, afterAvailable;
     std::vector<std::string> applied, available;
     Columns(kTradeColumns, [&](HWND dlg) {
@@ -278,7 +248,6 @@ TEST_F(DialogsTest, ButtonsFollowTheListThatHasTheFocusAndDoubleClicksMoveColumn
 }
 
 TEST_F(DialogsTest, ADraggedColumnComesFirstAndMovesStopAtTheEnds) {
-    Init();
     HWND list = List(kAlertList);
     int order[9] = {0, 3, 1, 2, 4, 5, 6, 7, 8}; // 模块 dragged to the front
     ASSERT_TRUE(ListView_SetColumnOrderArray(list, 9, order));
@@ -307,7 +276,6 @@ TEST_F(DialogsTest, ADraggedColumnComesFirstAndMovesStopAtTheEnds) {
 }
 
 TEST_F(DialogsTest, CancelAfterMovesKeepsTheColumnsAndADraggedIconColumnComesBackFirst) {
-    Init();
     HWND list = List(kAlertList);
     Columns(kAlertColumns, [](HWND dlg) {
         Click(dlg, kRemoveAll);
@@ -327,28 +295,34 @@ TEST_F(DialogsTest, CancelAfterMovesKeepsTheColumnsAndADraggedIconColumnComesBac
 
 // ---------------------------------------------------------------- find
 
-TEST_F(DialogsTest, FindIsCaseSensitiveAndReportsItsCount) {
-    Init();
+TEST_F(DialogsTest, FindIsCaseSensitiveLooksAtATradesDetailOnlyAndReportsItsCount) {
     Alert("xxABCxx");
     Alert("abc");
     Alert("其他");
+    Trade("撤单事件", "卖出 浦发银行 200股");
     HWND find = OpenFind();
     ASSERT_NE(find, nullptr);
+    HWND results = GetDlgItem(find, kResults);
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(find, kSearch))) << "no keyword yet";
     // Enter without a keyword: the OK command.
     SendMessageA(find, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(Status(find), "请输入查找关键字！");
-    Search(find, "ABC");
+    EXPECT_EQ(SendMessageA(GetDlgItem(find, kRange), CB_GETCURSEL, 0, 0), 1) << "the current tab";
+    Search(find, "撤单事件");
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(find, kSearch)));
+    EXPECT_EQ(Status(find), "共查找到0条消息。");
+    EXPECT_EQ(ListView_GetItemCount(results), 0);
+    EXPECT_EQ(Headings(results), (std::vector<std::string>{"", "事件", "详细说明", "发生时间"}));
+    Search(find, "浦发");
     EXPECT_EQ(Status(find), "共查找到1条消息。");
-    HWND results = GetDlgItem(find, kResults);
+    EXPECT_EQ(CellText(results, 0, 1), "撤单事件");
+
+    Search(find, "ABC", 0);
+    EXPECT_EQ(Status(find), "共查找到1条消息。");
     ASSERT_EQ(ListView_GetItemCount(results), 1);
-    EXPECT_EQ(Cell(results, 0, 8), "xxABCxx");
-    EXPECT_EQ(Cell(results, 0, 3), "行情预警");
-    LVITEMA item{};
-    item.mask = LVIF_IMAGE;
-    SendMessageA(results, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    EXPECT_EQ(item.iImage, 2) << "the row's own icon: an earlier alert";
+    EXPECT_EQ(CellText(results, 0, 8), "xxABCxx");
+    EXPECT_EQ(CellText(results, 0, 3), "行情预警");
+    EXPECT_EQ(RowIcon(results, 0), 2) << "the row's own icon: an earlier alert";
     EXPECT_EQ(Headings(results).size(), 9u);
     // A range that is no category.
     SendMessageA(GetDlgItem(find, kRange), CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
@@ -356,24 +330,7 @@ TEST_F(DialogsTest, FindIsCaseSensitiveAndReportsItsCount) {
     EXPECT_EQ(Status(find), "指定的范围无效！");
 }
 
-TEST_F(DialogsTest, TradeSearchLooksAtTheDetailOnly) {
-    Init();
-    Trade("撤单事件", "卖出 浦发银行 200股");
-    HWND find = OpenFind();
-    ASSERT_NE(find, nullptr);
-    EXPECT_EQ(SendMessageA(GetDlgItem(find, kRange), CB_GETCURSEL, 0, 0), 1) << "the current tab";
-    Search(find, "撤单事件");
-    EXPECT_EQ(Status(find), "共查找到0条消息。");
-    EXPECT_EQ(ListView_GetItemCount(GetDlgItem(find, kResults)), 0);
-    EXPECT_EQ(Headings(GetDlgItem(find, kResults)),
-              (std::vector<std::string>{"", "事件", "详细说明", "发生时间"}));
-    Search(find, "浦发");
-    EXPECT_EQ(Status(find), "共查找到1条消息。");
-    EXPECT_EQ(Cell(GetDlgItem(find, kResults), 0, 1), "撤单事件");
-}
-
 TEST_F(DialogsTest, AHiddenWindowColumnShiftsTheResultColumnsAndIsStillSearched) {
-    Init();
     Alert("内容一", "K线图");
     Alert("内容二", "分时走势");
     Columns(kAlertColumns, [](HWND dlg) {
@@ -389,12 +346,11 @@ TEST_F(DialogsTest, AHiddenWindowColumnShiftsTheResultColumnsAndIsStillSearched)
     HWND results = GetDlgItem(find, kResults);
     EXPECT_EQ(Headings(results), (std::vector<std::string>{"", "时间", "模块", "商品简称", "商品代码",
                                                            "工作区", "报警对象", "报警内容"}));
-    EXPECT_EQ(Cell(results, 0, 2), "行情预警");
-    EXPECT_EQ(Cell(results, 0, 7), "内容一");
+    EXPECT_EQ(CellText(results, 0, 2), "行情预警");
+    EXPECT_EQ(CellText(results, 0, 7), "内容一");
 }
 
 TEST_F(DialogsTest, SelectingATradeResultSwitchesTabsAndSelectsTheRow) {
-    Init();
     for (int i = 0; i < 60; ++i)
         Trade("成交", i == 3 ? "目标 600000" : "其他");
     Alert("报警");
@@ -417,7 +373,6 @@ TEST_F(DialogsTest, SelectingATradeResultSwitchesTabsAndSelectsTheRow) {
 }
 
 TEST_F(DialogsTest, AStaleResultRowBeyondTheCountDoesNothing) {
-    Init();
     Trade("成交", "买入");
     Trade("成交", "买入");
     Alert("报警");
@@ -430,7 +385,7 @@ TEST_F(DialogsTest, AStaleResultRowBeyondTheCountDoesNothing) {
         DialogAnswerer yes(DialogAnswerer::Press(IDYES));
         SendMessageA(center, WM_COMMAND, 27994, 0); // delete all trades
     }
-    ASSERT_EQ(ListView_GetItemCount(List(kTradeList)), 0);
+    ASSERT_EQ(Rows(kTradeList), 0);
     ASSERT_EQ(CurrentTab(), 0);
     SelectItem(results, 1);
     NMITEMACTIVATE dbl{};
@@ -438,22 +393,17 @@ TEST_F(DialogsTest, AStaleResultRowBeyondTheCountDoesNothing) {
     dbl.iItem = 1;
     SendMessageA(find, WM_NOTIFY, kResults, reinterpret_cast<LPARAM>(&dbl));
     EXPECT_EQ(CurrentTab(), 0) << "the tab stays";
-    EXPECT_EQ(ListView_GetItemCount(List(kTradeList)), 0);
+    EXPECT_EQ(Rows(kTradeList), 0);
 }
 
 TEST_F(DialogsTest, TheCloseBoxKeepsThePositionAndCancelDoesNot) {
-    Init();
     ASSERT_EQ(dll->ToggleMsgCenter(), 1);
     HWND find = OpenFind();
     ASSERT_NE(find, nullptr);
-    RECT first{};
-    GetWindowRect(find, &first);
     MoveWindow(find, 40, 50, 420, 300, TRUE);
     SendMessageA(find, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_FALSE(IsWindowVisible(find));
-    char text[32] = {};
-    GetPrivateProfileStringA("FindDlg", "right", "", text, sizeof text, (Folder() + "Nuntio.ini").c_str());
-    EXPECT_STREQ(text, "460");
+    EXPECT_EQ(FindIni("right"), "460");
 
     dll->ToggleMsgCenter(); // hiding the center ends the find window
     EXPECT_FALSE(IsWindow(find));
@@ -480,7 +430,6 @@ TEST_F(DialogsTest, TheCloseBoxKeepsThePositionAndCancelDoesNot) {
 }
 
 TEST_F(DialogsTest, FindKeysWorkWithoutTheHostsHelpAndTheSizeHasALowerLimit) {
-    Init();
     Alert("xxABCxx");
     HWND find = OpenFind();
     ASSERT_NE(find, nullptr);
@@ -499,30 +448,27 @@ TEST_F(DialogsTest, FindKeysWorkWithoutTheHostsHelpAndTheSizeHasALowerLimit) {
     PostMessageA(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0);
     Pump();
     EXPECT_FALSE(IsWindowVisible(find));
-    char text[32] = {};
-    GetPrivateProfileStringA("FindDlg", "left", "none", text, sizeof text, (Folder() + "Nuntio.ini").c_str());
-    EXPECT_STREQ(text, "none");
+    EXPECT_EQ(FindIni("left"), "none");
 
     RECT small{10, 10, 100, 60};
     SendMessageA(find, WM_SIZING, WMSZ_BOTTOMRIGHT, reinterpret_cast<LPARAM>(&small));
     EXPECT_EQ(small.right, 260);
     EXPECT_EQ(small.bottom, 150);
-    // The controls follow the client size.
-    SetWindowPos(find, nullptr, 0, 0, 500, 400, SWP_NOMOVE | SWP_NOZORDER);
-    RECT client{}, list{};
-    GetClientRect(find, &client);
-    GetWindowRect(GetDlgItem(find, kResults), &list);
-    MapWindowPoints(nullptr, find, reinterpret_cast<POINT*>(&list), 2);
-    EXPECT_EQ(list.left, 15);
-    EXPECT_EQ(list.top, 108);
-    EXPECT_EQ(list.right, client.right - 15);
-    EXPECT_EQ(list.bottom, client.bottom - 27);
+    // The results list grows with the window.
+    auto grow = [&](int cx, int cy) {
+        SetWindowPos(find, nullptr, 0, 0, cx, cy, SWP_NOMOVE | SWP_NOZORDER);
+        RECT rc{};
+        GetWindowRect(GetDlgItem(find, kResults), &rc);
+        return SIZE{rc.right - rc.left, rc.bottom - rc.top};
+    };
+    const SIZE before = grow(500, 400), after = grow(580, 450);
+    EXPECT_EQ(after.cx - before.cx, 80);
+    EXPECT_EQ(after.cy - before.cy, 50);
 }
 
 // ---------------------------------------------------------------- font and colour
 
-TEST_F(DialogsTest, AnUnderlinedFontUnderlinesRowsAndLeavesTheHeaderPlain) {
-    Init();
+TEST_F(DialogsTest, AnUnderlinedFontUnderlinesRowsAndLeavesTheHeaderPlainAlsoAfterAZoom) {
     HWND list = List(kAlertList);
     const LOGFONTA before = FontOf(list);
     std::string caption;
@@ -530,12 +476,10 @@ TEST_F(DialogsTest, AnUnderlinedFontUnderlinesRowsAndLeavesTheHeaderPlain) {
     DialogAnswerer answer([&](HWND sheet) {
         caption = WindowText(sheet);
         HWND picker = Picker(sheet);
-        char text[16] = {};
-        GetWindowTextA(GetDlgItem(picker, 103), text, sizeof text);
-        shownSize = text;
+        HWND size = GetDlgItem(picker, 103);
+        shownSize = WindowText(size);
         SendMessageA(GetDlgItem(picker, 106), BM_CLICK, 0, 0); // 下划线
         SendMessageA(GetDlgItem(picker, 104), BM_CLICK, 0, 0); // 粗体
-        HWND size = GetDlgItem(picker, 103);
         SendMessageA(size, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("12"));
         SendMessageA(picker, WM_COMMAND, MAKEWPARAM(103, CBN_SELCHANGE), reinterpret_cast<LPARAM>(size));
         SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
@@ -543,8 +487,7 @@ TEST_F(DialogsTest, AnUnderlinedFontUnderlinesRowsAndLeavesTheHeaderPlain) {
     SendMessageA(center, WM_COMMAND, kAlertPage, 0);
     ASSERT_EQ(answer.Seen().size(), 1u);
     EXPECT_EQ(caption, "报警 - 页面设置");
-    const LOGFONTA rows = FontOf(list);
-    const LOGFONTA header = FontOf(ListView_GetHeader(list));
+    LOGFONTA rows = FontOf(list), header = FontOf(ListView_GetHeader(list));
     EXPECT_EQ(shownSize, "9") << "the list's 12-pixel font in points";
     EXPECT_EQ(before.lfHeight, -12);
     EXPECT_EQ(rows.lfUnderline, 1);
@@ -554,50 +497,46 @@ TEST_F(DialogsTest, AnUnderlinedFontUnderlinesRowsAndLeavesTheHeaderPlain) {
     EXPECT_EQ(header.lfUnderline, 0);
     EXPECT_EQ(header.lfHeight, -16);
     EXPECT_EQ(header.lfWeight, FW_BOLD);
+    // The zoom makes both fonts again, by the same rule.
+    SendMessageA(center, WM_COMMAND, 24998, 0);
+    rows = FontOf(list);
+    header = FontOf(ListView_GetHeader(list));
+    EXPECT_EQ(rows.lfUnderline, 1);
+    EXPECT_EQ(rows.lfHeight, -17);
+    EXPECT_EQ(header.lfUnderline, 0);
+    EXPECT_EQ(header.lfHeight, -17);
+    EXPECT_STREQ(header.lfFaceName, rows.lfFaceName);
     // The category keeps the font: the configuration file has it after unload.
-    dll.reset();
-    const std::vector<uint8_t> cfg = ReadFileBytes(Folder() + "AlertMsg.cfg");
+    Unload();
+    const std::vector<uint8_t> cfg = Cfg("AlertMsg.cfg");
     ASSERT_EQ(cfg.size(), 170u);
     EXPECT_EQ(cfg[43], 1) << "lfUnderline of m_lfList";
 }
 
 TEST_F(DialogsTest, OkRecoloursTextBackgroundAndIconsAndCancelChangesNothing) {
-    Init();
     HWND list = List(kTradeList);
-    auto hook = std::make_unique<IatHook>(dll->Module(), "comdlg32.dll", "ChooseColorA",
-                                          reinterpret_cast<void*>(&FakeChooseColor));
-    ASSERT_TRUE(hook->Installed());
+    Hook("comdlg32.dll", "ChooseColorA", reinterpret_cast<void*>(&FakeChooseColor));
     const COLORREF text0 = ListView_GetTextColor(list), back0 = ListView_GetBkColor(list);
     const LOGFONTA font0 = FontOf(list);
-    // Cancel after picking a font and both colours.
-    {
-        DialogAnswerer answer([&](HWND sheet) {
-            SendMessageA(GetDlgItem(Picker(sheet), 105), BM_CLICK, 0, 0); // 斜体
-            g_pickedColor = RGB(200, 0, 0);
-            SendMessageA(Well(sheet, 5020), WM_KEYDOWN, VK_SPACE, 0);
-            g_pickedColor = RGB(0, 0, 90);
-            SendMessageA(Well(sheet, 5021), WM_KEYDOWN, VK_SPACE, 0);
-            SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+    // Italic and both colours picked: Cancel changes nothing, OK all three.
+    auto sheet = [&](int button) {
+        DialogAnswerer answer([&](HWND s) {
+            SendMessageA(GetDlgItem(Picker(s), 105), BM_CLICK, 0, 0); // 斜体
+            PickColour(s, 5020, RGB(200, 0, 0));
+            PickColour(s, 5021, RGB(0, 0, 90));
+            SendMessageA(s, PSM_PRESSBUTTON, button, 0);
         });
         SendMessageA(center, WM_COMMAND, kTradePage, 0);
         ASSERT_EQ(answer.Seen().size(), 1u);
         EXPECT_EQ(answer.Seen()[0].caption, "交易 - 页面设置");
-    }
+    };
+    sheet(PSBTN_CANCEL);
     EXPECT_EQ(g_chooseColorCalls, 2);
     EXPECT_EQ(ListView_GetTextColor(list), text0);
     EXPECT_EQ(ListView_GetBkColor(list), back0);
     EXPECT_EQ(FontOf(list).lfItalic, font0.lfItalic);
-    // OK with the same picks.
-    {
-        DialogAnswerer answer([&](HWND sheet) {
-            g_pickedColor = RGB(200, 0, 0);
-            SendMessageA(Well(sheet, 5020), WM_KEYDOWN, VK_SPACE, 0);
-            g_pickedColor = RGB(0, 0, 90);
-            SendMessageA(Well(sheet, 5021), WM_KEYDOWN, VK_SPACE, 0);
-            SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
-        });
-        SendMessageA(center, WM_COMMAND, kTradePage, 0);
-    }
+    sheet(PSBTN_OK);
+    EXPECT_NE(FontOf(list).lfItalic, font0.lfItalic);
     EXPECT_EQ(ListView_GetTextColor(list), RGB(200, 0, 0));
     EXPECT_EQ(ListView_GetTextBkColor(list), RGB(0, 0, 90));
     EXPECT_EQ(ListView_GetBkColor(list), RGB(0, 0, 90));
@@ -606,22 +545,17 @@ TEST_F(DialogsTest, OkRecoloursTextBackgroundAndIconsAndCancelChangesNothing) {
     // the colour dialog as its start value.
     {
         DialogAnswerer answer([&](HWND sheet) {
-            SendMessageA(Well(sheet, 5020), WM_KEYDOWN, VK_SPACE, 0);
+            PickColour(sheet, 5020, 0);
             EXPECT_EQ(g_startColor, RGB(200, 0, 0));
-            SendMessageA(Well(sheet, 5021), WM_KEYDOWN, VK_SPACE, 0);
+            PickColour(sheet, 5021, 0);
             EXPECT_EQ(g_startColor, RGB(0, 0, 90));
             SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
         });
         SendMessageA(center, WM_COMMAND, kTradePage, 0);
         ASSERT_EQ(answer.Seen().size(), 1u);
     }
-    hook.reset(); // before the library goes
-    dll.reset();
-    const std::vector<uint8_t> cfg = ReadFileBytes(Folder() + "TradeMsg.cfg");
-    ASSERT_EQ(cfg.size(), 170u);
-    COLORREF back = 0, text = 0;
-    std::memcpy(&text, &cfg[14], 4);
-    std::memcpy(&back, &cfg[18], 4);
-    EXPECT_EQ(text, RGB(200, 0, 0));
-    EXPECT_EQ(back, RGB(0, 0, 90));
+    Unload();
+    const std::vector<uint8_t> cfg = Cfg("TradeMsg.cfg");
+    EXPECT_EQ(I32At(cfg, 14), static_cast<int32_t>(RGB(200, 0, 0))) << "text colour";
+    EXPECT_EQ(I32At(cfg, 18), static_cast<int32_t>(RGB(0, 0, 90))) << "background";
 }

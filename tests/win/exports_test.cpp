@@ -31,41 +31,21 @@ std::vector<std::string> ExportNames(HMODULE module) {
     return out;
 }
 
-class NuntioTest : public ::testing::Test {
+class NuntioTest : public HostTest {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(dll.Loaded()) << "Nuntio.dll beside the test program";
-        root = NewTempRoot("exports");
-        MakeDirs(root + "\\User\\trader01");
-    }
-    void TearDown() override {
-        dll.Unload();
-        RemoveTree(root);
-    }
-    HWND InitDll(const char* user = "trader01") {
-        uint32_t h = dll.Init(11, 22, root.c_str(), user);
-        return reinterpret_cast<HWND>(static_cast<uintptr_t>(h));
-    }
-    static int CurrentTab(HWND center) {
+    int CurrentTab() const {
         return static_cast<int>(SendMessageA(GetDlgItem(center, 5000), TCM_GETCURSEL, 0, 0));
     }
-    std::string AlertIni(const char* user = "trader01") const {
-        return root + "\\User\\" + user + "\\Nuntio\\AlertCentre.ini";
-    }
-
-    NuntioDll dll;
-    std::string root;
+    std::string AlertIni(const char* user = "trader01") const { return Folder(user) + "AlertCentre.ini"; }
 };
 
 } // namespace
 
-TEST(ExportTable, ExactlyTheNinePlainNames) {
-    NuntioDll dll;
-    ASSERT_TRUE(dll.Loaded());
+TEST_F(NuntioTest, ExactlyTheNinePlainNamesAreExported) {
     std::vector<std::string> expected = {"DoAlert",         "GetAlertDefaultSet", "Nuntio_ChangeUser",
                                          "Nuntio_Exit",     "Nuntio_Init",        "OpenAlertPropertyDlg",
                                          "SendToMsgCenter", "SetAlertDefaultSet", "ToggleMsgCenter"};
-    EXPECT_EQ(ExportNames(dll.Module()), expected);
+    EXPECT_EQ(ExportNames(dll->Module()), expected);
 }
 
 // A host may load and unload the library any number of times. Each load must
@@ -98,143 +78,92 @@ TEST(Reloading, EveryLoadGivesBackItsThreadLocalSlots) {
     RemoveTree(root);
 }
 
-TEST_F(NuntioTest, BeforeInitNothingIsDelivered) {
+TEST_F(NuntioTest, BeforeInitOnNullPointersAndWithoutItsWindowNothingIsDelivered) {
     InboundMessage alert = MakeInbound(0, MakeAlert("M", "C"));
-    EXPECT_EQ(dll.SendToMsgCenter(0, &alert), 0);
-    EXPECT_EQ(dll.ToggleMsgCenter(), 0);
+    EXPECT_EQ(dll->SendToMsgCenter(0, &alert), 0);
+    EXPECT_EQ(dll->ToggleMsgCenter(), 0);
     AlertRecord on = MakeAlert("M", "C");
-    EXPECT_EQ(dll.DoAlert(&on), 1);
-    EXPECT_EQ(dll.Exit(), 1);
+    EXPECT_EQ(dll->DoAlert(&on), 1);
+    EXPECT_EQ(dll->Exit(), 1);
+
+    EXPECT_EQ(dll->Init(0, 0, nullptr, "u"), 0u);
+    EXPECT_EQ(dll->Init(0, 0, root.c_str(), nullptr), 0u);
+    EXPECT_EQ(dll->DoAlert(nullptr), 1);
+    EXPECT_EQ(dll->GetAlertDefaultSet(nullptr), 0);
+    EXPECT_EQ(dll->SetAlertDefaultSet(nullptr), 0);
+    EXPECT_EQ(dll->OpenAlertPropertyDlg(nullptr), 0);
+    dll->ChangeUser(nullptr);
+    ASSERT_TRUE(IsWindow(Init()));
+    EXPECT_EQ(dll->SendToMsgCenter(0, nullptr), 0);
+
+    ASSERT_TRUE(DestroyWindow(center));
+    EXPECT_EQ(dll->SendToMsgCenter(0, &alert), 0);
+    EXPECT_EQ(dll->ToggleMsgCenter(), 0);
 }
 
-TEST_F(NuntioTest, NullPointersAreRefusedHarmlessly) {
-    EXPECT_EQ(dll.Init(0, 0, nullptr, "u"), 0u);
-    EXPECT_EQ(dll.Init(0, 0, root.c_str(), nullptr), 0u);
-    EXPECT_EQ(dll.DoAlert(nullptr), 1);
-    EXPECT_EQ(dll.GetAlertDefaultSet(nullptr), 0);
-    EXPECT_EQ(dll.SetAlertDefaultSet(nullptr), 0);
-    EXPECT_EQ(dll.OpenAlertPropertyDlg(nullptr), 0);
-    dll.ChangeUser(nullptr);
-    HWND center = InitDll();
-    ASSERT_TRUE(IsWindow(center));
-    EXPECT_EQ(dll.SendToMsgCenter(0, nullptr), 0);
-}
-
-TEST_F(NuntioTest, InitCreatesTheHiddenWindowAndToggleShowsAndHides) {
-    HWND center = InitDll();
-    ASSERT_TRUE(IsWindow(center));
+TEST_F(NuntioTest, DeliveryWhileHiddenSwitchesTheTabAndOnlyToggleShows) {
+    ASSERT_TRUE(IsWindow(Init()));
     EXPECT_FALSE(IsWindowVisible(center));
     EXPECT_EQ(WindowText(center), "消息中心");
     EXPECT_EQ(GetParent(center), nullptr);
-    EXPECT_EQ(dll.ToggleMsgCenter(), 1);
-    EXPECT_TRUE(IsWindowVisible(center));
-    EXPECT_EQ(dll.ToggleMsgCenter(), 0);
+    InboundMessage trade = MakeTrade("撤单", "撤单成功", 1700000000);
+    EXPECT_EQ(dll->SendToMsgCenter(12345, &trade), 1);
+    EXPECT_EQ(CurrentTab(), 1);
+    AlertRecord alert = MakeAlert("行情", "价格突破10.00");
+    EXPECT_EQ(dll->DoAlert(&alert), 1);
+    EXPECT_EQ(CurrentTab(), 0);
     EXPECT_FALSE(IsWindowVisible(center));
-    EXPECT_EQ(dll.ToggleMsgCenter(), 1);
-}
 
-TEST_F(NuntioTest, CategoriesOutsideZeroAndOneAreRefusedWithoutChangingTheTab) {
-    HWND center = InitDll();
-    InboundMessage trade = MakeTrade("成交", "买入 600000 100股", 0);
-    ASSERT_EQ(dll.SendToMsgCenter(0, &trade), 1);
-    EXPECT_EQ(CurrentTab(center), 1);
+    // Refused: categories other than 0 and 1, and an alert whose status is 0.
+    ASSERT_EQ(dll->SendToMsgCenter(0, &trade), 1);
     for (int32_t bad : {-1, 2, 0x7FFFFFFF, static_cast<int32_t>(0x80000000)}) {
         InboundMessage m = MakeInbound(bad, MakeAlert("M", "C"));
-        EXPECT_EQ(dll.SendToMsgCenter(0, &m), 0) << bad;
-        EXPECT_EQ(CurrentTab(center), 1) << bad;
+        EXPECT_EQ(dll->SendToMsgCenter(0, &m), 0) << bad;
+        EXPECT_EQ(CurrentTab(), 1) << bad;
     }
-}
-
-TEST_F(NuntioTest, DeliveryWhileHiddenSwitchesTheTabButDoesNotShow) {
-    HWND center = InitDll();
-    InboundMessage trade = MakeTrade("撤单", "撤单成功", 1700000000);
-    EXPECT_EQ(dll.SendToMsgCenter(12345, &trade), 1);
-    EXPECT_EQ(CurrentTab(center), 1);
-    AlertRecord alert = MakeAlert("行情", "价格突破10.00");
-    EXPECT_EQ(dll.DoAlert(&alert), 1);
-    EXPECT_EQ(CurrentTab(center), 0);
-    EXPECT_FALSE(IsWindowVisible(center));
-}
-
-TEST_F(NuntioTest, DoAlertWithStatusZeroDeliversNothing) {
-    HWND center = InitDll();
-    InboundMessage trade = MakeTrade("成交", "x", 0);
-    ASSERT_EQ(dll.SendToMsgCenter(0, &trade), 1);
     AlertRecord off = MakeAlert("行情", "off", 0);
-    EXPECT_EQ(dll.DoAlert(&off), 1);
-    EXPECT_EQ(CurrentTab(center), 1);
+    EXPECT_EQ(dll->DoAlert(&off), 1);
+    EXPECT_EQ(CurrentTab(), 1);
+    EXPECT_EQ(Rows(kAlertList), 1);
+
+    EXPECT_EQ(dll->ToggleMsgCenter(), 1);
+    EXPECT_TRUE(IsWindowVisible(center));
+    EXPECT_EQ(dll->ToggleMsgCenter(), 0);
+    EXPECT_FALSE(IsWindowVisible(center));
+    EXPECT_EQ(dll->ToggleMsgCenter(), 1);
 }
 
-TEST_F(NuntioTest, ADeadWindowRefusesDelivery) {
-    HWND center = InitDll();
-    ASSERT_TRUE(DestroyWindow(center));
-    InboundMessage alert = MakeInbound(0, MakeAlert("M", "C"));
-    EXPECT_EQ(dll.SendToMsgCenter(0, &alert), 0);
-    EXPECT_EQ(dll.ToggleMsgCenter(), 0);
-}
-
-TEST_F(NuntioTest, AlertDefaultsReadAsTheLowByteOfAtoi) {
-    InitDll();
-    MakeDirs(root + "\\User\\trader01\\Nuntio");
+TEST_F(NuntioTest, AlertDefaultsAreWrittenAsDecimalAndReadAsTheLowByteOfAtoi) {
+    Init();
     AlertProperty p;
     std::memset(&p, 0xCC, sizeof p);
-    ASSERT_EQ(dll.GetAlertDefaultSet(&p), 1);
+    ASSERT_EQ(dll->GetAlertDefaultSet(&p), 1);
     const uint8_t zeros[10] = {};
     EXPECT_EQ(std::memcmp(&p, zeros, 10), 0) << "no file: ten zero bytes";
+
+    p = {1, 2, 0, 1, 1, 0, 0, 1, 255, 9};
+    ASSERT_EQ(dll->SetAlertDefaultSet(&p), 1);
+    char text[32] = {};
+    GetPrivateProfileStringA("ALERTPROPERTY", "Reserved1", "", text, sizeof text, AlertIni().c_str());
+    EXPECT_STREQ(text, "255");
+    AlertProperty back{};
+    ASSERT_EQ(dll->GetAlertDefaultSet(&back), 1);
+    EXPECT_EQ(std::memcmp(&p, &back, 10), 0);
 
     WriteFileBytes(AlertIni(),
                    "[ALERTPROPERTY]\r\nAlertStaus=300\r\nSound=-1\r\nVoiceOnce=7abc\r\nVisual=1\r\n"
                    "IconFlash=abc\r\nPopup= 2\r\nReserved2=255\r\n");
-    ASSERT_EQ(dll.GetAlertDefaultSet(&p), 1);
-    EXPECT_EQ(p.AlertStaus, 44);
-    EXPECT_EQ(p.Sound, 255);
-    EXPECT_EQ(p.VoiceOnce, 7);
-    EXPECT_EQ(p.Visual, 1);
-    EXPECT_EQ(p.IconFlash, 0);
-    EXPECT_EQ(p.Popup, 2);
-    EXPECT_EQ(p.Email, 0) << "missing key";
-    EXPECT_EQ(p.Reserved2, 255);
-}
-
-TEST_F(NuntioTest, AlertDefaultsRoundTripAndAreWrittenAsDecimal) {
-    InitDll();
-    MakeDirs(root + "\\User\\trader01\\Nuntio");
-    AlertProperty p = {1, 2, 0, 1, 1, 0, 0, 1, 255, 9};
-    ASSERT_EQ(dll.SetAlertDefaultSet(&p), 1);
-    char text[32] = {};
-    GetPrivateProfileStringA("ALERTPROPERTY", "Reserved1", "", text, sizeof text, AlertIni().c_str());
-    EXPECT_STREQ(text, "255");
-    GetPrivateProfileStringA("ALERTPROPERTY", "AlertStaus", "", text, sizeof text, AlertIni().c_str());
-    EXPECT_STREQ(text, "1");
-    AlertProperty back{};
-    ASSERT_EQ(dll.GetAlertDefaultSet(&back), 1);
-    EXPECT_EQ(std::memcmp(&p, &back, 10), 0);
+    ASSERT_EQ(dll->GetAlertDefaultSet(&p), 1);
+    const AlertProperty read = {44, 255, 7, 1, 0, 2, 0, 0, 0, 255}; // missing keys are 0
+    EXPECT_EQ(std::memcmp(&p, &read, 10), 0);
 }
 
 TEST_F(NuntioTest, ChangeUserKeepsTheFilesOfTheFirstUser) {
-    InitDll("trader01");
-    MakeDirs(root + "\\User\\trader01\\Nuntio");
-    MakeDirs(root + "\\User\\trader02\\Nuntio");
-    dll.ChangeUser("trader02");
+    Init("trader01");
+    MakeDirs(Folder("trader02"));
+    dll->ChangeUser("trader02");
     AlertProperty p = {1, 2, 1, 1, 1, 1, 0, 0, 0, 0};
-    ASSERT_EQ(dll.SetAlertDefaultSet(&p), 1);
+    ASSERT_EQ(dll->SetAlertDefaultSet(&p), 1);
     EXPECT_TRUE(FileExists(AlertIni("trader01")));
     EXPECT_FALSE(FileExists(AlertIni("trader02")));
-}
-
-TEST_F(NuntioTest, AlertPropertyDialogCancelLeavesTheRecord) {
-    AlertProperty p = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
-    AlertProperty before = p;
-    DialogAnswerer answer(DialogAnswerer::Close());
-    EXPECT_EQ(dll.OpenAlertPropertyDlg(&p), 0);
-    EXPECT_EQ(std::memcmp(&p, &before, sizeof p), 0);
-}
-
-TEST(DialogAnswerer, ReadsAMessageBoxAndPressesItsButton) {
-    DialogAnswerer answer(DialogAnswerer::Press(IDNO));
-    int r = MessageBoxA(nullptr, "删除所有列表的消息？", "确认", MB_YESNO | MB_ICONQUESTION);
-    EXPECT_EQ(r, IDNO);
-    ASSERT_EQ(answer.Seen().size(), 1u);
-    EXPECT_EQ(answer.Seen()[0].caption, "确认");
-    EXPECT_EQ(answer.Seen()[0].message, "删除所有列表的消息？");
 }

@@ -20,6 +20,7 @@
 #include "../../src/notify/popup_text.h"
 #include "iat_hook.h"
 #include "nuntio_host.h"
+#include "ui_driver.h"
 
 using namespace testhost;
 
@@ -29,6 +30,10 @@ constexpr const char* kPopupClass = "NuntioTaskbarNotifier";
 constexpr UINT kPopupClicked = 0x047B;
 constexpr UINT kMoveFlags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
 constexpr UINT kTextFlags = DT_CENTER | DT_VCENTER | DT_WORDBREAK | DT_END_ELLIPSIS;
+
+const RECT* Ptr(const RECT& rc) {
+    return &rc;
+}
 
 bool IsPopup(HWND hwnd) {
     char cls[64] = {};
@@ -128,77 +133,38 @@ BOOL WINAPI HookPostMessageA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return reinterpret_cast<decltype(&PostMessageA)>(g.postMessage)(hwnd, msg, wp, lp);
 }
 
-// A visible, active top-level window standing for the host.
-struct HostWindow {
-    HostWindow() {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "NuntioNotifierTestHost";
-        RegisterClassA(&wc);
-        hwnd = CreateWindowExA(0, wc.lpszClassName, "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200,
-                               nullptr, nullptr, wc.hInstance, nullptr);
-        SetActiveWindow(hwnd);
-    }
-    ~HostWindow() { DestroyWindow(hwnd); }
-    HWND hwnd;
-};
-
 struct Side {
     const char* name;
     int inset[4]; // left, top, right, bottom taken from the screen by the taskbar
 };
 
-class NotifierTest : public ::testing::Test {
+class NotifierTest : public HostTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dll->Loaded());
+        HostTest::SetUp();
         g = Record{};
-        root = NewTempRoot("notify");
-        MakeDirs(root + "\\User\\trader01");
         sw = GetSystemMetrics(SM_CXSCREEN);
         sh = GetSystemMetrics(SM_CYSCREEN);
     }
-    void TearDown() override {
-        Unload();
-        RemoveTree(root);
-    }
-    void Unload() {
-        hooks.clear(); // before the DLL goes
-        dll.reset();
-    }
-    template <typename F>
-    void Hook(const char* name, F* replacement, void** original) {
-        auto h = std::make_unique<IatHook>(dll->Module(), "user32.dll", name,
-                                           reinterpret_cast<void*>(replacement));
-        ASSERT_TRUE(h->Installed()) << name;
-        *original = h->Original();
-        hooks.push_back(std::move(h));
-    }
     HWND Init() {
-        Hook("SetTimer", &HookSetTimer, &g.setTimer);
-        Hook("KillTimer", &HookKillTimer, &g.killTimer);
-        Hook("SetWindowPos", &HookSetWindowPos, &g.setWindowPos);
-        Hook("SystemParametersInfoA", &HookSystemParametersInfoA, &g.spi);
-        Hook("DrawTextA", &HookDrawTextA, &g.drawText);
-        Hook("PostMessageA", &HookPostMessageA, &g.postMessage);
-        center = reinterpret_cast<HWND>(static_cast<uintptr_t>(dll->Init(0, 0, root.c_str(), "trader01")));
-        return center;
+        Hook("user32.dll", "SetTimer", reinterpret_cast<void*>(&HookSetTimer), &g.setTimer);
+        Hook("user32.dll", "KillTimer", reinterpret_cast<void*>(&HookKillTimer), &g.killTimer);
+        Hook("user32.dll", "SetWindowPos", reinterpret_cast<void*>(&HookSetWindowPos), &g.setWindowPos);
+        Hook("user32.dll", "SystemParametersInfoA", reinterpret_cast<void*>(&HookSystemParametersInfoA),
+             &g.spi);
+        Hook("user32.dll", "DrawTextA", reinterpret_cast<void*>(&HookDrawTextA), &g.drawText);
+        Hook("user32.dll", "PostMessageA", reinterpret_cast<void*>(&HookPostMessageA), &g.postMessage);
+        return HostTest::Init();
     }
-    std::string Folder() const { return root + "\\User\\trader01\\Nuntio\\"; }
     // Skin setting and stay seconds of both categories, written into their
     // configuration files between two runs of the DLL.
     void Configure(int32_t style, int32_t staySeconds) {
         Init();
-        Unload();
+        Reload();
         for (const char* name : {"AlertMsg.cfg", "TradeMsg.cfg"}) {
-            std::vector<uint8_t> cfg = ReadFileBytes(Folder() + name);
-            ASSERT_EQ(cfg.size(), 170u);
-            std::memcpy(&cfg[2], &style, 4);
-            std::memcpy(&cfg[6], &staySeconds, 4);
-            WriteFileBytes(Folder() + name, std::string(cfg.begin(), cfg.end()));
+            PatchCfg(name, 2, style);
+            PatchCfg(name, 6, staySeconds);
         }
-        dll = std::make_unique<NuntioDll>();
         g = Record{};
     }
     void SetWorkArea(int left, int top, int right, int bottom) {
@@ -287,10 +253,13 @@ protected:
         return std::vector<Drawn>(g.drawn.begin() + static_cast<ptrdiff_t>(from), g.drawn.end());
     }
 
-    std::unique_ptr<NuntioDll> dll = std::make_unique<NuntioDll>();
-    std::vector<std::unique_ptr<IatHook>> hooks;
-    std::string root;
-    HWND center = nullptr;
+    // Draws the popup again and returns what it drew: the title, then the body.
+    std::vector<Drawn> Redraw(HWND popup) {
+        const size_t from = g.drawn.size();
+        RedrawWindow(popup, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        return DrawnSince(from);
+    }
+
     int sw = 0, sh = 0;
 };
 
@@ -353,6 +322,13 @@ TEST_P(NotifierSkinTest, SizeAndRegionOfEachSkinForBothCategories) {
     rc = Rect(trade);
     EXPECT_EQ(rc.right - rc.left, c.width);
     EXPECT_EQ(rc.bottom - rc.top, c.height);
+    // The text area leaves 6 pixels at the sides, 4 at the top and 16 at the
+    // bottom; the title starts 25 pixels down, the body 50 down and 5 further in.
+    const std::vector<Drawn> d = Redraw(trade);
+    ASSERT_EQ(d.size(), 2u);
+    EXPECT_EQ(d[0].text, "交易-委托成交");
+    EXPECT_TRUE(EqualRect(&d[0].rc, Ptr(RECT{6, 29, c.width - 6, c.height - 16})));
+    EXPECT_TRUE(EqualRect(&d[1].rc, Ptr(RECT{11, 54, c.width - 11, c.height - 16})));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -618,26 +594,17 @@ TEST_F(NotifierTest, AnsweringTheTrayIconHidesBothPopups) {
 
 // ---- Painting ---------------------------------------------------------------------
 
-TEST_F(NotifierTest, TitleAndBodyAreDrawnInTheirRectanglesAndHoverUnderlinesTheBody) {
+TEST_F(NotifierTest, TitleAndBodyAreDrawnWithoutEmptyBracketsAndHoverUnderlinesTheBody) {
     Init();
     Alert("行情[]预警", "[]开头[]中间[]");
     HWND popup = Shown();
     ASSERT_NE(popup, nullptr);
     TickWhileRunning(popup, 1);
-    RedrawWindow(popup, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-    ASSERT_GE(g.drawn.size(), 2u);
-    const Drawn title = g.drawn[g.drawn.size() - 2];
-    const Drawn body = g.drawn.back();
+    const std::vector<Drawn> d = Redraw(popup);
+    ASSERT_EQ(d.size(), 2u);
+    const Drawn &title = d[0], &body = d[1];
     EXPECT_EQ(title.text, "行情[]预警") << "the title keeps its brackets";
     EXPECT_EQ(body.text, "600000:浦发银行\r\n最新价开头中间");
-    EXPECT_EQ(title.rc.left, 6);
-    EXPECT_EQ(title.rc.top, 29);
-    EXPECT_EQ(title.rc.right, 191);
-    EXPECT_EQ(title.rc.bottom, 155);
-    EXPECT_EQ(body.rc.left, 11);
-    EXPECT_EQ(body.rc.top, 54);
-    EXPECT_EQ(body.rc.right, 186);
-    EXPECT_EQ(body.rc.bottom, 155);
     EXPECT_EQ(title.flags, kTextFlags);
     EXPECT_EQ(body.flags, kTextFlags);
     EXPECT_EQ(title.color, RGB(64, 64, 225));
@@ -666,70 +633,37 @@ TEST_F(NotifierTest, TitleAndBodyAreDrawnInTheirRectanglesAndHoverUnderlinesTheB
     HWND trade = Shown();
     ASSERT_NE(trade, nullptr);
     TickWhileRunning(trade, 1);
-    from = g.drawn.size();
-    RedrawWindow(trade, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-    std::vector<Drawn> t = DrawnSince(from);
+    const std::vector<Drawn> t = Redraw(trade);
     ASSERT_EQ(t.size(), 2u);
     EXPECT_EQ(t[0].text, "交易-委托成交");
     EXPECT_EQ(t[1].text, "买入 浦发银行 100股");
 }
 
-TEST_F(NotifierTest, TheSmallerSkinsDrawInTheirOwnTextArea) {
-    Configure(2, 3);
-    Init();
-    Trade("", "");
-    HWND popup = Shown();
-    ASSERT_NE(popup, nullptr);
-    TickWhileRunning(popup, 1);
-    const size_t from = g.drawn.size();
-    RedrawWindow(popup, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-    std::vector<Drawn> d = DrawnSince(from);
-    ASSERT_EQ(d.size(), 2u);
-    EXPECT_EQ(d[0].text, "交易-");
-    EXPECT_EQ(d[0].rc.top, 29);
-    EXPECT_EQ(d[0].rc.right, 175);
-    EXPECT_EQ(d[0].rc.bottom, 136);
-    EXPECT_EQ(d[1].text, "");
-    EXPECT_EQ(d[1].rc.left, 11);
-    EXPECT_EQ(d[1].rc.right, 170);
-}
-
 // ---- The caption's parts -------------------------------------------------------------
 
 TEST(PopupTextTest, TitleBeforeTheFirstLineBreakBodyAfterTheBlankLineWithoutEmptyBrackets) {
-    using nuntio::SplitPopupText;
-    nuntio::PopupText t = SplitPopupText("行情[]预警\r\n\r\n[]600000:浦发银行\r\n最新价[]上穿[]");
-    EXPECT_EQ(t.title, "行情[]预警");
-    EXPECT_EQ(t.body, "600000:浦发银行\r\n最新价上穿");
-    t = SplitPopupText("");
-    EXPECT_EQ(t.title, "");
-    EXPECT_EQ(t.body, "");
-    t = SplitPopupText("\r\n\r\n");
-    EXPECT_EQ(t.title, "");
-    EXPECT_EQ(t.body, "");
-    t = SplitPopupText("交易-\r\n\r\n[][]");
-    EXPECT_EQ(t.title, "交易-");
-    EXPECT_EQ(t.body, "");
-    // One pass from the left: removing the inner pair leaves an outer one.
-    EXPECT_EQ(SplitPopupText("t\r\n\r\n[[]]").body, "[]");
-    // Without a blank line the body starts right after the title's line break.
-    t = SplitPopupText("标题\r\n正文");
-    EXPECT_EQ(t.title, "标题");
-    EXPECT_EQ(t.body, "正文");
-    // Without any line break there is no title.
-    t = SplitPopupText("只有正文[]");
-    EXPECT_EQ(t.title, "");
-    EXPECT_EQ(t.body, "只有正文");
-}
-
-TEST(PopupTextTest, BracketsInsideDoubleByteCharactersStay) {
-    // 0x81 0x5B is one character whose trail byte is '['; the ']' after it is
-    // not the end of an empty pair. 0x81 0x5D likewise ends in ']'.
-    const std::string lead = "\x81[";
-    EXPECT_EQ(nuntio::SplitPopupText("t\r\n\r\n" + lead + "]").body, lead + "]");
-    EXPECT_EQ(nuntio::SplitPopupText("t\r\n\r\n" + lead + "[]").body, lead);
-    EXPECT_EQ(nuntio::SplitPopupText("t\r\n\r\n[\x81]]").body, "[\x81]]");
-    EXPECT_EQ(nuntio::SplitPopupText("t\r\n\r\n\x81").body, "\x81") << "a lone lead byte at the end";
+    const std::string lead = "\x81["; // one character whose trail byte is '['
+    const struct {
+        std::string text, title, body;
+    } cases[] = {
+        {"行情[]预警\r\n\r\n[]600000:浦发银行\r\n最新价[]上穿[]", "行情[]预警",
+         "600000:浦发银行\r\n最新价上穿"},
+        {"", "", ""},
+        {"\r\n\r\n", "", ""},
+        {"交易-\r\n\r\n[][]", "交易-", ""},
+        {"t\r\n\r\n[[]]", "t", "[]"},                // one pass from the left
+        {"标题\r\n正文", "标题", "正文"},            // no blank line: the body follows the title's line break
+        {"只有正文[]", "", "只有正文"},              // no line break: no title
+        {"t\r\n\r\n" + lead + "]", "t", lead + "]"}, // the ']' after it ends no empty pair
+        {"t\r\n\r\n" + lead + "[]", "t", lead},
+        {"t\r\n\r\n[\x81]]", "t", "[\x81]]"},
+        {"t\r\n\r\n\x81", "t", "\x81"}, // a lone lead byte at the end
+    };
+    for (const auto& c : cases) {
+        const nuntio::PopupText t = nuntio::SplitPopupText(c.text);
+        EXPECT_EQ(t.title, c.title) << c.text;
+        EXPECT_EQ(t.body, c.body) << c.text;
+    }
 }
 
 // ---- With the real timers ---------------------------------------------------------------
@@ -777,30 +711,22 @@ TEST_F(NotifierTest, TheRealTimersSlideOutStayAndSlideBack) {
 // with the library (no timer left to call into unloaded code), and a library
 // loaded again shows its popup as before.
 TEST_F(NotifierTest, UnloadingInTheMiddleOfASlideLeavesNothingBehind) {
-    g.realTimers = true;
-    Init();
-    Alert("行情预警", "卸载");
-    HWND popup = Shown();
-    ASSERT_NE(popup, nullptr);
-    for (int i = 0; i < 2000 && MovesOf(popup).size() < 5; ++i)
-        Pump(5);
-    ASSERT_GE(MovesOf(popup).size(), 5u);
-    ASSERT_EQ(Running(popup), std::vector<UINT_PTR>{1}) << "still sliding";
-    Unload();
-    EXPECT_FALSE(IsWindow(popup));
-    EXPECT_EQ(FindWindowExA(nullptr, nullptr, kPopupClass, nullptr), nullptr);
-    Pump(100);
-
-    dll = std::make_unique<NuntioDll>();
-    g = Record{};
-    g.realTimers = true;
-    ASSERT_TRUE(IsWindow(Init()));
-    Alert("行情预警", "再次加载");
-    popup = Shown();
-    ASSERT_NE(popup, nullptr);
-    for (int i = 0; i < 2000 && MovesOf(popup).size() < 5; ++i)
-        Pump(5);
-    EXPECT_GE(MovesOf(popup).size(), 5u);
+    for (int run = 0; run < 2; ++run) {
+        g = Record{};
+        g.realTimers = true;
+        ASSERT_TRUE(IsWindow(Init()));
+        Alert("行情预警", "卸载");
+        HWND popup = Shown();
+        ASSERT_NE(popup, nullptr);
+        for (int i = 0; i < 2000 && MovesOf(popup).size() < 5; ++i)
+            Pump(5);
+        ASSERT_GE(MovesOf(popup).size(), 5u);
+        ASSERT_EQ(Running(popup), std::vector<UINT_PTR>{1}) << "still sliding";
+        Reload();
+        EXPECT_FALSE(IsWindow(popup));
+        EXPECT_EQ(FindWindowExA(nullptr, nullptr, kPopupClass, nullptr), nullptr);
+        Pump(100);
+    }
 }
 
 } // namespace

@@ -94,6 +94,45 @@ void Pump(DWORD ms) {
     } while (static_cast<int>(end - GetTickCount()) > 0);
 }
 
+int32_t I32At(const std::vector<uint8_t>& bytes, size_t offset) {
+    int32_t v = 0;
+    if (offset + 4 <= bytes.size()) std::memcpy(&v, &bytes[offset], 4);
+    return v;
+}
+
+std::vector<std::string> FilesLike(const std::string& folder, const char* pattern) {
+    std::vector<std::string> out;
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((folder + "\\" + pattern).c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return out;
+    do
+        out.push_back(fd.cFileName);
+    while (FindNextFileA(h, &fd));
+    FindClose(h);
+    return out;
+}
+
+std::string CellText(HWND list, int row, int sub) {
+    char text[512] = {};
+    ListView_GetItemText(list, row, sub, text, sizeof text);
+    return text;
+}
+
+int RowIcon(HWND list, int row) {
+    LVITEMA item{};
+    item.mask = LVIF_IMAGE;
+    item.iItem = row;
+    SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    return item.iImage;
+}
+
+std::string StatusText(HWND center) {
+    char text[1024] = {};
+    SendMessageA(FindWindowExA(center, nullptr, STATUSCLASSNAMEA, nullptr), SB_GETTEXTA, 0,
+                 reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
 NuntioDll::NuntioDll() {
     m_module = LoadLibraryA((ExeDir() + "\\Nuntio.dll").c_str());
     if (m_module == nullptr) return;
@@ -150,6 +189,51 @@ InboundMessage MakeTrade(const char* event, const char* detail, int32_t occurred
     Put(m.body.trade.szDetail, detail);
     m.body.trade.tOccurred = occurred;
     return m;
+}
+
+void HostTest::SetUp() {
+    dll = std::make_unique<NuntioDll>();
+    ASSERT_TRUE(dll->Loaded()) << "Nuntio.dll beside the test program";
+    root = NewTempRoot("host");
+    MakeDirs(root + "\\User\\trader01");
+}
+
+void HostTest::TearDown() {
+    Unload();
+    RemoveTree(root);
+}
+
+void HostTest::Unload() {
+    hooks.clear(); // before the library goes
+    dll.reset();
+}
+
+void HostTest::Reload() {
+    Unload();
+    dll = std::make_unique<NuntioDll>();
+}
+
+HWND HostTest::Init(const std::string& user) {
+    center = reinterpret_cast<HWND>(static_cast<uintptr_t>(dll->Init(0, 0, root.c_str(), user.c_str())));
+    return center;
+}
+
+std::string HostTest::Folder(const std::string& user) const {
+    return root + "\\User\\" + user + "\\Nuntio\\";
+}
+
+void HostTest::PatchCfg(const char* name, size_t offset, const void* bytes, size_t n) {
+    std::vector<uint8_t> cfg = Cfg(name);
+    ASSERT_EQ(cfg.size(), 170u) << name;
+    std::memcpy(&cfg[offset], bytes, n);
+    WriteFileBytes(Folder() + name, std::string(cfg.begin(), cfg.end()));
+}
+
+void HostTest::Hook(const char* from, const char* function, void* replacement, void** original) {
+    auto h = std::make_unique<IatHook>(dll->Module(), from, function, replacement);
+    ASSERT_TRUE(h->Installed()) << function;
+    if (original != nullptr) *original = h->Original();
+    hooks.push_back(std::move(h));
 }
 
 } // namespace testhost

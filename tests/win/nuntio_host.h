@@ -4,11 +4,16 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "iat_hook.h"
 #include "nuntio.h"
 
 namespace testhost {
@@ -26,6 +31,18 @@ void MakeDirs(const std::string& path);
 HWND FindChild(HWND parent, const char* cls, int id);
 // Pumps this thread's messages for `ms` milliseconds (posted requests, timers).
 void Pump(DWORD ms = 0);
+// A little-endian 32-bit word of a file's bytes (0 past the end).
+int32_t I32At(const std::vector<uint8_t>& bytes, size_t offset);
+// Names of the files in `folder` that match `pattern` (FindFirstFile wildcards).
+std::vector<std::string> FilesLike(const std::string& folder, const char* pattern);
+std::string CellText(HWND list, int row, int sub);
+int RowIcon(HWND list, int row);
+// The message center's status bar text.
+std::string StatusText(HWND center);
+
+// The lists' control ids (the toolbars share them; the class decides).
+constexpr int kAlertList = 4000;
+constexpr int kTradeList = 4001;
 
 class NuntioDll {
 public:
@@ -56,5 +73,38 @@ private:
 AlertRecord MakeAlert(const char* module, const char* content, uint8_t status = 1);
 InboundMessage MakeInbound(int32_t category, const AlertRecord& alert);
 InboundMessage MakeTrade(const char* event, const char* detail, int32_t occurred);
+
+// A test with its own root folder holding User\trader01 and a freshly loaded
+// library; the files and the library go at the end.
+class HostTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // Removes the hooks, then unloads the library (which saves its files).
+    void Unload();
+    // Unloads and loads the library again, not started.
+    void Reload();
+    HWND Init(const std::string& user = "trader01");
+    std::string Folder(const std::string& user = "trader01") const;
+    std::vector<uint8_t> Cfg(const char* name) const { return ReadFileBytes(Folder() + name); }
+    // Writes into a category's configuration file (the library unloaded).
+    void PatchCfg(const char* name, size_t offset, const void* bytes, size_t n);
+    template <typename T>
+    void PatchCfg(const char* name, size_t offset, T value) {
+        PatchCfg(name, offset, &value, sizeof value);
+    }
+    // Replaces `function` in the library's imports from `from` for the rest of the run.
+    void Hook(const char* from, const char* function, void* replacement, void** original = nullptr);
+
+    HWND List(int id) const { return FindChild(center, WC_LISTVIEWA, id); }
+    int Rows(int id) const { return ListView_GetItemCount(List(id)); }
+    std::string Cell(int id, int row, int sub) const { return CellText(List(id), row, sub); }
+    int Icon(int id, int row) const { return RowIcon(List(id), row); }
+
+    std::unique_ptr<NuntioDll> dll;
+    std::vector<std::unique_ptr<IatHook>> hooks;
+    std::string root;
+    HWND center = nullptr;
+};
 
 } // namespace testhost

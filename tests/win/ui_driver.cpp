@@ -20,7 +20,32 @@ BOOL CALLBACK CollectText(HWND hwnd, LPARAM lp) {
     reinterpret_cast<std::vector<std::string>*>(lp)->push_back(WindowText(hwnd));
     return TRUE;
 }
+LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg != 0x0839 && msg != 0x083C) return DefWindowProcA(hwnd, msg, wp, lp);
+    HostWindow::Request r{msg, wp, lp, {}};
+    if (msg == 0x083C && lp != 0) r.text = reinterpret_cast<const char*>(lp);
+    HostWindow::requests.push_back(r);
+    return 0;
+}
 } // namespace
+
+std::vector<HostWindow::Request> HostWindow::requests;
+
+HostWindow::HostWindow() {
+    requests.clear();
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = HostProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "NuntioTestHost";
+    RegisterClassA(&wc);
+    hwnd = CreateWindowExA(0, wc.lpszClassName, "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200,
+                           nullptr, nullptr, wc.hInstance, nullptr);
+    SetActiveWindow(hwnd);
+}
+
+HostWindow::~HostWindow() {
+    DestroyWindow(hwnd);
+}
 
 std::string ClassName(HWND hwnd) {
     char name[64] = {};

@@ -44,6 +44,23 @@ private:
     UINT_PTR m_timer = 0;
 };
 
+// A visible, active top-level window standing for the host's main window; it
+// records the requests the library sends or posts it (0x0839, 0x083C).
+struct HostWindow {
+    struct Request {
+        UINT msg;
+        WPARAM wp;
+        LPARAM lp;
+        std::string text; // what lParam points at, for the voice request
+    };
+    HostWindow();
+    ~HostWindow();
+    HostWindow(const HostWindow&) = delete;
+    HostWindow& operator=(const HostWindow&) = delete;
+    HWND hwnd = nullptr;
+    static std::vector<Request> requests;
+};
+
 std::string ClassName(HWND hwnd);
 std::string WindowText(HWND hwnd);
 // Visible top-level dialog windows of this thread.
