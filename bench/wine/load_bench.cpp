@@ -20,13 +20,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "bench_clock.h"
-#include "iat_hook.h"
-#include "nuntio.h"
+#include "load_host.h"
 
 namespace {
 
@@ -35,62 +33,6 @@ using bench::Now;
 
 double PrivateMb() {
     return static_cast<double>(bench::PrivateBytes()) / (1024.0 * 1024.0);
-}
-
-long g_gdiLive = 0;
-HDC WINAPI CountedCreateCompatibleDC(HDC dc) {
-    HDC r = CreateCompatibleDC(dc);
-    g_gdiLive += r != nullptr;
-    return r;
-}
-HFONT WINAPI CountedCreateFontIndirectA(const LOGFONTA* lf) {
-    HFONT r = CreateFontIndirectA(lf);
-    g_gdiLive += r != nullptr;
-    return r;
-}
-HRGN WINAPI CountedCreateRectRgn(int l, int t, int r, int b) {
-    HRGN h = CreateRectRgn(l, t, r, b);
-    g_gdiLive += h != nullptr;
-    return h;
-}
-HBRUSH WINAPI CountedCreateSolidBrush(COLORREF c) {
-    HBRUSH r = CreateSolidBrush(c);
-    g_gdiLive += r != nullptr;
-    return r;
-}
-HRGN WINAPI CountedExtCreateRegion(const XFORM* x, DWORD n, const RGNDATA* d) {
-    HRGN r = ExtCreateRegion(x, n, d);
-    g_gdiLive += r != nullptr;
-    return r;
-}
-BOOL WINAPI CountedDeleteDC(HDC dc) {
-    const BOOL r = DeleteDC(dc);
-    g_gdiLive -= r != FALSE;
-    return r;
-}
-BOOL WINAPI CountedDeleteObject(HGDIOBJ o) {
-    const BOOL r = DeleteObject(o);
-    g_gdiLive -= r != FALSE;
-    return r;
-}
-
-BOOL CALLBACK CountWindow(HWND hwnd, LPARAM lp) {
-    ++*reinterpret_cast<DWORD*>(lp);
-    EnumChildWindows(hwnd, CountWindow, lp);
-    return TRUE;
-}
-DWORD WindowCount() {
-    DWORD n = 0;
-    EnumThreadWindows(GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&n));
-    return n;
-}
-
-void Pump() {
-    MSG m;
-    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&m);
-        DispatchMessageA(&m);
-    }
 }
 
 // What appending one journal-sized record and flushing it costs in folder.
@@ -128,10 +70,6 @@ int main(int argc, char** argv) {
         if (std::strcmp(argv[i], "--pump") == 0) pumpEvery = std::max(1, std::atoi(argv[i + 1]));
         if (std::strcmp(argv[i], "--root") == 0) root = argv[i + 1];
     }
-    char exe[MAX_PATH];
-    GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    std::string dir(exe);
-    dir.resize(dir.find_last_of('\\'));
     const std::string user = "load";
     const std::string folder = root + "\\User\\" + user + "\\Nuntio\\";
     CreateDirectoryA(root.c_str(), nullptr);
@@ -141,90 +79,35 @@ int main(int argc, char** argv) {
     for (const char* f : {"AlertMsg.DAT", "AlertMsg.DAT.journal", "AlertMsg.cfg"})
         DeleteFileA((folder + f).c_str());
 
-    HMODULE dll = LoadLibraryA((dir + "\\Nuntio.dll").c_str());
-    if (dll == nullptr) {
-        std::printf("cannot load Nuntio.dll\n");
+    // A first start writes the configuration; retention by count is set in it.
+    testhost::LoadHost host(root, user, keep);
+    if (host.Center() == nullptr) {
+        std::printf("cannot start Nuntio.dll\n");
         return 1;
     }
-    auto init =
-        reinterpret_cast<PFN_Nuntio_Init>(reinterpret_cast<void*>(GetProcAddress(dll, "Nuntio_Init")));
-    auto doAlert = reinterpret_cast<PFN_DoAlert>(reinterpret_cast<void*>(GetProcAddress(dll, "DoAlert")));
-    auto toggle = reinterpret_cast<PFN_ToggleMsgCenter>(
-        reinterpret_cast<void*>(GetProcAddress(dll, "ToggleMsgCenter")));
-    std::vector<std::unique_ptr<testhost::IatHook>> hooks;
-    auto hook = [&](const char* fn, void* f) {
-        hooks.push_back(std::make_unique<testhost::IatHook>(dll, "gdi32.dll", fn, f));
-    };
-    hook("CreateCompatibleDC", reinterpret_cast<void*>(&CountedCreateCompatibleDC));
-    hook("CreateFontIndirectA", reinterpret_cast<void*>(&CountedCreateFontIndirectA));
-    hook("CreateRectRgn", reinterpret_cast<void*>(&CountedCreateRectRgn));
-    hook("CreateSolidBrush", reinterpret_cast<void*>(&CountedCreateSolidBrush));
-    hook("ExtCreateRegion", reinterpret_cast<void*>(&CountedExtCreateRegion));
-    hook("DeleteDC", reinterpret_cast<void*>(&CountedDeleteDC));
-    hook("DeleteObject", reinterpret_cast<void*>(&CountedDeleteObject));
-
-    // A first start writes the configuration; retention by count is set in it.
-    if (init(0, 0, root.c_str(), user.c_str()) == 0) return 1;
-    hooks.clear();
-    FreeLibrary(dll);
-    {
-        HANDLE h = CreateFileA((folder + "AlertMsg.cfg").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                               OPEN_EXISTING, 0, nullptr);
-        unsigned char cfg[170];
-        DWORD n = 0;
-        ReadFile(h, cfg, sizeof cfg, &n, nullptr);
-        cfg[1] = 2;
-        std::memcpy(&cfg[10], &keep, 4);
-        SetFilePointer(h, 0, nullptr, FILE_BEGIN);
-        WriteFile(h, cfg, sizeof cfg, &n, nullptr);
-        CloseHandle(h);
-    }
-    dll = LoadLibraryA((dir + "\\Nuntio.dll").c_str());
-    init = reinterpret_cast<PFN_Nuntio_Init>(reinterpret_cast<void*>(GetProcAddress(dll, "Nuntio_Init")));
-    doAlert = reinterpret_cast<PFN_DoAlert>(reinterpret_cast<void*>(GetProcAddress(dll, "DoAlert")));
-    toggle = reinterpret_cast<PFN_ToggleMsgCenter>(
-        reinterpret_cast<void*>(GetProcAddress(dll, "ToggleMsgCenter")));
-    hook("CreateCompatibleDC", reinterpret_cast<void*>(&CountedCreateCompatibleDC));
-    hook("CreateFontIndirectA", reinterpret_cast<void*>(&CountedCreateFontIndirectA));
-    hook("CreateRectRgn", reinterpret_cast<void*>(&CountedCreateRectRgn));
-    hook("CreateSolidBrush", reinterpret_cast<void*>(&CountedCreateSolidBrush));
-    hook("ExtCreateRegion", reinterpret_cast<void*>(&CountedExtCreateRegion));
-    hook("DeleteDC", reinterpret_cast<void*>(&CountedDeleteDC));
-    hook("DeleteObject", reinterpret_cast<void*>(&CountedDeleteObject));
-    g_gdiLive = 0;
-    if (init(0, 0, root.c_str(), user.c_str()) == 0) return 1;
 
     std::printf("%-9s %8s %12s %12s %10s %8s %8s %10s\n", "messages", "rows", "hidden ms", "shown ms",
                 "memory MB", "GDI", "windows", "GuiRes");
-    AlertRecord r{};
-    r.prop = {1, 0, 0, 1, 0, 0, 0, 0, 0, 0};
-    std::snprintf(r.szModule, sizeof r.szModule, "行情预警");
-    std::snprintf(r.szCode, sizeof r.szCode, "600000");
-    std::snprintf(r.szName, sizeof r.szName, "浦发银行");
     double worstHidden = 0, worstShown = 0;
     for (int done = 0; done < messages;) {
         double hiddenMs = 0, shownMs = 0;
         int hiddenN = 0, shownN = 0;
         for (int i = 0; i < block && done < messages; ++i, ++done) {
             const bool shown = i < shownPerBlock;
-            if (i == 0 || i == shownPerBlock) {
-                toggle(); // shown at the start of the block, hidden after its stretch
-                Pump();
-            }
-            std::snprintf(r.szContent, sizeof r.szContent, "价格突破 %d.%02d 第%d条", 10 + done % 50,
-                          done % 100, done);
+            if (i == 0 || i == shownPerBlock)
+                host.Toggle(); // shown at the start of the block, hidden after its stretch
             LARGE_INTEGER t0 = Now();
-            doAlert(&r);
+            host.Alert(done);
             LARGE_INTEGER t1 = Now();
             (shown ? shownMs : hiddenMs) += Ms(t0, t1);
             (shown ? shownN : hiddenN) += 1;
             if (shown && i % pumpEvery == pumpEvery - 1) {
                 LARGE_INTEGER p0 = Now();
-                Pump();
+                testhost::PumpQueued();
                 shownMs += Ms(p0, Now());
             }
         }
-        Pump();
+        testhost::PumpQueued();
         const double h = hiddenN ? hiddenMs / hiddenN : 0, s = shownN ? shownMs / shownN : 0;
         const int rows = done < keep ? done : keep;
         if (done > keep) {
@@ -232,15 +115,15 @@ int main(int argc, char** argv) {
             worstShown = s > worstShown ? s : worstShown;
         }
         std::printf("%-9d %8d %12.3f %12.3f %10.1f %8ld %8lu %10lu\n", done, rows, h, s, PrivateMb(),
-                    g_gdiLive, WindowCount(), GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
+                    host.GdiLive(), testhost::WindowCount(),
+                    GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
         std::fflush(stdout);
     }
     std::printf("once retention runs: worst block %.3f ms a message hidden, %.3f ms shown\n", worstHidden,
                 worstShown);
     std::printf("one journal append and flush in this folder: %.3f ms\n", FlushMs(folder));
-    hooks.clear();
     LARGE_INTEGER s0 = Now();
-    FreeLibrary(dll);
+    host.Unload();
     LARGE_INTEGER s1 = Now();
     std::printf("unload (writes %d messages whole, removes the journal): %.1f ms\n", keep, Ms(s0, s1));
     return 0;

@@ -10,7 +10,6 @@
 // NUNTIO_LOAD_MESSAGES (default 800).
 #include <windows.h>
 #include <commctrl.h>
-#include <psapi.h>
 
 #include <gtest/gtest.h>
 
@@ -19,7 +18,6 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
-#include <memory>
 #include <optional>
 #include <random>
 #include <set>
@@ -27,7 +25,7 @@
 
 #include "child_scenarios.h"
 #include "crash_scenarios.h"
-#include "iat_hook.h"
+#include "load_host.h"
 #include "nuntio_host.h"
 
 using namespace testhost;
@@ -166,57 +164,6 @@ size_t Confirmed(const std::string& path) {
     size_t from = 0, n = 0;
     for (const LogEntry& e : ReadLog(path, from))
         n += e.intent ? 0 : 1;
-    return n;
-}
-
-// Live GDI objects the library made through its own imports.
-long g_gdiLive = 0;
-HDC WINAPI CountedCreateCompatibleDC(HDC dc) {
-    HDC r = CreateCompatibleDC(dc);
-    g_gdiLive += r != nullptr;
-    return r;
-}
-HFONT WINAPI CountedCreateFontIndirectA(const LOGFONTA* lf) {
-    HFONT r = CreateFontIndirectA(lf);
-    g_gdiLive += r != nullptr;
-    return r;
-}
-HRGN WINAPI CountedCreateRectRgn(int l, int t, int r, int b) {
-    HRGN h = CreateRectRgn(l, t, r, b);
-    g_gdiLive += h != nullptr;
-    return h;
-}
-HBRUSH WINAPI CountedCreateSolidBrush(COLORREF c) {
-    HBRUSH r = CreateSolidBrush(c);
-    g_gdiLive += r != nullptr;
-    return r;
-}
-HRGN WINAPI CountedExtCreateRegion(const XFORM* x, DWORD n, const RGNDATA* d) {
-    HRGN r = ExtCreateRegion(x, n, d);
-    g_gdiLive += r != nullptr;
-    return r;
-}
-BOOL WINAPI CountedDeleteDC(HDC dc) {
-    const BOOL r = DeleteDC(dc);
-    g_gdiLive -= r != FALSE;
-    return r;
-}
-BOOL WINAPI CountedDeleteObject(HGDIOBJ o) {
-    const BOOL r = DeleteObject(o);
-    g_gdiLive -= r != FALSE;
-    return r;
-}
-
-BOOL CALLBACK CountWindow(HWND hwnd, LPARAM lp) {
-    ++*reinterpret_cast<DWORD*>(lp);
-    EnumChildWindows(hwnd, CountWindow, lp);
-    return TRUE;
-}
-// The windows of this thread, children included (each child counted once per
-// ancestor walk: the figure is compared with itself).
-DWORD WindowCount() {
-    DWORD n = 0;
-    EnumThreadWindows(GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&n));
     return n;
 }
 
@@ -477,56 +424,23 @@ TEST_F(CrashTest, ThousandsOfMessagesWithRetentionKeepMemoryAndHandlesFlat) {
     const int total = EnvInt("NUNTIO_LOAD_MESSAGES", 800);
     const int keep = total / 2;
     const int toggle = total / 8;
-    Restart();
-    std::vector<uint8_t> cfg = ReadFileBytes(Folder() + "AlertMsg.cfg");
-    ASSERT_EQ(cfg.size(), 170u);
-    cfg[1] = 2; // keep by count
-    std::memcpy(&cfg[10], &keep, 4);
-    Write(Folder() + "AlertMsg.cfg", cfg);
-
-    NuntioDll dll;
-    // GetGuiResources answers 0 under Wine: the library's own GDI objects are
-    // counted at its imports, its windows by walking them.
-    std::vector<std::unique_ptr<IatHook>> hooks;
-    auto hook = [&](const char* fn, void* f) {
-        hooks.push_back(std::make_unique<IatHook>(dll.Module(), "gdi32.dll", fn, f));
-    };
-    hook("CreateCompatibleDC", reinterpret_cast<void*>(&CountedCreateCompatibleDC));
-    hook("CreateFontIndirectA", reinterpret_cast<void*>(&CountedCreateFontIndirectA));
-    hook("CreateRectRgn", reinterpret_cast<void*>(&CountedCreateRectRgn));
-    hook("CreateSolidBrush", reinterpret_cast<void*>(&CountedCreateSolidBrush));
-    hook("ExtCreateRegion", reinterpret_cast<void*>(&CountedExtCreateRegion));
-    hook("DeleteDC", reinterpret_cast<void*>(&CountedDeleteDC));
-    hook("DeleteObject", reinterpret_cast<void*>(&CountedDeleteObject));
-    g_gdiLive = 0;
-    HWND center = reinterpret_cast<HWND>(static_cast<uintptr_t>(dll.Init(0, 0, root.c_str(), "trader01")));
-    ASSERT_NE(center, nullptr);
-    auto privateBytes = [] {
-        PROCESS_MEMORY_COUNTERS_EX pmc{};
-        GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc),
-                             sizeof pmc);
-        return pmc.PrivateUsage != 0 ? pmc.PrivateUsage : pmc.PagefileUsage;
-    };
+    LoadHost host(root, "trader01", keep);
+    ASSERT_NE(host.Center(), nullptr);
     SIZE_T memAt = 0;
     DWORD gdiAt = 0, userAt = 0;
-    AlertRecord a = MakeAlert("load", "");
     for (int i = 0; i < total; ++i) {
-        std::snprintf(a.szContent, sizeof a.szContent, "load %d", i);
-        ASSERT_EQ(dll.DoAlert(&a), 1);
-        if (i % toggle == toggle - 1) {
-            dll.ToggleMsgCenter(); // shown and hidden in turns
-            Pump(0);
-        }
+        ASSERT_EQ(host.Alert(i), 1);
+        if (i % toggle == toggle - 1) host.Toggle(); // shown and hidden in turns
         if (i == keep + keep / 2) {
-            memAt = privateBytes();
-            gdiAt = static_cast<DWORD>(g_gdiLive);
+            memAt = PrivateBytes();
+            gdiAt = static_cast<DWORD>(host.GdiLive());
             userAt = WindowCount();
         }
     }
-    if (IsWindowVisible(center)) dll.ToggleMsgCenter();
-    Pump(0);
-    const long long grown = static_cast<long long>(privateBytes()) - static_cast<long long>(memAt);
-    const DWORD gdi = static_cast<DWORD>(g_gdiLive), user = WindowCount();
+    if (IsWindowVisible(host.Center())) host.Toggle();
+    PumpQueued();
+    const long long grown = static_cast<long long>(PrivateBytes()) - static_cast<long long>(memAt);
+    const DWORD gdi = static_cast<DWORD>(host.GdiLive()), user = WindowCount();
     std::printf(
         "[ load ] %d alerts kept at %d: memory %+lld bytes over the last %d, library GDI objects %lu -> %lu, "
         "windows %lu -> %lu\n",
@@ -534,10 +448,9 @@ TEST_F(CrashTest, ThousandsOfMessagesWithRetentionKeepMemoryAndHandlesFlat) {
     EXPECT_LT(grown, 512 * 1024) << "memory stays flat once retention runs";
     EXPECT_LE(gdi, gdiAt);
     EXPECT_LE(user, userAt);
-    hooks.clear();
-    dll.Unload();
+    host.Unload();
     const std::vector<StoredMsg> stored = Stored();
     ASSERT_EQ(stored.size(), static_cast<size_t>(keep));
-    EXPECT_EQ(stored.front().text, "load " + std::to_string(total - 1));
-    EXPECT_EQ(stored.back().text, "load " + std::to_string(total - keep));
+    EXPECT_EQ(stored.front().text, LoadHost::Text(total - 1));
+    EXPECT_EQ(stored.back().text, LoadHost::Text(total - keep));
 }

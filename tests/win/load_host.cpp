@@ -1,0 +1,158 @@
+#include "load_host.h"
+
+#include <psapi.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace testhost {
+
+namespace {
+
+long g_gdiLive = 0;
+
+template <typename H>
+H Made(H h) {
+    g_gdiLive += h != nullptr;
+    return h;
+}
+BOOL Freed(BOOL r) {
+    g_gdiLive -= r != FALSE;
+    return r;
+}
+HDC WINAPI CountedCreateCompatibleDC(HDC dc) {
+    return Made(CreateCompatibleDC(dc));
+}
+HFONT WINAPI CountedCreateFontIndirectA(const LOGFONTA* lf) {
+    return Made(CreateFontIndirectA(lf));
+}
+HRGN WINAPI CountedCreateRectRgn(int l, int t, int r, int b) {
+    return Made(CreateRectRgn(l, t, r, b));
+}
+HBRUSH WINAPI CountedCreateSolidBrush(COLORREF c) {
+    return Made(CreateSolidBrush(c));
+}
+HRGN WINAPI CountedExtCreateRegion(const XFORM* x, DWORD n, const RGNDATA* d) {
+    return Made(ExtCreateRegion(x, n, d));
+}
+BOOL WINAPI CountedDeleteDC(HDC dc) {
+    return Freed(DeleteDC(dc));
+}
+BOOL WINAPI CountedDeleteObject(HGDIOBJ o) {
+    return Freed(DeleteObject(o));
+}
+
+struct Counter {
+    const char* name;
+    void* hook;
+};
+const Counter kCounters[] = {
+    {"CreateCompatibleDC", reinterpret_cast<void*>(&CountedCreateCompatibleDC)},
+    {"CreateFontIndirectA", reinterpret_cast<void*>(&CountedCreateFontIndirectA)},
+    {"CreateRectRgn", reinterpret_cast<void*>(&CountedCreateRectRgn)},
+    {"CreateSolidBrush", reinterpret_cast<void*>(&CountedCreateSolidBrush)},
+    {"ExtCreateRegion", reinterpret_cast<void*>(&CountedExtCreateRegion)},
+    {"DeleteDC", reinterpret_cast<void*>(&CountedDeleteDC)},
+    {"DeleteObject", reinterpret_cast<void*>(&CountedDeleteObject)},
+};
+
+BOOL CALLBACK CountWindow(HWND hwnd, LPARAM lp) {
+    ++*reinterpret_cast<DWORD*>(lp);
+    EnumChildWindows(hwnd, CountWindow, lp);
+    return TRUE;
+}
+
+std::string ExeFolder() {
+    char exe[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    std::string dir(exe);
+    return dir.substr(0, dir.find_last_of('\\'));
+}
+
+} // namespace
+
+LoadHost::LoadHost(const std::string& root, const std::string& user, int32_t keep) {
+    if (!Load(root, user)) return;
+    Unload();
+    const std::string cfg = root + "\\User\\" + user + "\\Nuntio\\AlertMsg.cfg";
+    HANDLE h = CreateFileA(cfg.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return;
+    uint8_t bytes[170] = {};
+    DWORD n = 0;
+    ReadFile(h, bytes, sizeof bytes, &n, nullptr);
+    bytes[1] = 2; // keep by count
+    std::memcpy(&bytes[10], &keep, 4);
+    SetFilePointer(h, 0, nullptr, FILE_BEGIN);
+    WriteFile(h, bytes, n, &n, nullptr);
+    CloseHandle(h);
+    Load(root, user);
+}
+
+bool LoadHost::Load(const std::string& root, const std::string& user) {
+    m_module = LoadLibraryA((ExeFolder() + "\\Nuntio.dll").c_str());
+    if (m_module == nullptr) return false;
+    auto get = [this](const char* name) { return reinterpret_cast<void*>(GetProcAddress(m_module, name)); };
+    m_doAlert = reinterpret_cast<PFN_DoAlert>(get("DoAlert"));
+    m_toggle = reinterpret_cast<PFN_ToggleMsgCenter>(get("ToggleMsgCenter"));
+    for (const Counter& c : kCounters)
+        m_hooks.push_back(std::make_unique<IatHook>(m_module, "gdi32.dll", c.name, c.hook));
+    g_gdiLive = 0;
+    const uint32_t center =
+        reinterpret_cast<PFN_Nuntio_Init>(get("Nuntio_Init"))(0, 0, root.c_str(), user.c_str());
+    m_center = reinterpret_cast<HWND>(static_cast<uintptr_t>(center));
+    return m_center != nullptr;
+}
+
+std::string LoadHost::Text(int n) {
+    char text[64];
+    std::snprintf(text, sizeof text, "价格突破 %d.%02d 第%d条", 10 + n % 50, n % 100, n);
+    return text;
+}
+
+int32_t LoadHost::Alert(int n) {
+    AlertRecord r{};
+    r.prop = {1, 0, 0, 1, 0, 0, 0, 0, 0, 0}; // visual, no popup
+    std::snprintf(r.szModule, sizeof r.szModule, "行情预警");
+    std::snprintf(r.szCode, sizeof r.szCode, "600000");
+    std::snprintf(r.szName, sizeof r.szName, "浦发银行");
+    std::snprintf(r.szContent, sizeof r.szContent, "%s", Text(n).c_str());
+    return m_doAlert(&r);
+}
+
+void LoadHost::Toggle() {
+    m_toggle();
+    PumpQueued();
+}
+
+long LoadHost::GdiLive() const {
+    return g_gdiLive;
+}
+
+void LoadHost::Unload() {
+    m_hooks.clear();
+    if (m_module != nullptr) FreeLibrary(m_module);
+    m_module = nullptr;
+    m_center = nullptr;
+}
+
+DWORD WindowCount() {
+    DWORD n = 0;
+    EnumThreadWindows(GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&n));
+    return n;
+}
+
+SIZE_T PrivateBytes() {
+    PROCESS_MEMORY_COUNTERS_EX pmc{};
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc);
+    return pmc.PrivateUsage != 0 ? pmc.PrivateUsage : pmc.PagefileUsage;
+}
+
+void PumpQueued() {
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&m);
+        DispatchMessageA(&m);
+    }
+}
+
+} // namespace testhost
