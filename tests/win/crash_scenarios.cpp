@@ -66,8 +66,7 @@ int KillHost(const std::string& root) {
         }
     }
     NuntioDll dll;
-    if (!dll.Loaded()) return 10;
-    HWND center = reinterpret_cast<HWND>(static_cast<uintptr_t>(dll.Init(0, 0, root.c_str(), "trader01")));
+    HWND center = StartOn(dll, root);
     if (center == nullptr) return 11;
     HWND list = AlertList(center);
     Log log(logPath);
@@ -113,8 +112,7 @@ int KillHost(const std::string& root) {
 // process dies without unloading the library (as TerminateProcess does).
 int CrashAfterChanges(const std::string& root) {
     NuntioDll dll;
-    if (!dll.Loaded()) return 10;
-    HWND center = reinterpret_cast<HWND>(static_cast<uintptr_t>(dll.Init(0, 0, root.c_str(), "trader01")));
+    HWND center = StartOn(dll, root);
     if (center == nullptr) return 11;
     HWND list = AlertList(center);
     const std::string journal = root + "\\User\\trader01\\Nuntio\\AlertMsg.DAT.journal";
@@ -125,9 +123,8 @@ int CrashAfterChanges(const std::string& root) {
         log.Line(std::to_string(fa.nFileSizeLow));
     };
     size();
-    for (int i = 0; i < 4; ++i) {
-        InboundMessage a = MakeInbound(0, MakeAlert("cut", Id("c", i).c_str()));
-        dll.SendToMsgCenter(0, &a);
+    for (const char* text : {"c0", "c1", "c2", "c3"}) {
+        SendAlerts(dll, {text});
         size();
     }
     SelectOnly(list, 1);
@@ -136,8 +133,7 @@ int CrashAfterChanges(const std::string& root) {
     SelectOnly(list, 2);
     SendMessageA(center, WM_COMMAND, kAlertDeleteCmd, 0); // c1 deleted
     size();
-    InboundMessage a = MakeInbound(0, MakeAlert("cut", "c4"));
-    dll.SendToMsgCenter(0, &a);
+    SendAlerts(dll, {"c4"});
     size();
     TerminateProcess(GetCurrentProcess(), 0);
     return 0;
@@ -147,14 +143,10 @@ int CrashAfterChanges(const std::string& root) {
 // 100 + the alert rows it found, after adding two alerts and unloading.
 int SecondHost(const std::string& root) {
     NuntioDll dll;
-    if (!dll.Loaded()) return 10;
-    HWND center = reinterpret_cast<HWND>(static_cast<uintptr_t>(dll.Init(0, 0, root.c_str(), "trader01")));
+    HWND center = StartOn(dll, root);
     if (center == nullptr) return 11;
     const int rows = ListView_GetItemCount(AlertList(center));
-    for (const char* text : {"second-1", "second-2"}) {
-        InboundMessage a = MakeInbound(0, MakeAlert("second", text));
-        if (dll.SendToMsgCenter(0, &a) != 1) return 12;
-    }
+    if (!SendAlerts(dll, {"second-1", "second-2"})) return 12;
     dll.Unload();
     return 100 + rows;
 }
@@ -221,20 +213,13 @@ void Leak(IatHook* hook) {
 // unloaded with the disk still full. Exit code 0 when all of that held.
 int DiskFull(const std::string& root) {
     NuntioDll dll;
-    if (!dll.Loaded()) return 10;
     Leak(new IatHook(dll.Module(), "user32.dll", "MessageBoxA", reinterpret_cast<void*>(&CountBox)));
     Leak(new IatHook(dll.Module(), "kernel32.dll", "WriteFile", reinterpret_cast<void*>(&FullWriteFile)));
-    HWND center = reinterpret_cast<HWND>(static_cast<uintptr_t>(dll.Init(0, 0, root.c_str(), "trader01")));
+    HWND center = StartOn(dll, root);
     if (center == nullptr) return 11;
-    for (const char* text : {"d0", "d1", "d2"}) {
-        InboundMessage a = MakeInbound(0, MakeAlert("disk", text));
-        if (dll.SendToMsgCenter(0, &a) != 1) return 12;
-    }
+    if (!SendAlerts(dll, {"d0", "d1", "d2"})) return 12;
     g_diskFull = true;
-    for (const char* text : {"f0", "f1"}) {
-        InboundMessage a = MakeInbound(0, MakeAlert("disk", text));
-        if (dll.SendToMsgCenter(0, &a) != 1) return 13;
-    }
+    if (!SendAlerts(dll, {"f0", "f1"})) return 13;
     dll.ToggleMsgCenter();
     Pump(0);
     const std::string status = StatusText(center);
@@ -251,7 +236,6 @@ int DiskFull(const std::string& root) {
 int ReadOnlyFolder(const std::string& root) {
     g_readOnlyRoot = root;
     NuntioDll dll;
-    if (!dll.Loaded()) return 10;
     Leak(new IatHook(dll.Module(), "user32.dll", "MessageBoxA", reinterpret_cast<void*>(&CountBox)));
     Leak(new IatHook(dll.Module(), "kernel32.dll", "CreateFileA",
                      reinterpret_cast<void*>(&ReadOnlyCreateFile)));
@@ -259,12 +243,9 @@ int ReadOnlyFolder(const std::string& root) {
     Leak(new IatHook(dll.Module(), "kernel32.dll", "DeleteFileA", reinterpret_cast<void*>(&ReadOnlyDelete)));
     Leak(new IatHook(dll.Module(), "kernel32.dll", "SetFileAttributesA",
                      reinterpret_cast<void*>(&ReadOnlyAttributes)));
-    HWND center = reinterpret_cast<HWND>(static_cast<uintptr_t>(dll.Init(0, 0, root.c_str(), "trader01")));
+    HWND center = StartOn(dll, root);
     if (center == nullptr) return 11;
-    for (const char* text : {"r0", "r1"}) {
-        InboundMessage a = MakeInbound(0, MakeAlert("readonly", text));
-        if (dll.SendToMsgCenter(0, &a) != 1) return 12;
-    }
+    if (!SendAlerts(dll, {"r0", "r1"})) return 12;
     const int rows = ListView_GetItemCount(AlertList(center));
     dll.ToggleMsgCenter();
     Pump(0);
@@ -279,6 +260,19 @@ uint16_t U16(const std::vector<uint8_t>& b, size_t at) {
 }
 
 } // namespace
+
+HWND StartOn(NuntioDll& dll, const std::string& root) {
+    if (!dll.Loaded()) return nullptr;
+    return reinterpret_cast<HWND>(static_cast<uintptr_t>(dll.Init(0, 0, root.c_str(), "trader01")));
+}
+
+bool SendAlerts(NuntioDll& dll, std::initializer_list<const char*> texts) {
+    for (const char* text : texts) {
+        InboundMessage a = MakeInbound(0, MakeAlert("crash", text));
+        if (dll.SendToMsgCenter(0, &a) != 1) return false;
+    }
+    return true;
+}
 
 int RunCrashScenario(const std::string& name, const std::string& root) {
     if (name == "crash-kill-host") return KillHost(root);

@@ -4,7 +4,10 @@
 // reader and the names of the logs.
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -12,6 +15,12 @@ namespace testhost {
 
 // Runs the crash scenario `name` in this process; 2 for an unknown name.
 int RunCrashScenario(const std::string& name, const std::string& root);
+
+class NuntioDll;
+// Starts the library on root for trader01: the message-center window, or null.
+HWND StartOn(NuntioDll& dll, const std::string& root);
+// Sends alerts with these contents; false at the first one refused.
+bool SendAlerts(NuntioDll& dll, std::initializer_list<const char*> texts);
 
 // One stored message as the files hold it: serial number, icon and the
 // text the tests put in it (alerts: the content, trades: the detail).

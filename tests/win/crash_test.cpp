@@ -37,12 +37,25 @@ int EnvInt(const char* name, int def) {
     return v != nullptr && *v != '\0' ? std::atoi(v) : def;
 }
 
-// The long form runs the cuts in ranges, one process each: under Wine a
-// process dies in its 1,085th LoadLibrary of the library (plain load and
-// unload, no Nuntio_Init), so no process may load it a thousand times.
-bool CutInRange(size_t cut) {
-    return cut >= static_cast<size_t>(EnvInt("NUNTIO_CUT_FROM", 0)) &&
-           cut < static_cast<size_t>(EnvInt("NUNTIO_CUT_TO", 1 << 30));
+// Where to cut a file of `size` bytes: every 151st byte (every byte in the long
+// form), around the end of each whole record and at `more`. The long form runs
+// the cuts in ranges, one process each: under Wine a process dies in its
+// 1,085th LoadLibrary of the library (plain load and unload, no Nuntio_Init),
+// so no process may load it a thousand times.
+std::set<size_t> Cuts(size_t size, const std::vector<size_t>& ends, std::set<size_t> more = {}) {
+    std::set<size_t> cuts = std::move(more);
+    const bool everyByte = EnvInt("NUNTIO_CUT_EVERY_BYTE", 0) != 0;
+    for (size_t c = 0; c <= size; c += everyByte ? 1 : 151)
+        cuts.insert(c);
+    for (size_t e : ends)
+        for (size_t c : {e - 1, e, e + 1})
+            if (c <= size) cuts.insert(c);
+    cuts.insert(size);
+    std::erase_if(cuts, [](size_t cut) {
+        return cut < static_cast<size_t>(EnvInt("NUNTIO_CUT_FROM", 0)) ||
+               cut >= static_cast<size_t>(EnvInt("NUNTIO_CUT_TO", 1 << 30));
+    });
+    return cuts;
 }
 
 struct Msg {
@@ -80,8 +93,7 @@ protected:
     // unloads it, which writes the message files whole.
     void Restart() {
         NuntioDll dll;
-        ASSERT_TRUE(dll.Loaded());
-        ASSERT_NE(dll.Init(0, 0, root.c_str(), "trader01"), 0u);
+        ASSERT_NE(StartOn(dll, root), nullptr);
     }
     std::vector<StoredMsg> Stored(bool trade = false) const {
         std::vector<StoredMsg> out;
@@ -95,12 +107,6 @@ protected:
         for (const StoredMsg& m : stored)
             out.push_back({m.text, m.image});
         return out;
-    }
-    void Alerts(NuntioDll& dll, std::initializer_list<const char*> texts) {
-        for (const char* t : texts) {
-            InboundMessage a = MakeInbound(0, MakeAlert("crash", t));
-            ASSERT_EQ(dll.SendToMsgCenter(0, &a), 1);
-        }
     }
 
     std::string root;
@@ -284,17 +290,8 @@ TEST_F(CrashTest, AJournalCutAtAnyByteKeepsEveryWholeChangeBeforeTheCut) {
     const std::vector<uint8_t> cfg = ReadFileBytes(Folder() + "AlertMsg.cfg");
     ASSERT_EQ(journal.size(), ends.back());
 
-    std::set<size_t> cuts;
-    const bool everyByte = EnvInt("NUNTIO_CUT_EVERY_BYTE", 0) != 0;
-    for (size_t c = 0; c <= journal.size(); c += everyByte ? 1 : 151)
-        cuts.insert(c);
-    for (size_t e : ends)
-        for (size_t c : {e - 1, e, e + 1})
-            if (c <= journal.size()) cuts.insert(c);
-    cuts.insert(journal.size());
     bool toldChecked = false;
-    for (size_t cut : cuts) {
-        if (!CutInRange(cut)) continue;
+    for (size_t cut : Cuts(journal.size(), ends)) {
         SCOPED_TRACE("journal cut at " + std::to_string(cut));
         RemoveDamaged();
         Write(Dat(), dat);
@@ -311,13 +308,9 @@ TEST_F(CrashTest, AJournalCutAtAnyByteKeepsEveryWholeChangeBeforeTheCut) {
             // The user is told once, in the status bar at the first show.
             toldChecked = true;
             NuntioDll dll;
-            HWND center =
-                reinterpret_cast<HWND>(static_cast<uintptr_t>(dll.Init(0, 0, root.c_str(), "trader01")));
+            HWND center = StartOn(dll, root);
             dll.ToggleMsgCenter();
-            char text[1024] = {};
-            SendMessageA(FindWindowExA(center, nullptr, STATUSCLASSNAMEA, nullptr), SB_GETTEXTA, 0,
-                         reinterpret_cast<LPARAM>(text));
-            EXPECT_NE(std::string(text).find("AlertMsg.DAT.journal 已损坏"), std::string::npos) << text;
+            EXPECT_NE(StatusText(center).find("AlertMsg.DAT.journal 已损坏"), std::string::npos);
         } else {
             ASSERT_NO_FATAL_FAILURE(Restart());
         }
@@ -330,8 +323,8 @@ TEST_F(CrashTest, AJournalCutAtAnyByteKeepsEveryWholeChangeBeforeTheCut) {
 TEST_F(CrashTest, AMessageFileCutAtAnyByteKeepsTheMessagesBeforeTheCut) {
     {
         NuntioDll dll;
-        ASSERT_NE(dll.Init(0, 0, root.c_str(), "trader01"), 0u);
-        Alerts(dll, {"m0", "m1", "m2", "m3"});
+        ASSERT_NE(StartOn(dll, root), nullptr);
+        ASSERT_TRUE(SendAlerts(dll, {"m0", "m1", "m2", "m3"}));
     }
     const std::vector<uint8_t> dat = ReadFileBytes(Dat());
     const std::vector<Msg> all = Texts(Stored());
@@ -341,17 +334,8 @@ TEST_F(CrashTest, AMessageFileCutAtAnyByteKeepsTheMessagesBeforeTheCut) {
     for (int i = 1; i < 4; ++i)
         ends.push_back(ends.back() + 2 + 502);
     ASSERT_EQ(dat.size(), ends.back());
-    std::set<size_t> cuts;
-    const bool everyByte = EnvInt("NUNTIO_CUT_EVERY_BYTE", 0) != 0;
-    for (size_t c = 0; c <= dat.size(); c += everyByte ? 1 : 151)
-        cuts.insert(c);
-    for (size_t c : {size_t{1}, size_t{2}, size_t{3}, size_t{20}, size_t{21}})
-        cuts.insert(c);
-    for (size_t e : ends)
-        for (size_t c : {e - 1, e, e + 1})
-            if (c <= dat.size()) cuts.insert(c);
-    for (size_t cut : cuts) {
-        if (!CutInRange(cut)) continue;
+    // Also inside the count and the class name.
+    for (size_t cut : Cuts(dat.size(), ends, {1, 2, 3, 20, 21})) {
         SCOPED_TRACE("message file cut at " + std::to_string(cut));
         RemoveDamaged();
         Write(Dat(), std::vector<uint8_t>(dat.begin(), dat.begin() + static_cast<ptrdiff_t>(cut)));
@@ -383,8 +367,8 @@ TEST_F(CrashTest, AFullDiskIsToldOnceAndLosesNothingAlreadyStored) {
 TEST_F(CrashTest, AFolderThatCannotBeWrittenLoadsWorksAndChangesNothing) {
     {
         NuntioDll dll;
-        ASSERT_NE(dll.Init(0, 0, root.c_str(), "trader01"), 0u);
-        Alerts(dll, {"w0", "w1", "w2"});
+        ASSERT_NE(StartOn(dll, root), nullptr);
+        ASSERT_TRUE(SendAlerts(dll, {"w0", "w1", "w2"}));
     }
     const std::vector<uint8_t> dat = ReadFileBytes(Dat());
     const std::vector<uint8_t> cfg = ReadFileBytes(Folder() + "AlertMsg.cfg");
@@ -400,8 +384,8 @@ TEST_F(CrashTest, AFolderThatCannotBeWrittenLoadsWorksAndChangesNothing) {
 
 TEST_F(CrashTest, ASecondHostSeesTheStoredMessagesAndWritesNoFile) {
     NuntioDll dll;
-    ASSERT_NE(dll.Init(0, 0, root.c_str(), "trader01"), 0u);
-    Alerts(dll, {"a0", "a1", "a2"});
+    ASSERT_NE(StartOn(dll, root), nullptr);
+    ASSERT_TRUE(SendAlerts(dll, {"a0", "a1", "a2"}));
     const std::vector<uint8_t> dat = ReadFileBytes(Dat());
     const std::vector<uint8_t> cfg = ReadFileBytes(Folder() + "AlertMsg.cfg");
     const std::vector<uint8_t> journal = ReadFileBytes(Journal());
@@ -411,7 +395,7 @@ TEST_F(CrashTest, ASecondHostSeesTheStoredMessagesAndWritesNoFile) {
     EXPECT_EQ(ReadFileBytes(Dat()), dat);
     EXPECT_EQ(ReadFileBytes(Folder() + "AlertMsg.cfg"), cfg);
     EXPECT_EQ(ReadFileBytes(Journal()), journal);
-    Alerts(dll, {"a3"});
+    ASSERT_TRUE(SendAlerts(dll, {"a3"}));
     dll.Unload();
     const std::vector<Msg> stored = Texts(Stored());
     ASSERT_EQ(stored.size(), 4u);
