@@ -163,7 +163,7 @@ protected:
 
 // ---------------------------------------------------------------- columns
 
-TEST_F(DialogsTest, RemoveAllThenOkLeavesOnlyTheIconColumnAndAddAllBringsThemBack) {
+TEST_F(DialogsTest, RemoveAllAddAllAndOneColumnAddedBackWhichLandsRightAfterTheIconColumn) {
     Alert("一");
     std::vector<std::string> available, applied;
     bool addEnabled = true, addAllEnabled = false, upEnabled = true;
@@ -193,9 +193,21 @@ TEST_F(DialogsTest, RemoveAllThenOkLeavesOnlyTheIconColumnAndAddAllBringsThemBac
     shown.insert(shown.begin(), "");
     EXPECT_EQ(Headings(List(kAlertList)), shown);
     EXPECT_EQ(Cell(kAlertList, 0, 8), "一");
-}
 
-TEST_F(DialogsTest, AnAddedColumnLandsRightAfterTheIconColumn) {
+    // Cancel after changes keeps the columns.
+    Columns(kAlertColumns, [](HWND dlg) {
+        Click(dlg, kRemoveAll);
+        Click(dlg, kAddAll);
+        SelectItem(GetDlgItem(dlg, kApplied), 2);
+        Click(dlg, kRemove);
+        Click(dlg, IDCANCEL);
+    });
+    EXPECT_EQ(Headings(List(kAlertList)), shown);
+    int order[9] = {1, 2, 0, 3, 4, 5, 6, 7, 8}; // the icon column dragged to third place comes back first
+    ASSERT_TRUE(ListView_SetColumnOrderArray(List(kAlertList), 9, order));
+    Columns(kAlertColumns, DialogAnswerer::Press(IDOK));
+    EXPECT_EQ(Headings(List(kAlertList)), shown);
+
     Columns(kAlertColumns, [](HWND dlg) {
         HWND applied = GetDlgItem(dlg, kApplied);
         HWND available = GetDlgItem(dlg, kAvailable);
@@ -212,7 +224,7 @@ TEST_F(DialogsTest, AnAddedColumnLandsRightAfterTheIconColumn) {
                                                                     "商品代码", "报警对象", "报警内容"}));
 }
 
-TEST_F(DialogsTest, ButtonsFollowTheListThatHasTheFocusAndDoubleClicksMoveColumns) {
+TEST_F(DialogsTest, ButtonsFollowTheFocusedListMovesStopAtTheEndsAndDraggedColumnsAreTaken) {
     std::vector<bool> afterApplied, afterAvailable;
     std::vector<std::string> applied, available;
     Columns(kTradeColumns, [&](HWND dlg) {
@@ -245,24 +257,22 @@ TEST_F(DialogsTest, ButtonsFollowTheListThatHasTheFocusAndDoubleClicksMoveColumn
     EXPECT_EQ(applied, (std::vector<std::string>{"详细说明", "发生时间"}));
     EXPECT_EQ(Headings(List(kTradeList)), (std::vector<std::string>{"", "事件", "详细说明", "发生时间"}))
         << "Cancel keeps the columns";
-}
 
-TEST_F(DialogsTest, ADraggedColumnComesFirstAndMovesStopAtTheEnds) {
     HWND list = List(kAlertList);
     int order[9] = {0, 3, 1, 2, 4, 5, 6, 7, 8}; // 模块 dragged to the front
     ASSERT_TRUE(ListView_SetColumnOrderArray(list, 9, order));
     std::vector<std::string> opened, moved;
     Columns(kAlertColumns, [&](HWND dlg) {
-        HWND applied = GetDlgItem(dlg, kApplied);
-        opened = Items(applied);
-        SelectItem(applied, 0);
+        HWND appliedList = GetDlgItem(dlg, kApplied);
+        opened = Items(appliedList);
+        SelectItem(appliedList, 0);
         Click(dlg, kUp); // already first
         Click(dlg, kDown);
         Click(dlg, kDown);
-        SelectItem(applied, 7);
+        SelectItem(appliedList, 7);
         Click(dlg, kDown); // already last
         Click(dlg, kUp);
-        moved = Items(applied);
+        moved = Items(appliedList);
         Click(dlg, IDOK);
     });
     EXPECT_EQ(opened, (std::vector<std::string>{"模块", "时间", "窗口", "商品简称", "商品代码", "工作区",
@@ -272,24 +282,6 @@ TEST_F(DialogsTest, ADraggedColumnComesFirstAndMovesStopAtTheEnds) {
     EXPECT_EQ(moved, expected);
     std::vector<std::string> shown = expected;
     shown.insert(shown.begin(), "");
-    EXPECT_EQ(Headings(list), shown);
-}
-
-TEST_F(DialogsTest, CancelAfterMovesKeepsTheColumnsAndADraggedIconColumnComesBackFirst) {
-    HWND list = List(kAlertList);
-    Columns(kAlertColumns, [](HWND dlg) {
-        Click(dlg, kRemoveAll);
-        Click(dlg, kAddAll);
-        SelectItem(GetDlgItem(dlg, kApplied), 2);
-        Click(dlg, kRemove);
-        Click(dlg, IDCANCEL);
-    });
-    std::vector<std::string> shown = kDefaultAlertColumns;
-    shown.insert(shown.begin(), "");
-    EXPECT_EQ(Headings(list), shown);
-    int order[9] = {1, 2, 0, 3, 4, 5, 6, 7, 8}; // the icon column dragged to third place
-    ASSERT_TRUE(ListView_SetColumnOrderArray(list, 9, order));
-    Columns(kAlertColumns, DialogAnswerer::Press(IDOK));
     EXPECT_EQ(Headings(list), shown);
 }
 
