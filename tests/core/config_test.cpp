@@ -99,69 +99,51 @@ TEST_F(ConfigFiles, FirstStartCreatesTheFolderAndTheDefaultFile) {
     EXPECT_EQ(test::ReadNative(cfgNative("alice", "TradeMsg.cfg")).size(), 170u);
 }
 
-TEST_F(ConfigFiles, ExistingFileIsLoadedAndSavedBack) {
-    std::vector<uint8_t> stored = FreshAlertCfg();
-    stored[1] = 2;     // keep by count
-    stored[162] = 7;   // next serial 7
-    stored[82] = 0xFF; // slot 0 position -1 (low byte)
-    MakeUser("bob");
-    ::mkdir((dir.Native() + "/User/bob/Nuntio").c_str(), 0755);
-    test::WriteNative(cfgNative("bob", "AlertMsg.cfg"), stored);
+// An existing file of any length: what LoadConfig reports and reads; a field
+// the file does not reach keeps its value, bytes past the 170 are ignored.
+TEST_F(ConfigFiles, ExistingShortEmptyAndLongFilesLoadWhatTheyHold) {
+    struct Case {
+        const char* user;
+        size_t size;
+        CfgStatus status;
+        size_t bytesRead;
+        int32_t stay, keepLimit, nextSerial;
+    } cases[] = {
+        {"bob", 170, CfgStatus::kOk, 170, 9, 1, 7},
+        {"carol", 12, CfgStatus::kShort, 10, 9, 42, 99}, // ends inside the keep limit
+        {"dan", 0, CfgStatus::kOk, 0, 3, 42, 99},
+        {"erin", 400, CfgStatus::kOk, 170, 9, 1, 7},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.user);
+        std::vector<uint8_t> stored = FreshAlertCfg();
+        stored[6] = 9;   // stay 9 s
+        stored[162] = 7; // next serial 7
+        stored.resize(c.size, 0xEE);
+        MakeUser(c.user);
+        ::mkdir((dir.Native() + "/User/" + c.user + "/Nuntio").c_str(), 0755);
+        test::WriteNative(cfgNative(c.user, "AlertMsg.cfg"), stored);
 
-    CConfigDoc doc = CConfigDoc::ForAlert();
-    ASSERT_TRUE(doc.LoadConfig(fs, root, "bob", "AlertMsg.cfg").ok());
-    EXPECT_EQ(doc.m_nKeepMode, 2);
-    EXPECT_EQ(doc.m_nNextSerial, 7);
-    EXPECT_EQ(doc.m_nColPos[0], 255);
-    doc.m_nNextSerial = 11;
-    ASSERT_TRUE(doc.Save().ok());
-    stored[162] = 11;
-    EXPECT_EQ(test::ReadNative(cfgNative("bob", "AlertMsg.cfg")), stored);
-}
-
-TEST_F(ConfigFiles, ShortFileKeepsTheFieldsItHoldsAndNamesTheFile) {
-    MakeUser("carol");
-    ::mkdir((dir.Native() + "/User/carol/Nuntio").c_str(), 0755);
-    std::vector<uint8_t> stored = FreshAlertCfg();
-    stored[0] = 0;     // prompt mode 0
-    stored[6] = 9;     // stay 9 s
-    stored.resize(12); // ends inside the keep limit
-    test::WriteNative(cfgNative("carol", "AlertMsg.cfg"), stored);
-
-    CConfigDoc doc = CConfigDoc::ForAlert();
-    doc.m_nKeepLimit = 42; // a field cut by the end keeps its value
-    doc.m_crBack = 0x123456;
-    // LoadConfig sees the file exists and loads it; limits stay as they were.
-    const CfgResult r = doc.LoadConfig(fs, root, "carol", "AlertMsg.cfg");
-    EXPECT_EQ(r.status, CfgStatus::kShort);
-    EXPECT_EQ(r.path, root + "\\User\\carol\\Nuntio\\AlertMsg.cfg");
-    EXPECT_EQ(r.bytesRead, 10u);
-    EXPECT_EQ(doc.m_nPromptMode, 0);
-    EXPECT_EQ(doc.m_nStaySeconds, 9);
-    EXPECT_EQ(doc.m_nKeepLimit, 42);
-    EXPECT_EQ(doc.m_crBack, 0x123456u);
-    // Nothing is re-saved at that moment.
-    EXPECT_EQ(test::ReadNative(cfgNative("carol", "AlertMsg.cfg")).size(), 12u);
-}
-
-TEST_F(ConfigFiles, EmptyFileChangesNothingAndLongFileIgnoresTheRest) {
-    MakeUser("dan");
-    ::mkdir((dir.Native() + "/User/dan/Nuntio").c_str(), 0755);
-    test::WriteNative(cfgNative("dan", "AlertMsg.cfg"), {});
-    CConfigDoc doc = CConfigDoc::ForAlert();
-    doc.m_nNextSerial = 99;
-    EXPECT_TRUE(doc.LoadConfig(fs, root, "dan", "AlertMsg.cfg").ok());
-    EXPECT_EQ(doc.m_nNextSerial, 99);
-
-    std::vector<uint8_t> stored = FreshAlertCfg();
-    stored[162] = 5;
-    stored.resize(400, 0xEE);
-    test::WriteNative(cfgNative("dan", "AlertMsg.cfg"), stored);
-    const CfgResult r = doc.Load();
-    EXPECT_TRUE(r.ok());
-    EXPECT_EQ(r.bytesRead, 170u);
-    EXPECT_EQ(doc.m_nNextSerial, 5);
-    EXPECT_EQ(doc.m_nReserved, 0);
+        CConfigDoc doc = CConfigDoc::ForAlert();
+        doc.m_nKeepLimit = 42;
+        doc.m_nNextSerial = 99;
+        const CfgResult r = doc.LoadConfig(fs, root, c.user, "AlertMsg.cfg");
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(r.path, root + "\\User\\" + c.user + "\\Nuntio\\AlertMsg.cfg");
+        EXPECT_EQ(r.bytesRead, c.bytesRead);
+        EXPECT_EQ(doc.m_nStaySeconds, c.stay);
+        EXPECT_EQ(doc.m_nKeepLimit, c.keepLimit);
+        EXPECT_EQ(doc.m_nNextSerial, c.nextSerial);
+        EXPECT_EQ(doc.m_nReserved, 0);
+        // Nothing is written at load; a save writes the 170 bytes back.
+        EXPECT_EQ(test::ReadNative(cfgNative(c.user, "AlertMsg.cfg")).size(), c.size);
+        if (c.size == 170) {
+            doc.m_nNextSerial = 11;
+            ASSERT_TRUE(doc.Save().ok());
+            stored[162] = 11;
+            EXPECT_EQ(test::ReadNative(cfgNative(c.user, "AlertMsg.cfg")), stored);
+        }
+    }
 }
 
 TEST_F(ConfigFiles, FaceNameFillingItsFieldIsCutInsideIt) {
