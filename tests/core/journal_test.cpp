@@ -314,32 +314,3 @@ TEST_F(Journal, AFullDiskLosesNothingAlreadyDurable) {
     for (size_t i = 0; i < stored.size(); ++i)
         EXPECT_EQ(m.RowText(static_cast<ptrdiff_t>(i), kAlertContent), stored[i]);
 }
-
-TEST_F(Journal, AReadOnlyFolderKeepsChangesInMemoryAndLosesNothingStored) {
-    {
-        auto m = OpenAlerts();
-        m->AddMessage(Alert("kept"), now);
-        ASSERT_TRUE(m->Close(now));
-    }
-    if (::geteuid() != 0) GTEST_SKIP() << "a read-only bind mount needs root";
-    const std::string folder = dir.Native() + "/User/u/Nuntio";
-    if (::mount(folder.c_str(), folder.c_str(), nullptr, MS_BIND, nullptr) != 0)
-        GTEST_SKIP() << "cannot bind-mount here (" << std::strerror(errno) << ")";
-    struct Unmount {
-        std::string path;
-        ~Unmount() { ::umount2(path.c_str(), MNT_DETACH); }
-    } unmount{folder};
-    ASSERT_EQ(::mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr), 0)
-        << std::strerror(errno);
-    const std::vector<uint8_t> dat = test::ReadNative(Native("AlertMsg.DAT"));
-    CategoryOpenResult r;
-    auto m = OpenAlerts(&r);
-    EXPECT_EQ(r.journal.mode, StoreMode::kMemoryOnly);
-    ASSERT_EQ(m->GetMsgCount(), 1u);
-    m->AddMessage(Alert("in memory"), now);
-    m->DeleteAt(1);
-    EXPECT_FALSE(m->TakeWriteFailure()) << "memory-only was told at start-up already";
-    EXPECT_FALSE(m->Close(now));
-    EXPECT_EQ(test::ReadNative(Native("AlertMsg.DAT")), dat);
-    EXPECT_FALSE(test::NativeExists(Native("AlertMsg.DAT.journal")));
-}
