@@ -250,8 +250,10 @@ TEST_F(SettingsTest, AlertSheetShowsTheStoredSettingsOnTwoPagesWithItsOwnButtons
     EXPECT_FALSE(FileExists(AlertIni())) << "Cancel writes no defaults";
 }
 
-TEST_F(SettingsTest, CountModeTakesOnlyTheCountSpinnersStopAtTheEndsAndEmptyFieldsBecomeOneAndZero) {
+TEST_F(SettingsTest, CountModeTrimsTheListAtOnceAndAtEachNewMessageAndEmptyFieldsBecomeOneAndZero) {
     Init();
+    for (const char* c : {"一", "二", "三"})
+        Alert(c);
     const std::vector<uint8_t> before = Cfg("AlertMsg.cfg");
     ASSERT_EQ(RunSheet(kAlertSettings,
                        [&](HWND sheet) {
@@ -284,10 +286,15 @@ TEST_F(SettingsTest, CountModeTakesOnlyTheCountSpinnersStopAtTheEndsAndEmptyFiel
     EXPECT_EQ(I32At(after, kStay4), 0) << "an empty stay time is 0";
     EXPECT_EQ(after[kPromptMode], 1) << "the alert page carries the prompt mode through";
     EXPECT_EQ(I32At(after, kPopupStyle), 0);
-    EXPECT_TRUE(std::equal(after.begin() + 14, after.end(), before.begin() + 14))
-        << "only the first 14 bytes change";
+    EXPECT_TRUE(std::equal(after.begin() + 14, after.begin() + kNextSerial, before.begin() + 14))
+        << "only the first 14 bytes change, and the serial counter the alerts moved";
     // OK stores the defaults as read even when their page was never shown.
     EXPECT_TRUE(FileExists(AlertIni()));
+    ASSERT_EQ(Rows(kAlertList), 1);
+    EXPECT_EQ(Cell(kAlertList, 0, 8), "三");
+    Alert("四");
+    ASSERT_EQ(Rows(kAlertList), 1) << "the oldest row goes from the bottom";
+    EXPECT_EQ(Cell(kAlertList, 0, 8), "四");
 
     // Back to by date: the days field is taken, the count field is ignored;
     // the sheet opens on the stored count.
@@ -335,30 +342,7 @@ TEST_F(SettingsTest, StyleTwoShowsItsPreviewIsStoredAndPopsUpAtItsSkinSizeOnTheN
     EXPECT_EQ(rc.bottom - rc.top, 152);
 }
 
-TEST_F(SettingsTest, UnknownKeepModeShowsAsCountAndAnUnknownStyleIsKept) {
-    Init();
-    Reload();
-    PatchCfg("TradeMsg.cfg", kKeepMode, uint8_t{7});
-    PatchCfg("TradeMsg.cfg", kPopupStyle, int32_t{9});
-    PatchCfg("TradeMsg.cfg", kKeepLimit, int32_t{4});
-    Init();
-    ASSERT_EQ(RunSheet(kTradeSettings,
-                       [&](HWND sheet) {
-                           HWND page = Page(sheet);
-                           EXPECT_TRUE(Checked(page, kByCount));
-                           EXPECT_EQ(Text(page, kCount), "4");
-                           EXPECT_EQ(SendMessageA(Item(page, kSkin), CB_GETCURSEL, 0, 0), CB_ERR);
-                           EXPECT_EQ(Preview(page), Bitmap(5004)) << "the template's picture stays";
-                           Ok(sheet);
-                       }),
-              1u);
-    const std::vector<uint8_t> after = Cfg("TradeMsg.cfg");
-    EXPECT_EQ(after[kKeepMode], 2);
-    EXPECT_EQ(I32At(after, kPopupStyle), 9);
-    EXPECT_EQ(I32At(after, kKeepLimit), 4);
-}
-
-TEST_F(SettingsTest, TradeNoPromptNeitherPopsUpNorFlashesAndPopupChosenAgainDoes) {
+TEST_F(SettingsTest, TradeNoPromptNeitherPopsUpNorFlashesAndUnknownStoredValuesAreKept) {
     Init();
     ASSERT_EQ(RunSheet(kTradeSettings,
                        [&](HWND sheet) {
@@ -381,45 +365,35 @@ TEST_F(SettingsTest, TradeNoPromptNeitherPopsUpNorFlashesAndPopupChosenAgainDoes
     EXPECT_EQ(Rows(kTradeList), 1);
     EXPECT_FALSE(KillTimer(center, kFlashTimer)) << "no tray flash";
 
-    // Stored, so the next start opens on it.
+    // Stored, so the next start opens on it; an unknown keep mode shows as
+    // count, an unknown style selects no skin and both are kept.
     Reload();
+    PatchCfg("TradeMsg.cfg", kKeepMode, uint8_t{7});
+    PatchCfg("TradeMsg.cfg", kPopupStyle, int32_t{9});
+    PatchCfg("TradeMsg.cfg", kKeepLimit, int32_t{4});
     Init();
     ASSERT_EQ(RunSheet(kTradeSettings,
                        [&](HWND sheet) {
                            HWND page = Page(sheet);
                            EXPECT_TRUE(Checked(page, kNoPrompt));
+                           EXPECT_TRUE(Checked(page, kByCount));
+                           EXPECT_EQ(Text(page, kCount), "4");
+                           EXPECT_EQ(SendMessageA(Item(page, kSkin), CB_GETCURSEL, 0, 0), CB_ERR);
+                           EXPECT_EQ(Preview(page), Bitmap(5004)) << "the template's picture stays";
                            Click(page, kPopup);
                            Ok(sheet);
                        }),
               1u);
-    EXPECT_EQ(Cfg("TradeMsg.cfg")[kPromptMode], 1);
-    EXPECT_EQ(I32At(Cfg("TradeMsg.cfg"), kNextSerial), 1) << "no popup took a number";
+    const std::vector<uint8_t> after = Cfg("TradeMsg.cfg");
+    EXPECT_EQ(after[kPromptMode], 1);
+    EXPECT_EQ(after[kKeepMode], 2);
+    EXPECT_EQ(I32At(after, kPopupStyle), 9);
+    EXPECT_EQ(I32At(after, kKeepLimit), 4);
+    EXPECT_EQ(I32At(after, kNextSerial), 1) << "no popup took a number";
     Trade("买入");
     EXPECT_TRUE(KillTimer(center, kFlashTimer)) << "the tray flashes";
     Unload();
     EXPECT_EQ(I32At(Cfg("TradeMsg.cfg"), kNextSerial), 3) << "the message and its popup";
-}
-
-TEST_F(SettingsTest, ASmallerCountLimitTrimsTheListAtOnceAndAtEachNewMessage) {
-    Init();
-    for (const char* c : {"一", "二", "三", "四", "五"})
-        Alert(c);
-    ASSERT_EQ(Rows(kAlertList), 5);
-    ASSERT_EQ(RunSheet(kAlertSettings,
-                       [&](HWND sheet) {
-                           HWND page = Page(sheet);
-                           Click(page, kByCount);
-                           Type(page, kCount, "2");
-                           Ok(sheet);
-                       }),
-              1u);
-    ASSERT_EQ(Rows(kAlertList), 2);
-    EXPECT_EQ(Cell(kAlertList, 0, 8), "五");
-    EXPECT_EQ(Cell(kAlertList, 1, 8), "四");
-    Alert("六");
-    ASSERT_EQ(Rows(kAlertList), 2) << "the oldest row goes from the bottom";
-    EXPECT_EQ(Cell(kAlertList, 0, 8), "六");
-    EXPECT_EQ(Cell(kAlertList, 1, 8), "五");
 }
 
 TEST_F(SettingsTest, CancelAfterChangesLeavesFileListAndDefaults) {
