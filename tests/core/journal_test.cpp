@@ -1,9 +1,10 @@
-// The change journal: each kind of change survives a crash (the model dropped
-// without Close) and a journal cut at every byte or damaged in its checksum
-// replays exactly the whole records before the damage and is kept aside, the
-// serial counter moves past every replayed number, a stale journal is not
-// applied twice, a second writer is kept out, and a full disk loses nothing
-// that was already durable.
+// The category model and its change journal: each kind of change survives a
+// crash (the model dropped without Close) and a journal cut at every byte or
+// damaged in its checksum replays exactly the whole records before the damage
+// and is kept aside, the serial counter moves past every replayed number, a
+// stale journal is not applied twice, and a full disk loses nothing that was
+// already durable. Also which icons a new alert changes and the codes of the
+// position operations.
 #include <gtest/gtest.h>
 
 #include <sys/mount.h>
@@ -46,6 +47,13 @@ protected:
         test::SetField(in.body.alert.szContent, content.c_str());
         return in;
     }
+    static InboundMessage Trade(const char* detail) {
+        InboundMessage in{};
+        in.nCategory = 1;
+        test::SetField(in.body.trade.szEvent, "E");
+        test::SetField(in.body.trade.szDetail, detail);
+        return in;
+    }
     std::unique_ptr<CAlertListModel> OpenAlerts(CategoryOpenResult* out = nullptr) {
         auto m = std::make_unique<CAlertListModel>(CConfigDoc::ForAlert());
         CategoryOpenResult r = m->Open(fs, dir.Path(), "u", "AlertMsg.cfg", now);
@@ -67,6 +75,8 @@ protected:
         return out;
     }
 };
+
+class CategoryModel : public Journal {};
 
 // Builds a folder with three alerts written whole, then a session of every
 // kind of change that is dropped without Close. Records the state and the
@@ -254,31 +264,6 @@ TEST_F(Journal, ALongSessionFoldsTheJournalIntoTheFile) {
     EXPECT_GT(m->Config().m_nNextSerial, std::get<0>(before.front()));
 }
 
-TEST_F(Journal, ASecondProcessSeesTheStoredMessagesAndWritesNothing) {
-    auto first = OpenAlerts();
-    first->AddMessage(Alert("first"), now);
-    CategoryOpenResult r;
-    auto second = OpenAlerts(&r);
-    EXPECT_EQ(r.journal.mode, StoreMode::kShared);
-    ASSERT_EQ(second->GetMsgCount(), 1u);
-    EXPECT_EQ(second->RowText(0, kAlertContent), "first");
-    second->AddMessage(Alert("second"), now);
-    second->DeleteAll();
-    const std::vector<uint8_t> dat = test::ReadNative(Native("AlertMsg.DAT"));
-    const std::vector<uint8_t> cfg = test::ReadNative(Native("AlertMsg.cfg"));
-    const std::vector<uint8_t> journal = test::ReadNative(Native("AlertMsg.DAT.journal"));
-    EXPECT_TRUE(second->Close(now));
-    EXPECT_EQ(test::ReadNative(Native("AlertMsg.DAT")), dat);
-    EXPECT_EQ(test::ReadNative(Native("AlertMsg.cfg")), cfg);
-    EXPECT_EQ(test::ReadNative(Native("AlertMsg.DAT.journal")), journal);
-    first->AddMessage(Alert("first again"), now);
-    first.reset(); // crash of the first
-    auto third = OpenAlerts(&r);
-    EXPECT_EQ(r.journal.mode, StoreMode::kJournal);
-    ASSERT_EQ(third->GetMsgCount(), 2u);
-    EXPECT_EQ(third->RowText(0, kAlertContent), "first again");
-}
-
 TEST_F(Journal, AFullDiskLosesNothingAlreadyDurable) {
     if (::geteuid() != 0) GTEST_SKIP() << "mounting a small tmpfs needs root";
     const std::string mnt = dir.Native() + "/small";
@@ -313,4 +298,38 @@ TEST_F(Journal, AFullDiskLosesNothingAlreadyDurable) {
     ASSERT_EQ(m.GetMsgCount(), stored.size());
     for (size_t i = 0; i < stored.size(); ++i)
         EXPECT_EQ(m.RowText(static_cast<ptrdiff_t>(i), kAlertContent), stored[i]);
+}
+
+TEST_F(CategoryModel, OnlyALatestAlertBecomesEarlierBelowANewOne) {
+    CAlertListModel model(CConfigDoc::ForAlert());
+    model.Open(fs, dir.Path(), "u", "AlertMsg.cfg", now);
+    for (const char* c : {"a", "b", "c"})
+        model.AddMessage(Alert(c), now);
+    EXPECT_EQ(model.SetMsgImage(1, kImageOpened), kDone); // opening the middle one
+    EXPECT_EQ(model.RowImage(0), kImageLatest);
+    EXPECT_EQ(model.RowImage(1), kImageOpened);
+    EXPECT_EQ(model.RowImage(2), kImageEarlier);
+    model.SetMsgImage(0, kImageOpened);
+    EXPECT_EQ(model.AddMessage(Alert("d"), now).markedEarlier, 0u);
+    EXPECT_EQ(model.GetMsgImage(1), kImageOpened);
+    EXPECT_EQ(model.RowText(0, kAlertTime), "24-03-09 06:05:00");
+}
+
+TEST_F(CategoryModel, PositionOperationsReturnTheirCodes) {
+    CTradeListModel model(CConfigDoc::ForTrade());
+    EXPECT_EQ(model.GetMsgImage(-1), static_cast<int32_t>(kBadPosition));
+    EXPECT_EQ(model.GetMsgImage(0), static_cast<int32_t>(kListEmpty));
+    EXPECT_EQ(model.SetMsgImage(0, 1), kDone); // no effect on an empty list
+    EXPECT_EQ(model.SetMsgImage(-1, 1), kBadPosition);
+    EXPECT_EQ(model.DeleteAt(-1), kBadPosition);
+    EXPECT_EQ(model.DeleteAt(0), kNoObject);
+    EXPECT_EQ(model.GetMsgSerial(0), static_cast<int32_t>(kBadPosition));
+    EXPECT_EQ(model.GetMsgAt(0), nullptr);
+    model.AddMessage(Trade("x"), now);
+    model.AddMessage(Trade("y"), now);
+    EXPECT_EQ(model.GetMsgImage(5), static_cast<int32_t>(kBadPosition));
+    EXPECT_EQ(model.GetMsgImage(1), kImageLatest); // trade rows keep their image...
+    EXPECT_EQ(model.RowImage(1), kImageTrade);     // ...and always show icon 4
+    EXPECT_EQ(model.DeleteAt(0), kDone);
+    EXPECT_EQ(model.RowText(0, kTradeDetail), "x");
 }
