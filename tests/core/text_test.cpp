@@ -97,13 +97,6 @@ TEST(Matching, AlertSearchesItsSevenTextFieldsButNotTheTime) {
     EXPECT_FALSE(MatchMessage(*a, "QR"));
 }
 
-TEST(Matching, TradeSearchesTheDetailOnly) {
-    auto t = test::MakeTrade(1, 1709964300, "filled 100 lots");
-    EXPECT_TRUE(MatchMessage(*t, "100"));
-    EXPECT_FALSE(MatchMessage(*t, "event"));
-    EXPECT_FALSE(MatchMessage(*t, ""));
-}
-
 TEST(Filling, MessagesTakeSerialsAndTheirBodies) {
     InboundMessage in{};
     in.nCategory = 0;
