@@ -2,8 +2,9 @@
 // crash (the model dropped without Close) and a journal cut at every byte or
 // damaged in its checksum replays exactly the whole records before the damage
 // and is kept aside, the serial counter moves past every replayed number, a
-// stale journal is not applied twice, and a full disk loses nothing that was
-// already durable. Also which icons a new alert changes and the codes of the
+// stale journal is not applied twice, a second process writes nothing, a long
+// session's journal is folded into the file, and a full disk loses nothing
+// that was already durable. Also which icons a new alert changes and the codes of the
 // position operations.
 #include <gtest/gtest.h>
 
@@ -262,6 +263,32 @@ TEST_F(Journal, ALongSessionFoldsTheJournalIntoTheFile) {
     EXPECT_EQ(Rows(*m), before);
     EXPECT_EQ(m->RowText(0, kAlertContent), "n3999");
     EXPECT_GT(m->Config().m_nNextSerial, std::get<0>(before.front()));
+}
+
+// The second process: its delete-all and its Close write nothing either.
+TEST_F(Journal, ASecondProcessSeesTheStoredMessagesAndWritesNothing) {
+    auto first = OpenAlerts();
+    first->AddMessage(Alert("first"), now);
+    CategoryOpenResult r;
+    auto second = OpenAlerts(&r);
+    EXPECT_EQ(r.journal.mode, StoreMode::kShared);
+    ASSERT_EQ(second->GetMsgCount(), 1u);
+    EXPECT_EQ(second->RowText(0, kAlertContent), "first");
+    second->AddMessage(Alert("second"), now);
+    second->DeleteAll();
+    const std::vector<uint8_t> dat = test::ReadNative(Native("AlertMsg.DAT"));
+    const std::vector<uint8_t> cfg = test::ReadNative(Native("AlertMsg.cfg"));
+    const std::vector<uint8_t> journal = test::ReadNative(Native("AlertMsg.DAT.journal"));
+    EXPECT_TRUE(second->Close(now));
+    EXPECT_EQ(test::ReadNative(Native("AlertMsg.DAT")), dat);
+    EXPECT_EQ(test::ReadNative(Native("AlertMsg.cfg")), cfg);
+    EXPECT_EQ(test::ReadNative(Native("AlertMsg.DAT.journal")), journal);
+    first->AddMessage(Alert("first again"), now);
+    first.reset(); // crash of the first
+    auto third = OpenAlerts(&r);
+    EXPECT_EQ(r.journal.mode, StoreMode::kJournal);
+    ASSERT_EQ(third->GetMsgCount(), 2u);
+    EXPECT_EQ(third->RowText(0, kAlertContent), "first again");
 }
 
 TEST_F(Journal, AFullDiskLosesNothingAlreadyDurable) {
