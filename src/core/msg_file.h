@@ -95,12 +95,19 @@ public:
     // file's copy ("AlertMsg.DAT.damaged-YYYYMMDD-HHMMSS").
     template <class T>
     MsgLoadResult Load(CMsgList<T>& list, int64_t now) {
-        MsgLoadResult res;
         std::vector<uint8_t> bytes;
         if (!ReadFile(bytes)) {
+            MsgLoadResult res;
             res.status = MsgLoadStatus::kNotOpened;
             return res;
         }
+        return Load(bytes, list, now);
+    }
+
+    // Load for the file's bytes, read by the caller (ReadFile).
+    template <class T>
+    MsgLoadResult Load(const std::vector<uint8_t>& bytes, CMsgList<T>& list, int64_t now) {
+        MsgLoadResult res;
         const DecodeResult dec = DecodeMessages(bytes.data(), bytes.size(), list);
         res.loaded = dec.decoded;
         if (!dec.ok()) {
@@ -121,8 +128,10 @@ public:
         return WriteFile(bytes, now);
     }
 
-private:
+    // The file's bytes; false when it is missing or cannot be read.
     bool ReadFile(std::vector<uint8_t>& bytes);
+
+private:
     bool WriteFile(const std::vector<uint8_t>& bytes, int64_t now);
     std::string KeepAside(const std::vector<uint8_t>& bytes, int64_t now);
 

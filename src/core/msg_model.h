@@ -81,12 +81,17 @@ public:
         m_fs = &fs;
         m_file.emplace(fs, m_config.m_strMsgFile);
         res.ensure = m_file->EnsureExists();
+        // One read serves the messages and the checksum the journal names.
         std::vector<uint8_t> dat;
-        fs.ReadAll(m_config.m_strMsgFile, dat);
+        const bool read = m_file->ReadFile(dat);
+        if (!read) dat.clear();
         const JournalBase base = BaseOf(dat);
         SetCompactionPoint(dat.size());
+        if (read)
+            res.messages = m_file->Load(dat, m_list, now);
+        else
+            res.messages.status = MsgLoadStatus::kNotOpened;
         dat = {};
-        res.messages = m_file->Load(m_list, now);
 
         m_journal.emplace(fs, JournalPathFor(m_config.m_strMsgFile), std::is_same_v<T, CAlertMsgObj> ? 0 : 1);
         const OpenStatus opened = m_journal->Open();

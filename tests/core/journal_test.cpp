@@ -176,6 +176,15 @@ TEST_F(Journal, ChecksumDamageEndsTheReplayThere) {
     EXPECT_EQ(r.journal.keptAsidePath,
               dir.Path() + "\\User\\u\\Nuntio\\AlertMsg.DAT.journal.damaged-20240309-060500");
     EXPECT_EQ(test::ReadNative(Native("AlertMsg.DAT.journal.damaged-20240309-060500")), j);
+    // The checksum is the usual CRC-32 (zlib's), at every length and alignment.
+    const std::string digits = "123456789";
+    EXPECT_EQ(Crc32(reinterpret_cast<const uint8_t*>(digits.data()), digits.size()), 0xCBF43926u);
+    std::vector<uint8_t> bytes(1030);
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<uint8_t>(i * 7 + 3);
+    EXPECT_EQ(Crc32(bytes.data(), 1029), 0x1CE10E21u);
+    EXPECT_EQ(Crc32(bytes.data(), 13), 0xA97AD5C1u);
+    EXPECT_EQ(Crc32(bytes.data() + 13, 1016, Crc32(bytes.data(), 13)), 0x1CE10E21u);
 }
 
 TEST_F(Journal, SerialNumbersNeverRepeatAfterACrash) {
