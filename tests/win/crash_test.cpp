@@ -39,9 +39,8 @@ int EnvInt(const char* name, int def) {
 
 // Where to cut a file of `size` bytes: every 151st byte (every byte in the long
 // form), around the end of each whole record and at `more`. The long form runs
-// the cuts in ranges, one process each: under Wine a process dies in its
-// 1,085th LoadLibrary of the library (plain load and unload, no Nuntio_Init),
-// so no process may load it a thousand times.
+// the cuts in ranges (NUNTIO_CUT_FROM, NUNTIO_CUT_TO), one process each, so
+// that a failure names its range.
 std::set<size_t> Cuts(size_t size, const std::vector<size_t>& ends, std::set<size_t> more = {}) {
     std::set<size_t> cuts = std::move(more);
     const bool everyByte = EnvInt("NUNTIO_CUT_EVERY_BYTE", 0) != 0;
