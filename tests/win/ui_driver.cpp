@@ -25,11 +25,13 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     HostWindow::Request r{msg, wp, lp, {}};
     if (msg == 0x083C && lp != 0) r.text = reinterpret_cast<const char*>(lp);
     HostWindow::requests.push_back(r);
+    if (HostWindow::onRequest) HostWindow::onRequest(msg);
     return 0;
 }
 } // namespace
 
 std::vector<HostWindow::Request> HostWindow::requests;
+std::function<void(UINT)> HostWindow::onRequest;
 
 HostWindow::HostWindow() {
     requests.clear();

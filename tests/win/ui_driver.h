@@ -59,6 +59,8 @@ struct HostWindow {
     HostWindow& operator=(const HostWindow&) = delete;
     HWND hwnd = nullptr;
     static std::vector<Request> requests;
+    // Runs inside the host's handler of each request, after it is recorded.
+    static std::function<void(UINT msg)> onRequest;
 };
 
 std::string ClassName(HWND hwnd);
