@@ -61,8 +61,11 @@ uint32_t CAlertCategory::OnOpenMessage() {
     if (GetMsgCount() == 0) return kListEmpty;
     const int pos = ListView_GetNextItem(m_hList, -1, LVNI_SELECTED);
     if (pos < 0) return kBadPosition;
+    // The host's handler of the request, or the box, may deliver more
+    // alerts meanwhile: the mark follows the alert, not the row.
+    const int32_t serial = GetMsgSerial(pos);
     ActivateSource(pos);
-    SetMsgImage(pos, nuntio::kImageOpened);
+    SetImageOfSerial(serial, nuntio::kImageOpened);
     return kDone;
 }
 

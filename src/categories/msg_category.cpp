@@ -74,9 +74,11 @@ uint32_t CMsgCategory::Create(HWND parent, const char* cfgName) {
     const nuntio::CfgResult cfg =
         m_config.LoadConfig(nuntio::PlatformFileSystem(), module.RootPath(), module.UserName(), cfgName);
     if (cfg.status == nuntio::CfgStatus::kCannotOpen || cfg.status == nuntio::CfgStatus::kShort) {
-        // The settings read so far stay; the rest keep their defaults.
-        const std::string text = "无法完整读取配置文件 " + cfg.path + "，未读出的设置使用默认值。";
-        ::MessageBoxA(parent, text.c_str(), "消息中心", MB_OK | MB_ICONEXCLAMATION);
+        // The settings read so far stay; the rest keep their defaults. Told in
+        // the status bar: a box here would run the host's timers (and their
+        // messages) before the messages are loaded.
+        AddNotice("无法完整读取配置文件 " + cfg.path + "，未读出的设置使用默认值" +
+                  (m_config.Unread() ? "，文件保持原样。" : "。"));
     }
     LoadMessages();
 
@@ -398,6 +400,23 @@ void CMsgCategory::RowRemovedAt(int pos) {
     ::InvalidateRect(m_hList, nullptr, FALSE);
 }
 
+void CMsgCategory::RowsDeleted(int select) {
+    ++m_nOwnSelChange;
+    ListView_SetItemState(m_hList, -1, 0, LVIS_SELECTED);
+    --m_nOwnSelChange;
+    ListView_SetItemCountEx(m_hList, GetMsgCount(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+    m_selRows.clear();
+    if (select >= 0 && select < GetMsgCount()) {
+        ++m_nOwnSelChange;
+        ListView_SetItemState(m_hList, select, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        --m_nOwnSelChange;
+        m_selRows.push_back(select);
+    }
+    m_bSelKnown = true;
+    Show(true);
+    ::InvalidateRect(m_hList, nullptr, TRUE);
+}
+
 void CMsgCategory::ClearSelection() {
     if (m_hList != nullptr) SelectRow(-1, false);
 }
@@ -477,10 +496,15 @@ uint32_t CMsgCategory::OnCategoryCommand(HWND owner, WPARAM wp, LPARAM /*lp*/) {
     const int offset = static_cast<int>(LOWORD(wp)) - m_config.m_nFirstCmd;
     switch (offset) {
     case CMD_DELETE: return DeleteSelected();
-    case CMD_DELETE_ALL:
+    case CMD_DELETE_ALL: {
+        // Messages that arrive while the question is up are not part of the answer.
+        std::vector<int32_t> listed(static_cast<size_t>(GetMsgCount()));
+        for (size_t i = 0; i < listed.size(); ++i)
+            listed[i] = GetMsgSerial(static_cast<int>(i));
         if (::MessageBoxA(owner, "删除所有列表的消息？", "确认", MB_YESNO | MB_ICONQUESTION) == IDYES)
-            return DeleteAll();
+            return DeleteListed(listed);
         return kDone;
+    }
     case CMD_PAGE_SETTINGS: OnPageSettings(); return Kind() == 0 ? kNotHandled : kDone;
     case CMD_COLUMN_SETTINGS: return OnColumnSettings();
     case CMD_CATEGORY_SETTINGS: return OnCategorySettings();
@@ -598,7 +622,7 @@ uint32_t CMsgCategory::Close() {
     // going away with the library (or the process), and a message box would
     // hold the host's exit. A journal that could not be removed keeps the
     // changes for the next start.
-    if (!SharesStore()) m_config.Save();
+    if (!SharesStore() && !m_config.Unread()) m_config.Save();
     SaveMessages();
     return kDone;
 }

@@ -60,7 +60,10 @@ public:
     CMsgCategory& operator=(const CMsgCategory&) = delete;
 
     // ---- what the window drives ----
+    // kDone, or the first step that failed; a category that failed is let
+    // go with Abandon, which writes nothing.
     uint32_t Create(HWND parent, const char* cfgName);
+    virtual void Abandon() = 0;
     uint32_t Show(bool show);
     void Resize(UINT type, int cx, int cy);
     uint32_t ToggleToolBar(bool showNow);
@@ -91,6 +94,8 @@ public:
     virtual uint32_t DeleteAt(int pos) = 0;
     virtual uint32_t DeleteSelected() = 0;
     virtual uint32_t DeleteAll() = 0;
+    virtual uint32_t DeleteListed(const std::vector<int32_t>& serials) = 0;
+    virtual uint32_t SetImageOfSerial(int32_t serial, int image) = 0;
     virtual uint32_t ApplyRetention() = 0;
 
     // ---- the kind's texts and actions ----
@@ -158,6 +163,9 @@ protected:
     void RowsRemovedAtBottom(int count);
     // The row at `pos` is gone; the selection below it moves up.
     void RowRemovedAt(int pos);
+    // Rows were deleted in one go: no row stays selected but `select` (when
+    // it is a row), which also takes the focus.
+    void RowsDeleted(int select);
     // While the window is shown, a burst of arriving messages draws the list
     // once: the view stops drawing (scroll bars included) at the first row of
     // a burst and draws again (ResumeRedraw) when the host's message loop next

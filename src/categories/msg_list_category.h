@@ -4,6 +4,8 @@
 // with it: the view is virtual, so row i shows the model's message i.
 #pragma once
 
+#include <algorithm>
+
 #include "categories/msg_category.h"
 #include "core/local_time.h"
 #include "core/msg_model.h"
@@ -44,20 +46,34 @@ public:
         return kDone;
     }
 
+    // One pass over the list and one durable record, however many rows are
+    // selected. The row that moves up into the last deleted place becomes
+    // selected and focused.
     uint32_t DeleteSelected() override {
-        int last = -1;
-        int pos;
-        while ((pos = ListView_GetNextItem(m_hList, -1, LVNI_SELECTED)) != -1) {
-            DeleteAt(pos);
-            last = pos;
-        }
-        // The row that moved up into the last deleted place becomes selected.
-        if (last >= 0 && last < GetMsgCount()) {
-            SelectRow(last, true);
-            ListView_SetItemState(m_hList, last, LVIS_FOCUSED, LVIS_FOCUSED);
-        }
-        Show(true);
-        ::InvalidateRect(m_hList, nullptr, TRUE);
+        const std::vector<int>& selected = SelectedRows();
+        if (selected.empty()) return kDone;
+        std::vector<size_t> rows(selected.begin(), selected.end());
+        const int next = selected.back() - static_cast<int>(selected.size()) + 1;
+        Model().DeleteRows(rows);
+        RowsDeleted(next);
+        TellWriteFailure();
+        return kDone;
+    }
+
+    // Deletes the messages with these serial numbers (those listed when the
+    // user was asked), not what arrived since; all of them when nothing did.
+    uint32_t DeleteListed(const std::vector<int32_t>& serials) override {
+        std::vector<int32_t> wanted(serials);
+        std::sort(wanted.begin(), wanted.end());
+        std::vector<size_t> rows;
+        for (int i = 0; i < GetMsgCount(); ++i)
+            if (std::binary_search(wanted.begin(), wanted.end(), GetMsgSerial(i)))
+                rows.push_back(static_cast<size_t>(i));
+        if (static_cast<int>(rows.size()) == GetMsgCount()) return DeleteAll();
+        if (rows.empty()) return kDone;
+        Model().DeleteRows(rows);
+        RowsDeleted(-1);
+        TellWriteFailure();
         return kDone;
     }
 
@@ -69,6 +85,12 @@ public:
         ::InvalidateRect(m_hList, nullptr, TRUE);
         TellWriteFailure();
         return kDone;
+    }
+
+    // Marks the message with this serial number, wherever it is now.
+    uint32_t SetImageOfSerial(int32_t serial, int image) override {
+        const ptrdiff_t pos = Model().FindSerial(serial);
+        return pos < 0 ? kNoObject : SetMsgImage(static_cast<int>(pos), image);
     }
 
     uint32_t ApplyRetention() override {
@@ -89,6 +111,8 @@ public:
         Model().Discard();
         return r;
     }
+
+    void Abandon() override { Model().Discard(); }
 
 protected:
     nuntio::CMsgListModel<T>& Model() { return this->m_model; }
@@ -113,26 +137,59 @@ protected:
         nuntio::CategoryOpenResult r;
         Model().OpenMessages(nuntio::PlatformFileSystem(), nuntio::Now(), r);
         const std::string& path = m_config.m_strMsgFile;
+        const auto name = FileName;
+        const std::string dat = name(path);
+        const std::string journal = dat + ".journal";
+        const nuntio::JournalOpenResult& j = r.journal;
         if (r.messages.damaged()) {
             AddNotice("消息文件 " + path + " 已损坏，读出" + std::to_string(r.messages.loaded) + "条消息" +
                       (r.messages.keptAsidePath.empty()
                            ? "，原文件未被覆盖。"
                            : "，原文件另存为 " + r.messages.keptAsidePath + "。"));
         }
+        if (j.mode == nuntio::StoreMode::kShared) {
+            AddNotice("另一个程序正在使用 " + dat + "，本次的消息和更改不会保存。");
+            return;
+        }
         // The journal's sentences name files of the user's own folder.
-        const auto name = FileName;
-        const std::string journal = name(path) + ".journal";
-        const nuntio::JournalOpenResult& j = r.journal;
         if (j.damaged) {
             AddNotice("更改记录 " + journal + " 已损坏，恢复了其中" + std::to_string(j.replayed) + "项更改" +
                       (j.keptAsidePath.empty() ? "。" : "，原记录另存为 " + name(j.keptAsidePath) + "。"));
-        } else if (j.replayed > 0 && j.mode == nuntio::StoreMode::kJournal) {
+        } else if (j.replayed > 0) {
             AddNotice("上次未正常退出，已恢复" + std::to_string(j.replayed) + "项更改。");
         }
-        if (j.mode == nuntio::StoreMode::kShared)
-            AddNotice("另一个程序正在使用 " + name(path) + "，本次的消息和更改不会保存。");
-        else if (j.mode == nuntio::StoreMode::kMemoryOnly)
-            AddNotice("无法写入 " + journal + "，消息只在正常退出时保存。");
+        if (j.stale)
+            AddNotice("更改记录 " + journal + " 早于消息文件，其中的更改已在文件中，未再使用" +
+                      (j.staleKeptPath.empty() ? "。" : "，另存为 " + name(j.staleKeptPath) + "。"));
+        if (j.unreadable)
+            AddNotice("更改记录 " + journal + " 过大，无法读取，其中的更改未恢复" +
+                      (j.unreadableKeptPath.empty() ? "，文件保持原样。"
+                                                    : "，原记录另存为 " + name(j.unreadableKeptPath) + "。"));
+        if (j.pendingReplayed > 0)
+            AddNotice("已并入消息文件无法读取时保存的" + std::to_string(j.pendingReplayed) + "项更改。");
+        if (j.pendingDamaged)
+            AddNotice("暂存的更改 " + dat + ".pending 已损坏或无法读取" +
+                      (j.pendingKeptPath.empty() ? "。" : "，另存为 " + name(j.pendingKeptPath) + "。"));
+        const bool kept = j.mode == nuntio::StoreMode::kJournal;
+        if (r.partial) {
+            AddNotice("无法读取消息文件 " + dat + "（" + UnreadReason(r.unreadBecause) +
+                      "），其中的消息本次不显示，文件保持原样；" +
+                      (kept ? "新的消息和更改另存在 " + dat + ".pending，下次启动时与原有消息一并显示。"
+                            : "本次的新消息和更改不会保存。"));
+        } else if (j.mode == nuntio::StoreMode::kMemoryOnly) {
+            AddNotice(j.exitSaveLikely ? "无法写入 " + journal + "，本次的消息和更改只在正常退出时保存。"
+                                       : "无法写入文件夹 " + path.substr(0, path.size() - dat.size()) +
+                                             "，本次的消息和更改不会保存。");
+        }
+    }
+
+    static std::string UnreadReason(nuntio::ReadStatus why) {
+        switch (why) {
+        case nuntio::ReadStatus::kBusy: return "被其他程序占用";
+        case nuntio::ReadStatus::kTooLarge: return "文件过大";
+        case nuntio::ReadStatus::kOk: return "内存不足";
+        default: return "读取出错";
+        }
     }
 
     bool SaveMessages() override { return Model().SaveMessages(nuntio::Now()); }
@@ -143,7 +200,8 @@ protected:
     // A change could not be made durable: say so once, without stopping the user.
     void TellWriteFailure() {
         if (!Model().TakeWriteFailure()) return;
-        ReportNotice("无法写入 " + FileName(m_config.m_strMsgFile) +
-                     ".journal（磁盘已满或只读），新的消息要到正常退出时才能保存。");
+        const std::string target = FileName(m_config.m_strMsgFile) + (Model().Partial() ? ".pending" : ".journal");
+        ReportNotice("无法写入 " + target + "（磁盘已满或只读），之后的消息和更改暂存在内存中" +
+                     (Model().Partial() ? "，退出后不会保留。" : "，稍后和退出时会再尝试保存。"));
     }
 };

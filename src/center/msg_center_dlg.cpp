@@ -23,10 +23,27 @@ CMsgCenterDlg::CMsgCenterDlg(CMsgCategory* alert, CMsgCategory* trade, std::stri
 bool CMsgCenterDlg::Create(HWND parent) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
     ::InitCommonControlsEx(&icc);
-    return CreateModeless(nuntio::ModuleInstance(), IDD_MSGCENTER, parent);
+    const bool created = CreateModeless(nuntio::ModuleInstance(), IDD_MSGCENTER, parent);
+    if (created && !m_bInitFailed) return true;
+    // Half a window would take messages it cannot keep: the categories let
+    // go of their files without writing, and the window goes.
+    for (CMsgCategory* category : m_categories)
+        category->Abandon();
+    m_bSaved = true;
+    Destroy();
+    return false;
 }
 
 BOOL CMsgCenterDlg::OnInitDialog() {
+    try {
+        return InitWindow();
+    } catch (...) {
+        m_bInitFailed = true;
+        return FALSE;
+    }
+}
+
+BOOL CMsgCenterDlg::InitWindow() {
     m_tabs.Attach(Item(IDC_TABS));
     m_strIniPath = m_strRoot + "\\User\\" + m_strUser + "\\Nuntio\\Nuntio.ini";
 
@@ -37,8 +54,11 @@ BOOL CMsgCenterDlg::OnInitDialog() {
     Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     m_trayIcon.Create(m_hwnd, IDI_MSGCENTER, "消息中心");
 
-    m_categories[0]->Create(m_hwnd, "AlertMsg.cfg");
-    m_categories[1]->Create(m_hwnd, "TradeMsg.cfg");
+    if (m_categories[0]->Create(m_hwnd, "AlertMsg.cfg") != kDone ||
+        m_categories[1]->Create(m_hwnd, "TradeMsg.cfg") != kDone) {
+        m_bInitFailed = true;
+        return FALSE;
+    }
 
     m_statusBar.Attach(::CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, m_hwnd,
                                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_STATUSBAR)), module,
@@ -276,12 +296,13 @@ void CMsgCenterDlg::SaveAtProcessExit() {
 }
 
 void CMsgCenterDlg::OnDestroy() {
-    if (m_bSaved) return;
-    m_bSaved = true;
-    SaveWindowState();
-    m_findDlg.Destroy();
-    m_categories[0]->Close();
-    m_categories[1]->Close();
+    if (!m_bSaved) {
+        m_bSaved = true;
+        SaveWindowState();
+        m_findDlg.Destroy();
+        m_categories[0]->Close();
+        m_categories[1]->Close();
+    }
     m_trayIcon.Delete();
     if (m_tabImages != nullptr) {
         m_tabs.Send(TCM_SETIMAGELIST, 0, 0);

@@ -18,8 +18,12 @@ public:
     static constexpr UINT kStopTrayFlash = 0x381B; // WM_STOP_TRAYFLASH
 
     CMsgCenterDlg(CMsgCategory* alert, CMsgCategory* trade, std::string root, std::string user);
+    // A live window is destroyed (and saves) while this object is whole.
+    ~CMsgCenterDlg() override { Destroy(); }
 
-    // Creates the hidden window from its template; false when that fails.
+    // Creates the hidden window from its template; false when that fails or
+    // a category could not be built: then nothing was written and no window
+    // is left.
     bool Create(HWND parent);
 
     // Delivery of one message record: 1 delivered, 0 refused.
@@ -41,6 +45,7 @@ protected:
 
 private:
     BOOL OnInitDialog();
+    BOOL InitWindow();
     void Layout(UINT type, int cx, int cy);
     INT_PTR OnSysCommand(WPARAM wp, LPARAM lp);
     void OnShowWindow(bool show);
@@ -63,6 +68,7 @@ private:
     bool m_bFirstShow = true;
     bool m_bStatusBar = false;
     bool m_bSaved = false;
+    bool m_bInitFailed = false; // a category or a part of the window could not be built
     std::string m_strRoot;
     std::string m_strUser;
     std::string m_strIniPath;

@@ -227,7 +227,7 @@ void CConfigDoc::SetPromptSetting(const PromptSetting& ps) {
     m_nKeepLimit = ps.m_nKeepLimit;
 }
 
-CfgResult CConfigDoc::Save() const {
+CfgResult CConfigDoc::Save() {
     CfgResult res;
     res.path = m_strCfgFile;
     std::vector<uint8_t> bytes;
@@ -235,6 +235,8 @@ CfgResult CConfigDoc::Save() const {
     if (m_fs == nullptr || m_strCfgFile.empty() ||
         !WriteFileAtomic(*m_fs, m_strCfgFile, bytes.data(), bytes.size()))
         res.status = CfgStatus::kCannotWrite;
+    else
+        m_bUnread = false;
     return res;
 }
 
@@ -242,7 +244,11 @@ CfgResult CConfigDoc::Load() {
     CfgResult res;
     res.path = m_strCfgFile;
     std::vector<uint8_t> bytes;
-    if (m_fs == nullptr || m_fs->ReadAll(m_strCfgFile, bytes) != ReadStatus::kOk) {
+    // Only the head is read: whatever follows the 170 bytes is ignored, so a
+    // huge file costs no memory.
+    m_bUnread = false;
+    if (m_fs == nullptr || ReadPatiently(*m_fs, m_strCfgFile, bytes, 4096) != ReadStatus::kOk) {
+        m_bUnread = m_fs != nullptr && m_fs->FileExists(m_strCfgFile);
         res.status = CfgStatus::kCannotOpen;
         return res;
     }

@@ -81,7 +81,12 @@ public:
     // The defaults without saving.
     void ResetSettings();
     // Writes m_strCfgFile (atomically).
-    CfgResult Save() const;
+    CfgResult Save();
+    // True while the file exists but could not be read (held by another
+    // program past the wait, an I/O error): saving on one's own would put
+    // the defaults over the user's settings. A save asked for by the user
+    // (settings confirmed) writes it all the same.
+    bool Unread() const { return m_bUnread; }
     // Reads m_strCfgFile; a short file keeps what it read, an empty one changes nothing.
     CfgResult Load();
 
@@ -127,6 +132,7 @@ public:
 
 private:
     IFileSystem* m_fs = nullptr;
+    bool m_bUnread = false;
 };
 
 } // namespace nuntio

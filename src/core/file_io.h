@@ -34,9 +34,14 @@ enum class OpenStatus {
 
 enum class ReadStatus {
     kOk,
-    kMissing, // no such file
-    kFailed,  // exists but cannot be opened or read
+    kMissing,  // no such file
+    kBusy,     // another program holds it open without sharing (a virus scanner, a backup): worth waiting for
+    kTooLarge, // over kMaxReadSize: more than this library holds in memory
+    kFailed,   // exists but cannot be opened or read
 };
+
+// The largest file the library reads whole (2 GiB - 1).
+inline constexpr uint64_t kMaxReadSize = 0x7FFFFFFF;
 
 class IFileSystem {
 public:
@@ -55,6 +60,14 @@ public:
     virtual bool CreateEmpty(const std::string& path) = 0;
     // Reads the whole file, sharing it for reading only while it is open.
     virtual ReadStatus ReadAll(const std::string& path, std::vector<uint8_t>& out) = 0;
+    // Reads at most max bytes from the start of the file, whatever its size.
+    virtual ReadStatus ReadHead(const std::string& path, size_t max, std::vector<uint8_t>& out) {
+        const ReadStatus st = ReadAll(path, out);
+        if (out.size() > max) out.resize(max);
+        return st;
+    }
+    // Lets time pass before a busy file is tried again.
+    virtual void Pause(unsigned /*ms*/) {}
     // Creates or truncates path, writes the bytes, flushes them to the disk and
     // closes it. False when any step fails (the file may then be incomplete).
     virtual bool WriteAll(const std::string& path, const void* data, size_t size) = 0;
@@ -78,6 +91,16 @@ public:
 // The platform's own file system (POSIX natively, the "A" APIs on Windows).
 IFileSystem& PlatformFileSystem();
 
+// A program that holds a file for a moment (a virus scanner, a backup tool)
+// lets go within a second or two: reading waits that long for it.
+inline constexpr unsigned kBusyWaitMs = 2000;
+inline constexpr unsigned kBusyStepMs = 100;
+
+// ReadAll (or ReadHead when max is given) that tries again for up to
+// kBusyWaitMs while the file is busy.
+ReadStatus ReadPatiently(IFileSystem& fs, const std::string& path, std::vector<uint8_t>& out,
+                         size_t max = SIZE_MAX);
+
 // Writes path so that it holds either its old bytes or all the new ones: the
 // bytes go to a temporary file beside it, which then replaces it in one rename.
 // On failure the temporary file is removed and the old file is untouched.
@@ -87,5 +110,25 @@ std::string TempPathFor(const std::string& path);
 
 // The per-user folder: root + "\User\" + user + "\Nuntio\" (ends with a backslash).
 std::string UserFolder(const std::string& root, const std::string& user);
+
+// Whether user names exactly one folder under root + "\User\".
+enum class UserNameCheck {
+    kOk,
+    kEmpty,         // no name, or no root
+    kSeparator,     // a path separator or a drive's colon: the files would land elsewhere
+    kDots,          // "." or "..", or a name ending in a dot or a space (Windows drops them)
+    kDeviceName,    // CON, PRN, AUX, NUL, COM1-9, LPT1-9, CONIN$, CONOUT$, with any extension
+    kBadCharacter,  // a control character, one of < > " | ? *, or bytes that are no GBK character
+    kTooLong,       // the folder would leave no room within MAX_PATH for the longest file name we write
+};
+// The longest file name the library writes into the user folder:
+// "AlertMsg.DAT.journal.damaged-YYYYMMDD-HHMMSS-NN.tmp".
+inline constexpr size_t kLongestFileName = 51;
+// Windows' MAX_PATH, the terminating NUL included.
+inline constexpr size_t kMaxPath = 260;
+UserNameCheck CheckUserName(const std::string& root, const std::string& user);
+// path without the backslashes and slashes at its end (a double-byte
+// character whose second byte is 0x5C stays whole).
+std::string WithoutTrailingSeparators(const std::string& path);
 
 } // namespace nuntio

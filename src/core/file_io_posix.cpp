@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include "file_io.h"
@@ -92,31 +93,15 @@ public:
         return ::close(fd) == 0;
     }
     ReadStatus ReadAll(const std::string& path, std::vector<uint8_t>& out) override {
-        out.clear();
-        const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0) return errno == ENOENT ? ReadStatus::kMissing : ReadStatus::kFailed;
-        struct stat st;
-        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-            ::close(fd);
-            return ReadStatus::kFailed;
+        return Read(path, SIZE_MAX, out);
+    }
+    ReadStatus ReadHead(const std::string& path, size_t max, std::vector<uint8_t>& out) override {
+        return Read(path, max, out);
+    }
+    void Pause(unsigned ms) override {
+        timespec t{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
+        while (::nanosleep(&t, &t) != 0 && errno == EINTR) {
         }
-        out.resize(static_cast<size_t>(st.st_size));
-        size_t got = 0;
-        while (true) {
-            if (got == out.size()) out.resize(got + 4096); // the file grew meanwhile
-            const ssize_t n = ::read(fd, out.data() + got, out.size() - got);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) {
-                ::close(fd);
-                out.clear();
-                return ReadStatus::kFailed;
-            }
-            if (n == 0) break;
-            got += static_cast<size_t>(n);
-        }
-        out.resize(got);
-        ::close(fd);
-        return ReadStatus::kOk;
     }
     bool WriteAll(const std::string& path, const void* data, size_t size) override {
         const int fd = ::open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
@@ -152,6 +137,44 @@ public:
         }
         status = OpenStatus::kOk;
         return std::make_unique<PosixAppendFile>(fd);
+    }
+
+private:
+    static ReadStatus Read(const std::string& path, size_t max, std::vector<uint8_t>& out) {
+        out.clear();
+        const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return errno == ENOENT ? ReadStatus::kMissing : ReadStatus::kFailed;
+        struct stat st;
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            ::close(fd);
+            return ReadStatus::kFailed;
+        }
+        uint64_t want = static_cast<uint64_t>(st.st_size);
+        if (max != SIZE_MAX && want > max) want = max;
+        if (want > kMaxReadSize) {
+            ::close(fd);
+            return ReadStatus::kTooLarge;
+        }
+        out.resize(static_cast<size_t>(want));
+        size_t got = 0;
+        while (true) {
+            if (got == out.size()) {
+                if (max != SIZE_MAX && got >= max) break;
+                out.resize(got + 4096); // the file grew meanwhile
+            }
+            const ssize_t n = ::read(fd, out.data() + got, out.size() - got);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                ::close(fd);
+                out.clear();
+                return ReadStatus::kFailed;
+            }
+            if (n == 0) break;
+            got += static_cast<size_t>(n);
+        }
+        out.resize(got);
+        ::close(fd);
+        return ReadStatus::kOk;
     }
 };
 

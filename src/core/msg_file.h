@@ -131,6 +131,9 @@ public:
     // The file's bytes; false when it is missing or cannot be read.
     bool ReadFile(std::vector<uint8_t>& bytes);
 
+    // Save for bytes the caller encoded (EncodeMessages).
+    bool Write(const std::vector<uint8_t>& bytes, int64_t now) { return WriteFile(bytes, now); }
+
 private:
     bool WriteFile(const std::vector<uint8_t>& bytes, int64_t now);
     std::string KeepAside(const std::vector<uint8_t>& bytes, int64_t now);

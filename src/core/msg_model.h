@@ -3,6 +3,9 @@
 // window's list view mirrors it row for row: row i shows GetMsgAt(i).
 #pragma once
 
+#include <algorithm>
+#include <climits>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,14 +25,42 @@ enum class StoreMode {
     kClosed,     // not opened yet, or closed
     kJournal,    // every change is flushed to the journal before it is confirmed
     kShared,     // another process holds the journal: changes live in memory and nothing is written
-    kMemoryOnly, // the journal cannot be opened here (read-only folder): changes reach the file at Close
+    kMemoryOnly, // no journal can be written here (read-only folder): changes reach the file at Close, if at all
 };
+
+// The changes made while the message file could not be read: "<message
+// file>.pending", a journal whose header names kAnyBase. It is replayed after
+// the message file and its journal, onto whatever they hold, and folded into
+// the file at the next start that can read it.
+inline std::string PendingPathFor(const std::string& datPath) {
+    return datPath + ".pending";
+}
+
+// A record of the pending journal: everything before it is in the message
+// file whose bytes it names (written before that file is, so that a pending
+// journal that could not be emptied afterwards is never applied twice).
+inline constexpr JournalOp kFoldedOp = static_cast<JournalOp>(7);
 
 struct JournalOpenResult {
     StoreMode mode = StoreMode::kClosed;
     size_t replayed = 0;       // records of a journal left by a crash that were applied
     bool damaged = false;      // the journal ended in damage: the rest was not replayed
     std::string keptAsidePath; // with damaged: the copy of the whole journal, empty if none was made
+    // A journal older than the message file that still held records: its
+    // changes are in the file already; it was copied aside, not applied.
+    bool stale = false;
+    std::string staleKeptPath;
+    // A journal too large to read here (or with no memory for it): moved
+    // aside whole, unapplied. Empty path: it could not be moved and stays.
+    bool unreadable = false;
+    std::string unreadableKeptPath;
+    // The pending journal: changes of sessions that could not read the file.
+    size_t pendingReplayed = 0;
+    bool pendingDamaged = false;
+    std::string pendingKeptPath;
+    // kMemoryOnly: a whole file can be written beside the message file, so
+    // the changes can still reach it at a normal exit.
+    bool exitSaveLikely = false;
 };
 
 struct CategoryOpenResult {
@@ -37,6 +68,11 @@ struct CategoryOpenResult {
     uint32_t ensure = kDone; // kDone, kMsgFileCreated or kMsgFileNotCreated
     MsgLoadResult messages;  // a damaged file: what was kept and where the copy is
     JournalOpenResult journal;
+    // The message file (or a journal it needs) could not be read: the file is
+    // left exactly as it is for the whole session, the list holds only what
+    // the session adds, and changes go to the pending journal.
+    bool partial = false;
+    ReadStatus unreadBecause = ReadStatus::kOk; // with partial: kBusy, kTooLarge, kFailed; kOk: no memory
 };
 
 struct AddResult {
@@ -44,9 +80,38 @@ struct AddResult {
     RetentionResult retention; // rows then removed from the bottom
 };
 
+// The serial number to hand out next so that it repeats none of the listed
+// messages: above the highest (counter stays when it is higher already). When
+// a listed serial is the highest possible, the start of the widest gap
+// between listed serials.
+template <class T>
+int32_t SerialAboveAll(const CMsgList<T>& list, int32_t counter) {
+    if (list.IsEmpty()) return counter;
+    int32_t top = INT32_MIN;
+    for (const auto& m : list)
+        top = m->m_nSerial > top ? m->m_nSerial : top;
+    if (top < INT32_MAX) return counter > top ? counter : top + 1;
+    std::vector<int32_t> serials;
+    serials.reserve(list.GetCount());
+    for (const auto& m : list)
+        serials.push_back(m->m_nSerial);
+    std::sort(serials.begin(), serials.end());
+    // The gap below the lowest serial counts from INT32_MIN.
+    int64_t bestFrom = INT32_MIN, bestWidth = static_cast<int64_t>(serials.front()) - INT32_MIN;
+    for (size_t i = 1; i < serials.size(); ++i) {
+        const int64_t width = static_cast<int64_t>(serials[i]) - serials[i - 1] - 1;
+        if (width > bestWidth) {
+            bestWidth = width;
+            bestFrom = static_cast<int64_t>(serials[i - 1]) + 1;
+        }
+    }
+    return static_cast<int32_t>(bestFrom);
+}
+
 template <class T>
 class CMsgListModel {
     static_assert(std::is_same_v<T, CAlertMsgObj> || std::is_same_v<T, CTradeMsgObj>);
+    static constexpr uint16_t kKind = std::is_same_v<T, CAlertMsgObj> ? 0 : 1;
 
 public:
     // A journal is folded into the .DAT file once it has grown past the .DAT
@@ -74,73 +139,33 @@ public:
 
     // The second half of Open, once the configuration has been loaded: makes
     // sure the message file exists, loads it, takes the journal and replays
-    // what a crash left in it. Replayed changes are written whole at once
-    // (configuration first, so that its serial counter is never behind the
-    // file's), and the journal starts again from the new file.
+    // what a crash left in it and in the pending journal. Replayed changes
+    // are written whole at once (configuration first), and the journal starts
+    // again from the new file. Whatever cannot be read (the file held by
+    // another program past a short wait, too large, no memory for it) is left
+    // exactly as it is: the session then never writes the message file, and
+    // its changes go to the pending journal.
     void OpenMessages(IFileSystem& fs, int64_t now, CategoryOpenResult& res) {
         m_fs = &fs;
-        m_file.emplace(fs, m_config.m_strMsgFile);
-        res.ensure = m_file->EnsureExists();
-        // One read serves the messages and the checksum the journal names.
-        std::vector<uint8_t> dat;
-        const bool read = m_file->ReadFile(dat);
-        if (!read) dat.clear();
-        const JournalBase base = BaseOf(dat);
-        SetCompactionPoint(dat.size());
-        if (read)
-            res.messages = m_file->Load(dat, m_list, now);
-        else
-            res.messages.status = MsgLoadStatus::kNotOpened;
-        dat = {};
-
-        m_journal.emplace(fs, JournalPathFor(m_config.m_strMsgFile), std::is_same_v<T, CAlertMsgObj> ? 0 : 1);
-        const OpenStatus opened = m_journal->Open();
-        std::vector<uint8_t> bytes;
-        if (opened == OpenStatus::kInUse) {
-            // Another process is writing: show what it has stored so far, and
-            // never write over its files.
-            m_mode = StoreMode::kShared;
-            res.journal.mode = m_mode;
+        try {
+            OpenFiles(now, res);
+        } catch (const std::bad_alloc&) {
+            // Out of memory part way: the files stay as they are and the
+            // session keeps its messages in memory.
+            m_list.RemoveAll();
             m_journal.reset();
-            if (fs.ReadAllShared(JournalPathFor(m_config.m_strMsgFile), bytes) == ReadStatus::kOk) {
-                const ParsedJournal parsed = ParseJournal(bytes.data(), bytes.size());
-                if (parsed.status != JournalStatus::kBadHeader && parsed.base == base)
-                    res.journal.replayed = ReplayJournal(parsed, m_list, m_config.m_nNextSerial).applied;
-            }
-            return;
+            m_pending.reset();
+            m_partial = res.partial = true;
+            res.unreadBecause = ReadStatus::kOk;
+            m_mode = res.journal.mode = StoreMode::kMemoryOnly;
         }
-        if (opened != OpenStatus::kOk || !m_journal->ReadAll(bytes)) {
-            m_mode = StoreMode::kMemoryOnly;
-            res.journal.mode = m_mode;
-            m_journal.reset();
-            return;
-        }
-        m_mode = StoreMode::kJournal;
-        res.journal.mode = m_mode;
-        const ParsedJournal parsed = ParseJournal(bytes.data(), bytes.size());
-        ReplayResult replay;
-        if (parsed.status == JournalStatus::kBadHeader || parsed.base == base)
-            replay = ReplayJournal(parsed, m_list, m_config.m_nNextSerial);
-        // else the file was written whole after the journal: nothing to do.
-        res.journal.replayed = replay.applied;
-        if (replay.damaged) {
-            res.journal.damaged = true;
-            res.journal.keptAsidePath = m_journal->KeepAside(bytes, now);
-        }
-        if (replay.applied > 0 || replay.skipped > 0 || replay.damaged) {
-            if (Checkpoint(now)) return;
-            // The file could not be written: the journal goes on after its last good record.
-            if (replay.goodEnd < kJournalHeaderSize) {
-                if (!m_journal->Reset(base)) m_broken = true;
-            } else if (replay.damaged && !m_journal->TruncateTo(replay.goodEnd)) {
-                m_broken = true;
-            }
-            return;
-        }
-        if (!m_journal->Reset(base)) m_broken = true;
+        m_config.m_nNextSerial = SerialAboveAll(m_list, m_config.m_nNextSerial);
     }
 
     StoreMode Mode() const { return m_mode; }
+    // The list lacks what the message file holds (it could not be read): the
+    // file is not written this session.
+    bool Partial() const { return m_partial; }
     // True once after a change could not be made durable (the caller tells
     // the user), until a later change is durable again.
     bool TakeWriteFailure() {
@@ -150,12 +175,17 @@ public:
     }
     bool WritesFailing() const { return m_broken; }
 
-    // Writes the message file whole and then removes the journal; a file that
-    // cannot be written keeps the journal, so nothing is lost. Another
-    // process's files are left alone.
+    // Writes the message file whole and then removes the journals; a file
+    // that cannot be written keeps them, so nothing is lost. Another
+    // process's files, and a file this session could not read, are left alone.
     bool SaveMessages(int64_t now) {
         if (m_mode == StoreMode::kShared) return true;
-        const bool ok = m_file.has_value() && m_file->Save(m_list, now);
+        bool ok = false;
+        if (!m_partial && m_file.has_value()) {
+            std::vector<uint8_t> bytes;
+            EncodeMessages(m_list, bytes);
+            ok = NoteFold(BaseOf(bytes)) && m_file->Write(bytes, now);
+        }
         if (m_journal) {
             if (ok)
                 m_journal->CloseAndRemove();
@@ -163,6 +193,16 @@ public:
                 m_journal->Release();
             m_journal.reset();
         }
+        if (m_pending) {
+            if (ok) {
+                m_pending->TruncateTo(0);
+                m_pending->CloseAndRemove();
+            } else {
+                m_pending->Release();
+            }
+            m_pending.reset();
+        }
+        m_usePending = false;
         return ok;
     }
 
@@ -170,18 +210,21 @@ public:
     void Discard() {
         m_list.RemoveAll();
         m_journal.reset();
+        m_pending.reset();
+        m_usePending = false;
         m_mode = StoreMode::kClosed;
     }
 
     // Saves the configuration (the caller has put the list header's widths
     // and positions into it), then the message file. False when either
-    // failed. Nothing is written while another process holds the journal.
+    // failed. Nothing is written while another process holds the journal; a
+    // configuration that could not be read is not written over.
     bool Close(int64_t now) {
         if (m_mode == StoreMode::kShared) {
             m_mode = StoreMode::kClosed;
             return true;
         }
-        bool ok = m_config.Save().ok();
+        bool ok = m_config.Unread() || m_config.Save().ok();
         ok = SaveMessages(now) && ok;
         m_mode = StoreMode::kClosed;
         return ok;
@@ -189,7 +232,8 @@ public:
 
     // A new message at the top: the next serial number, icon latest, the
     // arrival time now. An alert below it that was still latest becomes
-    // earlier. Retention follows.
+    // earlier. Retention follows (not while the list lacks the stored
+    // messages: it would drop the wrong ones).
     AddResult AddMessage(const InboundMessage& msg, int64_t now) {
         AddResult res;
         m_list.AddHead(MakeObject(msg, now));
@@ -199,7 +243,8 @@ public:
                 res.markedEarlier = 1;
             }
         }
-        res.retention = nuntio::ApplyRetention(m_list, m_config.m_nKeepMode, m_config.m_nKeepLimit, now);
+        if (!m_partial)
+            res.retention = nuntio::ApplyRetention(m_list, m_config.m_nKeepMode, m_config.m_nKeepLimit, now);
         if (Journaling()) {
             std::vector<uint8_t> rec;
             // Retention may have dropped the new message itself (with all the others).
@@ -227,6 +272,7 @@ public:
     }
 
     RetentionResult ApplyRetention(int64_t now) {
+        if (m_partial) return {};
         const RetentionResult r =
             nuntio::ApplyRetention(m_list, m_config.m_nKeepMode, m_config.m_nKeepLimit, now);
         if (r.removed > 0 && Journaling()) {
@@ -243,6 +289,15 @@ public:
     int32_t GetMsgSerial(ptrdiff_t pos) const {
         const T* m = m_list.GetAt(pos);
         return m ? m->m_nSerial : static_cast<int32_t>(kBadPosition);
+    }
+    // The position of the (first) message with the serial number, or -1.
+    ptrdiff_t FindSerial(int32_t serial) const {
+        ptrdiff_t i = 0;
+        for (const auto& m : m_list) {
+            if (m->m_nSerial == serial) return i;
+            ++i;
+        }
+        return -1;
     }
     // The icon index, or kBadPosition, kListEmpty.
     int32_t GetMsgImage(ptrdiff_t pos) const {
@@ -280,10 +335,37 @@ public:
         }
         return kDone;
     }
+    // Deletes the messages at the ascending positions in one pass, made
+    // durable as one record; positions past the end are ignored. Returns how
+    // many were deleted.
+    size_t DeleteRows(const std::vector<size_t>& rows) {
+        std::vector<std::pair<int32_t, int32_t>> gone;
+        gone.reserve(rows.size());
+        for (size_t row : rows)
+            if (const T* m = m_list.GetAt(static_cast<ptrdiff_t>(row)); m != nullptr)
+                gone.emplace_back(static_cast<int32_t>(row), m->m_nSerial);
+        if (gone.empty()) return 0;
+        const size_t removed = m_list.RemoveSorted(rows);
+        if (Journaling()) {
+            std::vector<uint8_t> rec;
+            EncodeDeleteBatchRecord(gone, rec);
+            Record(rec, Now());
+        }
+        return removed;
+    }
     void DeleteAll() {
-        const bool had = !m_list.IsEmpty();
+        if (m_list.IsEmpty()) return;
+        if (m_partial) {
+            // Only what this session lists: "delete all" replayed onto the
+            // stored file would take messages the user never saw.
+            std::vector<size_t> all(m_list.GetCount());
+            for (size_t i = 0; i < all.size(); ++i)
+                all[i] = i;
+            DeleteRows(all);
+            return;
+        }
         m_list.RemoveAll();
-        if (had && Journaling()) {
+        if (Journaling()) {
             std::vector<uint8_t> rec;
             EncodeDeleteAllRecord(rec);
             Record(rec, Now());
@@ -304,31 +386,260 @@ public:
         const T* m = m_list.GetAt(pos);
         return m != nullptr && nuntio::MatchMessage(*m, text) ? 1 : 0;
     }
-    // The positions that match, newest first; none for an empty text.
-    std::vector<size_t> FindMessages(std::string_view text) const {
-        std::vector<size_t> found;
-        if (text.empty()) return found;
-        size_t i = 0;
-        for (const auto& m : m_list) {
-            if (nuntio::MatchMessage(*m, text)) found.push_back(i);
-            ++i;
-        }
-        return found;
-    }
 
 private:
     bool Journaling() const { return m_mode == StoreMode::kJournal; }
+    CMsgJournal* Target() { return m_usePending ? (m_pending ? &*m_pending : nullptr) : (m_journal ? &*m_journal : nullptr); }
+
+    // A journal's whole contents, through the handle that holds it; false
+    // when it is too large or there is no memory for it.
+    static bool ReadHeld(CMsgJournal& journal, std::vector<uint8_t>& bytes) {
+        try {
+            return journal.ReadAll(bytes);
+        } catch (const std::bad_alloc&) {
+            bytes = {};
+            return false;
+        }
+    }
+
+    // Renames path to "<path>.damaged-YYYYMMDD-HHMMSS" (a file too large to
+    // copy); the new path, or empty when it could not be moved.
+    std::string MoveAside(const std::string& path, int64_t now) {
+        const std::string base = path + ".damaged-" + FileStamp(now);
+        for (int n = 1; n < 100; ++n) {
+            const std::string name = n == 1 ? base : base + "-" + std::to_string(n);
+            if (m_fs->FileExists(name)) continue;
+            return m_fs->ReplaceFile(path, name) ? name : std::string();
+        }
+        return {};
+    }
+
+    // Reads the message file into the list, waiting a moment for a program
+    // that holds it. False when it could not be read: the list stays empty.
+    bool LoadFile(std::vector<uint8_t>& dat, int64_t now, CategoryOpenResult& res) {
+        try {
+            const ReadStatus st = ReadPatiently(*m_fs, m_file->Path(), dat);
+            if (st == ReadStatus::kMissing) {
+                // Missing and not creatable: nothing is stored to be lost.
+                res.messages.status = MsgLoadStatus::kNotOpened;
+                dat.clear();
+                return true;
+            }
+            if (st != ReadStatus::kOk) {
+                res.messages.status = MsgLoadStatus::kNotOpened;
+                res.unreadBecause = st;
+                dat = {};
+                return false;
+            }
+            res.messages = m_file->Load(dat, m_list, now);
+            return true;
+        } catch (const std::bad_alloc&) {
+            m_list.RemoveAll();
+            dat = {};
+            res.messages = {};
+            res.messages.status = MsgLoadStatus::kNotOpened;
+            res.unreadBecause = ReadStatus::kOk;
+            return false;
+        }
+    }
+
+    // The pending journal's records that are not in the file with bytes
+    // `base` yet: those after the last fold naming it, without fold records.
+    static ParsedJournal Unfolded(ParsedJournal parsed, const JournalBase* base) {
+        size_t from = 0;
+        for (size_t i = 0; i < parsed.records.size(); ++i) {
+            const JournalRecord& r = parsed.records[i];
+            if (r.op == kFoldedOp && base != nullptr && r.payload.size() == 8 &&
+                JournalBase{GetU32(r.payload.data()), GetU32(r.payload.data() + 4)} == *base)
+                from = i + 1;
+        }
+        std::vector<JournalRecord> kept;
+        for (size_t i = from; i < parsed.records.size(); ++i)
+            if (parsed.records[i].op != kFoldedOp) kept.push_back(std::move(parsed.records[i]));
+        parsed.records = std::move(kept);
+        return parsed;
+    }
+    static uint32_t GetU32(const uint8_t* p) {
+        return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
+               static_cast<uint32_t>(p[3]) << 24;
+    }
+
+    void OpenFiles(int64_t now, CategoryOpenResult& res) {
+        const std::string& path = m_config.m_strMsgFile;
+        m_file.emplace(*m_fs, path);
+        res.ensure = m_file->EnsureExists();
+        std::vector<uint8_t> dat;
+        const bool datRead = LoadFile(dat, now, res);
+        const JournalBase base = BaseOf(dat);
+        SetCompactionPoint(dat.size());
+        dat = {};
+
+        m_journal.emplace(*m_fs, JournalPathFor(path), kKind);
+        const OpenStatus opened = m_journal->Open();
+        if (opened == OpenStatus::kInUse) {
+            OpenShared(datRead ? &base : nullptr, res);
+            return;
+        }
+        m_partial = res.partial = !datRead;
+        if (opened != OpenStatus::kOk) {
+            m_journal.reset();
+            m_mode = res.journal.mode = StoreMode::kMemoryOnly;
+            res.journal.exitSaveLikely = !m_partial && CanWriteBeside(path);
+            return;
+        }
+        m_mode = res.journal.mode = StoreMode::kJournal;
+
+        // A session that cannot read the file holds the journal unread: its
+        // changes belong to that file.
+        std::vector<uint8_t> bytes;
+        if (!m_partial && !ReadHeld(*m_journal, bytes)) {
+            // Too large to read here: moved aside whole, and a new journal begins.
+            m_journal->Release();
+            res.journal.unreadable = true;
+            res.journal.unreadableKeptPath = MoveAside(JournalPathFor(path), now);
+            if (res.journal.unreadableKeptPath.empty() || m_journal->Open() != OpenStatus::kOk) {
+                // It stays unread where it is: the file must not be written over it.
+                m_journal.reset();
+                m_partial = res.partial = true;
+            }
+        }
+
+        bool fold = false;
+        ReplayResult replay;
+        if (!m_partial) {
+            const ParsedJournal parsed = ParseJournal(bytes.data(), bytes.size());
+            if (parsed.status == JournalStatus::kBadHeader || parsed.base == base) {
+                replay = ReplayJournal(parsed, m_list, m_config.m_nNextSerial);
+                res.journal.replayed = replay.applied;
+                if (replay.damaged) {
+                    res.journal.damaged = true;
+                    res.journal.keptAsidePath = m_journal->KeepAside(bytes, now);
+                }
+                fold = replay.applied > 0 || replay.skipped > 0 || replay.damaged;
+            } else if (!parsed.records.empty()) {
+                // Written before the file was last written whole: its changes
+                // are in the file. Kept aside, since it cannot be matched.
+                res.journal.stale = true;
+                res.journal.staleKeptPath = m_journal->KeepAside(bytes, now);
+            }
+        }
+        bytes = {};
+
+        OpenPending(datRead ? &base : nullptr, now, res);
+        if (m_pending) fold = true;
+
+        if (m_partial) {
+            // Changes go to the pending journal, after its last whole record.
+            if (m_pending && m_pending->IsOpen() && PreparePending()) {
+                m_usePending = true;
+            } else {
+                m_pending.reset();
+                m_mode = res.journal.mode = StoreMode::kMemoryOnly;
+            }
+            return;
+        }
+        if (fold) {
+            if (Checkpoint(now)) return;
+            // The file could not be written: changes go on after the last good
+            // record of the pending journal, or else of the journal.
+            if (m_pending) {
+                if (PreparePending())
+                    m_usePending = true;
+                else
+                    m_broken = true;
+            } else if (replay.goodEnd < kJournalHeaderSize) {
+                if (!m_journal->Reset(base)) m_broken = true;
+            } else if (replay.damaged && !m_journal->TruncateTo(replay.goodEnd)) {
+                m_broken = true;
+            }
+            return;
+        }
+        if (!m_journal->Reset(base)) m_broken = true;
+    }
+
+    // Opens and replays the pending journal when there is one (or, for a
+    // session that cannot read the message file, makes one). base: the
+    // message file's bytes, null when it was not read.
+    void OpenPending(const JournalBase* base, int64_t now, CategoryOpenResult& res) {
+        const std::string path = PendingPathFor(m_config.m_strMsgFile);
+        if (!m_partial && !m_fs->FileExists(path)) return;
+        m_pending.emplace(*m_fs, path, kKind);
+        if (m_pending->Open() != OpenStatus::kOk) {
+            m_pending.reset();
+            // Not even readable: its changes cannot be folded in.
+            if (m_fs->FileExists(path)) m_partial = res.partial = true;
+            return;
+        }
+        std::vector<uint8_t> bytes;
+        if (!ReadHeld(*m_pending, bytes)) {
+            m_pending->Release();
+            res.journal.pendingDamaged = true;
+            res.journal.pendingKeptPath = MoveAside(path, now);
+            if (res.journal.pendingKeptPath.empty() || m_pending->Open() != OpenStatus::kOk) {
+                m_pending.reset();
+                m_partial = res.partial = true;
+            }
+            m_pendingEnd = 0;
+            return;
+        }
+        const ParsedJournal parsed = Unfolded(ParseJournal(bytes.data(), bytes.size()), base);
+        const ReplayResult r = ReplayJournal(parsed, m_list, m_config.m_nNextSerial);
+        res.journal.pendingReplayed = r.applied;
+        m_pendingEnd = parsed.status == JournalStatus::kBadHeader ? 0 : parsed.goodEnd;
+        if (r.damaged) {
+            res.journal.pendingDamaged = true;
+            res.journal.pendingKeptPath = m_pending->KeepAside(bytes, now);
+            m_pendingEnd = r.goodEnd;
+        }
+    }
+
+    // Readies the pending journal for appending: a header when it has none,
+    // else cut after its last good record.
+    bool PreparePending() {
+        if (m_pendingEnd < kJournalHeaderSize) return m_pending->Reset(kAnyBase);
+        return m_pending->TruncateTo(m_pendingEnd);
+    }
+
+    // Another process holds the journal: show what it has stored so far,
+    // and never write over its files.
+    void OpenShared(const JournalBase* base, CategoryOpenResult& res) {
+        m_mode = res.journal.mode = StoreMode::kShared;
+        m_partial = res.partial = base == nullptr;
+        m_journal.reset();
+        std::vector<uint8_t> bytes;
+        if (base != nullptr &&
+            m_fs->ReadAllShared(JournalPathFor(m_config.m_strMsgFile), bytes) == ReadStatus::kOk) {
+            const ParsedJournal parsed = ParseJournal(bytes.data(), bytes.size());
+            if (parsed.status != JournalStatus::kBadHeader && parsed.base == *base)
+                res.journal.replayed = ReplayJournal(parsed, m_list, m_config.m_nNextSerial).applied;
+        }
+        if (m_fs->ReadAllShared(PendingPathFor(m_config.m_strMsgFile), bytes) == ReadStatus::kOk) {
+            const ParsedJournal parsed = Unfolded(ParseJournal(bytes.data(), bytes.size()), base);
+            if (parsed.status != JournalStatus::kBadHeader)
+                res.journal.pendingReplayed = ReplayJournal(parsed, m_list, m_config.m_nNextSerial).applied;
+        }
+    }
+
+    // Whether a whole file could be written beside path (the message file's
+    // temporary file is made and removed).
+    bool CanWriteBeside(const std::string& path) {
+        const std::string probe = TempPathFor(path);
+        if (!m_fs->WriteAll(probe, "", 0)) return false;
+        m_fs->RemoveFile(probe);
+        return true;
+    }
 
     // Appends one change to the journal and flushes it. After a failure the
     // journal is not appended to (a gap would make later records wrong):
     // every 64th change tries to write the whole file and start afresh.
     void Record(const std::vector<uint8_t>& rec, int64_t now) {
         if (!m_broken) {
-            if (m_journal && m_journal->Write(rec)) {
+            CMsgJournal* target = Target();
+            if (target != nullptr && target->Write(rec)) {
                 m_journalBytes += rec.size();
                 // A whole write that fails leaves the journal going on; the
                 // next try waits until it has grown as much again.
-                if (m_journalBytes >= m_compactAt && !Checkpoint(now) && !m_broken)
+                if (m_journalBytes >= m_compactAt && !m_partial && !Checkpoint(now) && !m_broken)
                     m_compactAt = m_journalBytes * 2;
                 return;
             }
@@ -340,21 +651,48 @@ private:
         if (++m_sinceFailure % 64 == 0 && Checkpoint(now)) m_failureToTell = false;
     }
 
-    // Writes the configuration and the message file whole and empties the
-    // journal for the new file. False when either could not be written (the
-    // journal left as it was), or when the journal could not be started
-    // again for the new file: then it is broken, since it names the old one.
+    // Tells the pending journal that the file is about to hold its changes
+    // (base: the new file's bytes). True when there is no pending journal.
+    bool NoteFold(JournalBase base) {
+        if (!m_pending) return true;
+        std::vector<uint8_t> payload, rec;
+        for (uint32_t v : {base.size, base.crc})
+            for (int i = 0; i < 4; ++i)
+                payload.push_back(static_cast<uint8_t>(v >> (8 * i)));
+        EncodeRecord(kFoldedOp, payload, rec);
+        return m_pending->Write(rec);
+    }
+
+    // Writes the configuration and the message file whole, empties the
+    // journal for the new file and removes the pending journal. False when
+    // anything could not be written (the journals left as they were), or when
+    // the journal could not be started again for the new file: then it is
+    // broken, since it names the old one. Never while the list is partial.
     bool Checkpoint(int64_t now) {
-        if (!m_journal || !m_config.Save().ok() || !m_file->Save(m_list, now)) return false;
-        std::vector<uint8_t> dat;
-        if (m_fs->ReadAll(m_config.m_strMsgFile, dat) != ReadStatus::kOk || !m_journal->Reset(BaseOf(dat))) {
+        if (m_partial || !m_journal) return false;
+        if (!m_config.Unread() && !m_config.Save().ok()) return false;
+        std::vector<uint8_t> bytes;
+        EncodeMessages(m_list, bytes);
+        const JournalBase base = BaseOf(bytes);
+        if (!NoteFold(base) || !m_file->Write(bytes, now)) return false;
+        const size_t size = bytes.size();
+        bytes = {};
+        if (!m_journal->Reset(base)) {
             if (!m_broken) m_failureToTell = true;
             m_broken = true;
             m_sinceFailure = 0;
             return false;
         }
+        if (m_pending) {
+            // Emptied through the handle that holds it, so that nothing can
+            // keep it from going; its fold record covers a removal that fails.
+            m_pending->TruncateTo(0);
+            m_pending->CloseAndRemove();
+            m_pending.reset();
+            m_usePending = false;
+        }
         m_broken = false;
-        SetCompactionPoint(dat.size());
+        SetCompactionPoint(size);
         return true;
     }
 
@@ -367,8 +705,12 @@ private:
     CMsgList<T> m_list;
     std::optional<CMsgFile> m_file;
     std::optional<CMsgJournal> m_journal;
+    std::optional<CMsgJournal> m_pending; // the pending journal, while there is one
     IFileSystem* m_fs = nullptr;
     StoreMode m_mode = StoreMode::kClosed;
+    bool m_partial = false;       // the message file could not be read: it is not written
+    bool m_usePending = false;    // changes go to the pending journal
+    size_t m_pendingEnd = 0;      // the end of its last good record
     bool m_broken = false;        // the journal missed a change: it is not appended to
     bool m_failureToTell = false; // a change was not made durable; not yet told
     unsigned m_sinceFailure = 0;

@@ -41,7 +41,19 @@ void CMsgCenterModule::Shutdown(bool processExit) {
 
 uint32_t CMsgCenterModule::Init(uint32_t hostValue1, uint32_t hostValue2, const char* root,
                                 const char* user) {
-    m_strRoot = root;
+    // The host calls this once; a second call answers with the window there is
+    // (none after a start that failed) and changes nothing.
+    if (m_window) return m_window->IsLive() ? WindowHandle() : 0;
+    // Every path of ours is a full one: a relative root is taken from the
+    // current folder now, once. The user name must be one folder name.
+    char full[MAX_PATH];
+    const DWORD n = ::GetFullPathNameA(root, sizeof full, full, nullptr);
+    if (n == 0 || n >= sizeof full) return 0;
+    // "C:\" becomes "C:", so that "\User" follows it with one backslash.
+    const std::string fullRoot = nuntio::WithoutTrailingSeparators(std::string(full, n));
+    if (nuntio::CheckUserName(fullRoot, user) != nuntio::UserNameCheck::kOk) return 0;
+
+    m_strRoot = fullRoot;
     m_strUser = user;
     m_strUserFolder = nuntio::UserFolder(m_strRoot, m_strUser);
     m_hostValue1 = hostValue1;
@@ -49,6 +61,10 @@ uint32_t CMsgCenterModule::Init(uint32_t hostValue1, uint32_t hostValue2, const 
     m_window = std::make_unique<CMsgCenterDlg>(&nuntio::AlertCategory(), &nuntio::TradeCategory(), m_strRoot,
                                                m_strUser);
     if (!m_window->Create(nullptr)) return 0;
+    return WindowHandle();
+}
+
+uint32_t CMsgCenterModule::WindowHandle() const {
     // Window handles keep their significant bits in the low 32 on every Windows.
     return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(m_window->Handle()));
 }

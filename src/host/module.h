@@ -42,6 +42,7 @@ public:
 
 private:
     std::string AlertIniPath() const;
+    uint32_t WindowHandle() const;
 
     std::string m_strRoot;
     std::string m_strUser;

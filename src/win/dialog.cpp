@@ -5,7 +5,14 @@
 namespace win {
 
 Dialog::~Dialog() {
-    Destroy();
+    // The derived object is gone by now: the window must not reach it while
+    // it is destroyed. A derived class that has work to do when its window
+    // ends destroys the window in its own destructor.
+    if (m_hwnd != nullptr && ::IsWindow(m_hwnd)) {
+        ::SetWindowLongPtrA(m_hwnd, GWLP_USERDATA, 0);
+        ::DestroyWindow(m_hwnd);
+    }
+    m_hwnd = nullptr;
 }
 
 bool Dialog::CreateModeless(HINSTANCE module, int id, HWND parent) {

@@ -106,34 +106,12 @@ public:
         return h.valid();
     }
     ReadStatus ReadAll(const std::string& path, std::vector<uint8_t>& out) override {
-        out.clear();
-        // Others may read the file meanwhile, not write it.
-        Handle h(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!h.valid()) {
-            const DWORD err = ::GetLastError();
-            return err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND ? ReadStatus::kMissing
-                                                                              : ReadStatus::kFailed;
-        }
-        LARGE_INTEGER size;
-        if (!::GetFileSizeEx(h.get(), &size) || size.QuadPart < 0 || size.QuadPart > 0x7FFFFFFF)
-            return ReadStatus::kFailed;
-        out.resize(static_cast<size_t>(size.QuadPart));
-        size_t got = 0;
-        while (got < out.size()) {
-            DWORD n = 0;
-            const DWORD want =
-                static_cast<DWORD>(out.size() - got < (1u << 20) ? out.size() - got : (1u << 20));
-            if (!::ReadFile(h.get(), out.data() + got, want, &n, nullptr)) {
-                out.clear();
-                return ReadStatus::kFailed;
-            }
-            if (n == 0) break; // the file shrank meanwhile
-            got += n;
-        }
-        out.resize(got);
-        return ReadStatus::kOk;
+        return Read(path, SIZE_MAX, out);
     }
+    ReadStatus ReadHead(const std::string& path, size_t max, std::vector<uint8_t>& out) override {
+        return Read(path, max, out);
+    }
+    void Pause(unsigned ms) override { ::Sleep(ms); }
     bool WriteAll(const std::string& path, const void* data, size_t size) override {
         Handle h(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                nullptr));
@@ -180,6 +158,45 @@ public:
         }
         WinAppendFile file(h);
         return file.ReadAll(out) ? ReadStatus::kOk : ReadStatus::kFailed;
+    }
+
+private:
+    static ReadStatus OpenFailure() {
+        switch (::GetLastError()) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND: return ReadStatus::kMissing;
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION: return ReadStatus::kBusy;
+        default: return ReadStatus::kFailed;
+        }
+    }
+    // Reads up to max bytes from the start; the whole file when max is SIZE_MAX.
+    static ReadStatus Read(const std::string& path, size_t max, std::vector<uint8_t>& out) {
+        out.clear();
+        // Others may read the file meanwhile, not write it.
+        Handle h(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!h.valid()) return OpenFailure();
+        LARGE_INTEGER size;
+        if (!::GetFileSizeEx(h.get(), &size) || size.QuadPart < 0) return ReadStatus::kFailed;
+        uint64_t want = static_cast<uint64_t>(size.QuadPart);
+        if (max != SIZE_MAX && want > max) want = max;
+        if (want > kMaxReadSize) return ReadStatus::kTooLarge;
+        out.resize(static_cast<size_t>(want));
+        size_t got = 0;
+        while (got < out.size()) {
+            DWORD n = 0;
+            const DWORD step =
+                static_cast<DWORD>(out.size() - got < (1u << 20) ? out.size() - got : (1u << 20));
+            if (!::ReadFile(h.get(), out.data() + got, step, &n, nullptr)) {
+                out.clear();
+                return ::GetLastError() == ERROR_LOCK_VIOLATION ? ReadStatus::kBusy : ReadStatus::kFailed;
+            }
+            if (n == 0) break; // the file shrank meanwhile
+            got += n;
+        }
+        out.resize(got);
+        return ReadStatus::kOk;
     }
 };
 
