@@ -134,19 +134,18 @@ void EncodeDeleteBatchRecords(const std::vector<std::pair<int32_t, int32_t>>& ro
 }
 
 SerialIndex::SerialIndex(size_t expected) {
-    unsigned bits = 4;
-    while (bits < 8 * sizeof(size_t) - 2 && (size_t{1} << bits) < 2 * expected)
-        ++bits;
-    m_entries.assign(size_t{1} << bits, Entry{0, kFree});
+    m_bits = 4;
+    while (m_bits < 31 && (size_t{1} << m_bits) < 2 * expected)
+        ++m_bits;
+    m_entries.assign(size_t{1} << m_bits, Entry{0, kFree});
     m_mask = m_entries.size() - 1;
-    m_shift = 64 - bits;
 }
 
 void SerialIndex::Grow() {
     std::vector<Entry> old(m_entries.size() * 2, Entry{0, kFree});
     old.swap(m_entries);
     m_mask = m_entries.size() - 1;
-    --m_shift;
+    ++m_bits;
     for (const Entry& e : old) {
         if (e.slot == kFree) continue;
         size_t i = Home(e.serial);

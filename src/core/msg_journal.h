@@ -230,11 +230,10 @@ public:
     }
     // The entry of serial, entered as kNoSlot when new.
     uint32_t& operator[](int32_t serial) {
-        if (uint32_t* found = Find(serial)) return *found;
         if (2 * (m_used + 1) > m_entries.size()) Grow();
         size_t i = Home(serial);
-        while (m_entries[i].slot != kFree)
-            i = (i + 1) & m_mask;
+        for (; m_entries[i].slot != kFree; i = (i + 1) & m_mask)
+            if (m_entries[i].serial == serial) return m_entries[i].slot;
         ++m_used;
         m_entries[i] = {serial, kNoSlot};
         return m_entries[i].slot;
@@ -246,16 +245,17 @@ private:
         int32_t serial;
         uint32_t slot;
     };
+    // Fibonacci hashing: the consecutive serials of a list land far apart,
+    // so that no long runs of taken entries form.
     size_t Home(int32_t serial) const {
-        // Fibonacci hashing spreads the consecutive serials of a list.
         return static_cast<size_t>(
-            (static_cast<uint64_t>(static_cast<uint32_t>(serial)) * 0x9E3779B97F4A7C15ull) >> m_shift);
+            (static_cast<uint64_t>(static_cast<uint32_t>(serial)) * 0x9E3779B97F4A7C15ull) >> (64 - m_bits));
     }
     void Grow();
 
     std::vector<Entry> m_entries;
     size_t m_mask = 0;
-    unsigned m_shift = 64;
+    unsigned m_bits = 0;
     size_t m_used = 0;
 };
 
@@ -303,7 +303,7 @@ public:
         if (s.newer != kNoSlot)
             m_slots[s.newer].older = s.older;
         else
-            *m_index.Find(s.obj->m_nSerial) = s.older;
+            *m_index.Find(s.serial) = s.older;
         if (s.older != kNoSlot) m_slots[s.older].newer = s.newer;
         s.live = false;
         s.obj = nullptr;
@@ -322,7 +322,7 @@ public:
 
     void Clear() {
         for (uint32_t id = m_oldest; id < m_end; ++id)
-            if (m_slots[id].live) *m_index.Find(m_slots[id].obj->m_nSerial) = kNoSlot;
+            if (m_slots[id].live) *m_index.Find(m_slots[id].serial) = kNoSlot;
         m_slots.clear();
         m_list.RemoveAll();
         m_listed = m_oldest = m_end = 0;
@@ -345,7 +345,7 @@ public:
             m_orderValid = true;
         }
         if (pos >= 0 && static_cast<size_t>(pos) < m_order.size() &&
-            m_slots[m_order[static_cast<size_t>(pos)]].obj->m_nSerial == serial)
+            m_slots[m_order[static_cast<size_t>(pos)]].serial == serial)
             return m_order[static_cast<size_t>(pos)];
         return newest;
     }
@@ -368,13 +368,15 @@ private:
         T* obj = nullptr;
         std::unique_ptr<T> own;                    // a message the journal added; the list owns its own
         uint32_t newer = kNoSlot, older = kNoSlot; // live slots of the same serial
+        int32_t serial = 0;
         bool live = false;
     };
 
     // Makes id, the newest slot of its serial so far, the head of its chain.
     void Link(uint32_t id) {
         Slot& s = m_slots[id];
-        uint32_t& head = m_index[s.obj->m_nSerial];
+        s.serial = s.obj->m_nSerial;
+        uint32_t& head = m_index[s.serial];
         s.older = head;
         s.newer = kNoSlot;
         if (head != kNoSlot) m_slots[head].newer = id;
