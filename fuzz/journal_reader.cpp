@@ -2,8 +2,10 @@
 // classes: nothing crashes, parsing stops at the first record that is cut or
 // fails its checksum, the records it keeps frame exactly the bytes up to its
 // good end, and replay onto a small list keeps the list and the serial
-// counter sound. The input's first byte picks how many messages the list
-// starts with.
+// counter sound. The first byte and the first byte of the header's base pick
+// the list it starts with: up to 15 messages, their serials distinct or
+// shared three by three (as old files may hold).
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -12,23 +14,33 @@
 namespace {
 
 template <class T>
-void Replay(const nuntio::ParsedJournal& parsed, size_t start) {
+void Replay(const nuntio::ParsedJournal& parsed, uint8_t pick) {
     CMsgList<T> list;
     int32_t serial = 0;
+    const size_t start = pick % 16;
+    const size_t share = (pick & 16) != 0 ? 3 : 1;
     for (size_t i = 0; i < start; ++i) {
         auto m = std::make_unique<T>();
-        m->m_nSerial = static_cast<int32_t>(i);
+        m->m_nSerial = static_cast<int32_t>(i / share);
         m->m_nImage = static_cast<int32_t>(i % 3);
         list.AddTail(std::move(m));
-        serial = static_cast<int32_t>(i + 1);
+        serial = static_cast<int32_t>(i / share + 1);
     }
     const int32_t before = serial;
     const nuntio::ReplayResult r = nuntio::ReplayJournal(parsed, list, serial);
     if (serial < before) __builtin_trap();
     if (r.applied + r.skipped > parsed.records.size()) __builtin_trap();
+    if (!r.damaged && r.applied + r.skipped != parsed.records.size()) __builtin_trap();
     if (r.goodEnd > parsed.goodEnd) __builtin_trap();
-    for (const auto& m : list)
+    // The counter is past every listed serial: the start list's, and each
+    // replayed add's (unless it is at the largest serial there is).
+    size_t count = 0;
+    for (const auto& m : list) {
         if (m == nullptr) __builtin_trap();
+        if (m->m_nSerial >= serial && serial != INT32_MAX) __builtin_trap();
+        ++count;
+    }
+    if (count != list.GetCount()) __builtin_trap();
     // What remains still makes a whole message file.
     std::vector<uint8_t> bytes;
     nuntio::EncodeMessages(list, bytes);
@@ -39,7 +51,7 @@ void Replay(const nuntio::ParsedJournal& parsed, size_t start) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const size_t start = size > 0 ? data[0] % 8 : 0;
+    const uint8_t pick = static_cast<uint8_t>((size > 0 ? data[0] : 0) ^ (size > 8 ? data[8] : 0));
     const nuntio::ParsedJournal parsed = nuntio::ParseJournal(data, size);
     if (parsed.goodEnd > size) __builtin_trap();
     size_t at = parsed.records.empty() ? 0 : nuntio::kJournalHeaderSize;
@@ -55,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         nuntio::EncodeRecord(r.op, r.payload, again);
     if (!parsed.records.empty() && !std::equal(again.begin(), again.end(), data + nuntio::kJournalHeaderSize))
         __builtin_trap();
-    Replay<CAlertMsgObj>(parsed, start);
-    Replay<CTradeMsgObj>(parsed, start);
+    Replay<CAlertMsgObj>(parsed, pick);
+    Replay<CTradeMsgObj>(parsed, pick);
     return 0;
 }

@@ -1,6 +1,7 @@
 // The change journal: its bytes, its reader and its file.
 #include "msg_journal.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -102,6 +103,59 @@ void EncodeRetentionRecord(uint32_t removed, std::vector<uint8_t>& out) {
     PutU32(p, removed);
     EncodeRecord(JournalOp::kRetention, p, out);
 }
+
+void EncodeDeleteBatchRecord(const std::vector<std::pair<int32_t, int32_t>>& rows,
+                             std::vector<uint8_t>& out) {
+    journal_detail::EncodeDeleteBatchRecords(rows, kJournalMaxBatchRows, out);
+}
+
+namespace journal_detail {
+
+void EncodeDeleteBatchRecords(const std::vector<std::pair<int32_t, int32_t>>& rows, size_t perRecord,
+                              std::vector<uint8_t>& out) {
+    if (perRecord == 0) perRecord = 1;
+    // Each record's positions are in the list as the records before it left
+    // it: the rows they removed all stood above.
+    for (size_t first = 0; first < rows.size();) {
+        const size_t take = std::min(perRecord, rows.size() - first);
+        const size_t start = out.size();
+        out.reserve(start + 13 + 8 * take);
+        PutU32(out, static_cast<uint32_t>(1 + 4 + 8 * take));
+        out.push_back(static_cast<uint8_t>(JournalOp::kDeleteBatch));
+        PutU32(out, static_cast<uint32_t>(take));
+        for (size_t i = first; i < first + take; ++i) {
+            PutU32(out,
+                   static_cast<uint32_t>(static_cast<int64_t>(rows[i].first) - static_cast<int64_t>(first)));
+            PutU32(out, static_cast<uint32_t>(rows[i].second));
+        }
+        PutU32(out, Crc32(out.data() + start, out.size() - start));
+        first += take;
+    }
+}
+
+SerialIndex::SerialIndex(size_t expected) {
+    m_bits = 4;
+    while (m_bits < 31 && (size_t{1} << m_bits) < 2 * expected)
+        ++m_bits;
+    m_entries.assign(size_t{1} << m_bits, Entry{0, kFree});
+    m_mask = m_entries.size() - 1;
+}
+
+void SerialIndex::Grow() {
+    std::vector<Entry> old(m_entries.size() * 2, Entry{0, kFree});
+    old.swap(m_entries);
+    m_mask = m_entries.size() - 1;
+    ++m_bits;
+    for (const Entry& e : old) {
+        if (e.slot == kFree) continue;
+        size_t i = Home(e.serial);
+        while (m_entries[i].slot != kFree)
+            i = (i + 1) & m_mask;
+        m_entries[i] = e;
+    }
+}
+
+} // namespace journal_detail
 
 ParsedJournal ParseJournal(const uint8_t* data, size_t size) {
     ParsedJournal res;

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <deque>
 #include <memory>
+#include <vector>
 
 template <class T>
 class CMsgList {
@@ -44,6 +45,29 @@ public:
         return true;
     }
     void RemoveAll() { m_items.clear(); }
+    // Destroys the elements at the given ascending positions, moving each
+    // survivor at most once: removing many rows costs one pass over the list
+    // however many there are. A position past the end, or not above the one
+    // before it, is ignored. Returns how many were removed.
+    size_t RemoveSorted(const std::vector<size_t>& positions) {
+        const size_t count = m_items.size();
+        if (positions.empty() || positions.front() >= count) return 0;
+        size_t k = 0;
+        size_t write = positions.front();
+        for (size_t read = write; read < count; ++read) {
+            while (k < positions.size() && positions[k] < read)
+                ++k;
+            if (k < positions.size() && positions[k] == read) {
+                m_items[read].reset();
+                continue;
+            }
+            if (write != read) m_items[write] = std::move(m_items[read]);
+            ++write;
+        }
+        const size_t removed = count - write;
+        m_items.erase(m_items.begin() + static_cast<ptrdiff_t>(write), m_items.end());
+        return removed;
+    }
 
     auto begin() const { return m_items.begin(); }
     auto end() const { return m_items.end(); }

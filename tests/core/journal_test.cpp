@@ -16,8 +16,10 @@
 #include <algorithm>
 #include <cstring>
 #include <optional>
+#include <random>
 #include <set>
 #include <tuple>
+#include <type_traits>
 
 #include "msg_model.h"
 #include "test_util.h"
@@ -368,4 +370,390 @@ TEST_F(CategoryModel, PositionOperationsReturnTheirCodes) {
     EXPECT_EQ(model.RowImage(1), kImageTrade);     // ...and always show icon 4
     EXPECT_EQ(model.DeleteAt(0), kDone);
     EXPECT_EQ(model.RowText(0, kTradeDetail), "x");
+}
+
+// ---- replay of records onto a list, without files ---------------------------
+
+namespace {
+
+// A message's identity in these tests: its serial, its icon and its arrival
+// (each message of a test list arrives at its own time, so messages sharing a
+// serial stay apart).
+using Msg = std::tuple<int32_t, int32_t, int32_t>;
+
+template <class T>
+std::unique_ptr<T> MakeMsg(int32_t serial, int32_t arrived) {
+    if constexpr (std::is_same_v<T, CAlertMsgObj>)
+        return test::MakeAlert(serial, arrived);
+    else
+        return test::MakeTrade(serial, arrived);
+}
+template <class T>
+CMsgList<T> ListOf(const std::vector<int32_t>& serials) {
+    CMsgList<T> list;
+    for (size_t i = 0; i < serials.size(); ++i)
+        list.AddTail(MakeMsg<T>(serials[i], static_cast<int32_t>(i)));
+    return list;
+}
+template <class T>
+std::vector<Msg> MsgsOf(const CMsgList<T>& list) {
+    std::vector<Msg> out;
+    for (const auto& m : list)
+        out.emplace_back(m->m_nSerial, m->m_nImage, m->m_tArrived);
+    return out;
+}
+// The arrivals (first-list positions) of what is left.
+template <class T>
+std::vector<int32_t> ArrivalsOf(const CMsgList<T>& list) {
+    std::vector<int32_t> out;
+    for (const auto& m : list)
+        out.push_back(m->m_tArrived);
+    return out;
+}
+std::vector<uint8_t> WithHeader(uint16_t kind, const std::vector<uint8_t>& records) {
+    std::vector<uint8_t> j;
+    EncodeJournalHeader(kind, kAnyBase, j);
+    j.insert(j.end(), records.begin(), records.end());
+    return j;
+}
+
+// The replay done the plain way, one record at a time on the list itself: a
+// walk to find a message and an erase to remove it. The fast replay must
+// match it exactly.
+template <class T>
+ReplayResult ReferenceReplay(const ParsedJournal& journal, CMsgList<T>& list, int32_t& nextSerial) {
+    using journal_detail::GetI32;
+    auto locate = [&](int32_t pos, int32_t serial) -> T* {
+        if (T* m = list.GetAt(pos); m != nullptr && m->m_nSerial == serial) return m;
+        for (const auto& m : list)
+            if (m->m_nSerial == serial) return m.get();
+        return nullptr;
+    };
+    auto remove = [&](const T* victim) {
+        size_t i = 0;
+        while (list.GetAt(static_cast<ptrdiff_t>(i)) != victim)
+            ++i;
+        list.RemoveAt(i);
+    };
+    ReplayResult res;
+    res.goodEnd = journal.status == JournalStatus::kEmpty || journal.status == JournalStatus::kBadHeader
+                      ? 0
+                      : kJournalHeaderSize;
+    for (const JournalRecord& r : journal.records) {
+        const uint8_t* p = r.payload.data();
+        const size_t n = r.payload.size();
+        bool ok = true, found = true;
+        switch (r.op) {
+        case JournalOp::kAdd: {
+            std::unique_ptr<CObject> obj; // stored as a one-message file
+            uint32_t count = 0;
+            bool isNull = false;
+            CArchive ar(p + std::min<size_t>(n, 9), n - std::min<size_t>(n, 9), MessageClasses());
+            if (n >= 9 && ar.ReadCount(count) && count == 1)
+                obj = ar.ReadObject(MsgClassOf<T>::Get(), &isNull);
+            if (obj == nullptr || !ar.AtEnd()) {
+                ok = false;
+                break;
+            }
+            const int32_t serial = static_cast<T*>(obj.get())->m_nSerial;
+            list.AddHead(std::unique_ptr<T>(static_cast<T*>(obj.release())));
+            if (std::is_same_v<T, CAlertMsgObj> || (p[0] & 1) != 0)
+                if (T* below = list.GetAt(1); below != nullptr && below->m_nImage == kImageLatest)
+                    below->m_nImage = kImageEarlier;
+            for (uint32_t i = static_cast<uint32_t>(GetI32(p + 1)); i > 0 && list.RemoveTail(); --i) {
+            }
+            journal_detail::RaiseSerial(nextSerial, GetI32(p + 5));
+            journal_detail::RaiseSerial(nextSerial, static_cast<int64_t>(serial) + 2);
+            break;
+        }
+        case JournalOp::kDelete:
+        case JournalOp::kSetImage:
+            if (n != (r.op == JournalOp::kDelete ? 8u : 12u)) {
+                ok = false;
+            } else if (T* m = locate(GetI32(p), GetI32(p + 4)); m == nullptr) {
+                found = false;
+            } else if (r.op == JournalOp::kDelete) {
+                remove(m);
+            } else {
+                m->m_nImage = GetI32(p + 8);
+            }
+            break;
+        case JournalOp::kDeleteBatch: {
+            if (n < 4 || n - 4 != 8 * static_cast<size_t>(static_cast<uint32_t>(GetI32(p)))) {
+                ok = false;
+                break;
+            }
+            std::vector<T*> victims;
+            for (size_t at = 4; at < n; at += 8)
+                if (T* m = locate(GetI32(p + at), GetI32(p + at + 4));
+                    m != nullptr && std::find(victims.begin(), victims.end(), m) == victims.end())
+                    victims.push_back(m);
+            for (T* m : victims)
+                remove(m);
+            found = !victims.empty();
+            break;
+        }
+        case JournalOp::kDeleteAll:
+            if ((ok = n == 0)) list.RemoveAll();
+            break;
+        case JournalOp::kRetention:
+            ok = n == 4;
+            for (uint32_t i = ok ? static_cast<uint32_t>(GetI32(p)) : 0; i > 0 && list.RemoveTail(); --i) {
+            }
+            break;
+        default: ok = false; break;
+        }
+        if (!ok) {
+            res.damaged = true;
+            return res;
+        }
+        ++(found ? res.applied : res.skipped);
+        res.goodEnd = r.end;
+    }
+    res.damaged = journal.status == JournalStatus::kDamaged || journal.status == JournalStatus::kBadHeader;
+    return res;
+}
+
+} // namespace
+
+TEST(JournalReplay, ABatchDeletionRemovesWhatItsRowsNameAtOnce) {
+    const std::vector<int32_t> unique = {10, 11, 12, 13, 14};
+    const std::vector<int32_t> dups = {7, 8, 7, 9, 7};
+    using Rows = std::vector<std::pair<int32_t, int32_t>>;
+    struct Case {
+        const char* name;
+        const std::vector<int32_t>& list;
+        Rows rows;
+        std::vector<int32_t> left; // the first list's positions that remain
+    };
+    const Case cases[] = {
+        {"found where they stand", unique, {{1, 11}, {3, 13}}, {0, 2, 4}},
+        {"found by serial elsewhere", unique, {{0, 13}, {4, 10}}, {1, 2, 4}},
+        {"found and missing", unique, {{0, 10}, {1, 99}}, {1, 2, 3, 4}},
+        {"none found: skipped", unique, {{0, 99}, {-1, 98}, {7, 97}}, {0, 1, 2, 3, 4}},
+        {"one message named twice", unique, {{2, 12}, {3, 12}}, {0, 1, 3, 4}},
+        {"shared serial, each where it stands", dups, {{2, 7}, {4, 7}}, {0, 1, 3}},
+        {"shared serial, elsewhere: the first", dups, {{1, 7}, {3, 7}}, {1, 2, 3, 4}},
+        {"shared serial, past the end", dups, {{3, 9}, {9, 7}}, {1, 2, 4}},
+        {"no rows: skipped", unique, {}, {0, 1, 2, 3, 4}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<uint8_t> recs;
+        EncodeDeleteBatchRecord(c.rows, recs);
+        if (c.rows.empty()) {
+            EXPECT_TRUE(recs.empty());
+            EncodeRecord(JournalOp::kDeleteBatch, test::Bytes({0, 0, 0, 0}), recs);
+        }
+        const std::vector<uint8_t> bytes = WithHeader(0, recs);
+        const ParsedJournal parsed = ParseJournal(bytes.data(), bytes.size());
+        ASSERT_EQ(parsed.status, JournalStatus::kWhole);
+        ASSERT_EQ(parsed.records.size(), 1u);
+        EXPECT_EQ(parsed.records[0].payload.size(), 4 + 8 * c.rows.size());
+        CMsgList<CAlertMsgObj> list = ListOf<CAlertMsgObj>(c.list);
+        int32_t next = 0;
+        const ReplayResult r = ReplayJournal(parsed, list, next);
+        EXPECT_EQ(ArrivalsOf(list), c.left);
+        const bool removed = c.left.size() < c.list.size();
+        EXPECT_EQ(r.applied, removed ? 1u : 0u);
+        EXPECT_EQ(r.skipped, removed ? 0u : 1u);
+        EXPECT_FALSE(r.damaged);
+        EXPECT_EQ(r.goodEnd, bytes.size());
+    }
+}
+
+// A batch too large for one record is split; each record's positions are in
+// the list the records before it left. Every message shares one serial, so
+// only the positions pick the rows.
+TEST(JournalReplay, ASplitBatchRemovesTheSameRowsAsOneRecord) {
+    const std::vector<int32_t> sevens(12, 7);
+    const std::vector<std::pair<int32_t, int32_t>> rows = {{0, 7}, {2, 7}, {3, 7}, {5, 7},
+                                                           {8, 7}, {9, 7}, {11, 7}};
+    for (size_t perRecord : {size_t{3}, size_t{7}, kJournalMaxBatchRows}) {
+        SCOPED_TRACE(perRecord);
+        std::vector<uint8_t> recs;
+        journal_detail::EncodeDeleteBatchRecords(rows, perRecord, recs);
+        const std::vector<uint8_t> bytes = WithHeader(0, recs);
+        const ParsedJournal parsed = ParseJournal(bytes.data(), bytes.size());
+        ASSERT_EQ(parsed.status, JournalStatus::kWhole);
+        EXPECT_EQ(parsed.records.size(), (rows.size() + perRecord - 1) / perRecord);
+        CMsgList<CAlertMsgObj> list = ListOf<CAlertMsgObj>(sevens);
+        int32_t next = 0;
+        const ReplayResult r = ReplayJournal(parsed, list, next);
+        EXPECT_EQ(ArrivalsOf(list), (std::vector<int32_t>{1, 4, 6, 7, 10}));
+        EXPECT_EQ(r.applied, parsed.records.size());
+    }
+}
+
+// A batch whose size disagrees with its count is damage, as a malformed
+// record of any other kind: the records before it stand.
+TEST(JournalReplay, AMalformedBatchIsDamage) {
+    const std::vector<std::vector<uint8_t>> payloads = {
+        {},                                                // no count
+        {1, 0, 0},                                         // a cut count
+        {2, 0, 0, 0, 1, 0, 0, 0, 11, 0, 0, 0},             // one row of two
+        {0, 0, 0, 0, 1, 0, 0, 0, 11, 0, 0, 0},             // a row beyond its count
+        {1, 0, 0, 0, 1, 0, 0, 0, 11, 0, 0},                // a cut row
+        {0xFF, 0xFF, 0xFF, 0xFF, 1, 0, 0, 0, 11, 0, 0, 0}, // a count whose size overflows
+    };
+    for (const std::vector<uint8_t>& payload : payloads) {
+        SCOPED_TRACE(payload.size());
+        std::vector<uint8_t> recs;
+        EncodeDeleteRecord(0, 10, recs);
+        const size_t goodEnd = kJournalHeaderSize + recs.size();
+        EncodeRecord(JournalOp::kDeleteBatch, payload, recs);
+        EncodeDeleteRecord(0, 12, recs);
+        const std::vector<uint8_t> bytes = WithHeader(0, recs);
+        CMsgList<CAlertMsgObj> list = ListOf<CAlertMsgObj>({10, 11, 12});
+        int32_t next = 0;
+        const ReplayResult r = ReplayJournal(ParseJournal(bytes.data(), bytes.size()), list, next);
+        EXPECT_TRUE(r.damaged);
+        EXPECT_EQ(r.applied, 1u);
+        EXPECT_EQ(r.goodEnd, goodEnd);
+        EXPECT_EQ(ArrivalsOf(list), (std::vector<int32_t>{1, 2}));
+    }
+}
+
+// Random journals of every kind of record, onto random lists, some with
+// serials shared by several messages (as old files may hold), some cut short
+// or holding a malformed record: the replay gives exactly the plain replay's
+// list, counts, good end and serial counter.
+template <class T>
+void ReplayMatchesTheReference(uint32_t seed) {
+    std::mt19937 rng(seed);
+    auto below = [&](int n) { return static_cast<int32_t>(rng() % static_cast<uint32_t>(n)); };
+    for (int trial = 0; trial < 300; ++trial) {
+        const bool shared = trial % 2 == 0;
+        const int size = below(40);
+        const int serials = shared ? 1 + size / 3 : size + 6; // the serials records draw from
+        std::vector<int32_t> listSerials;
+        for (int i = 0; i < size; ++i)
+            listSerials.push_back(shared ? below(serials) : size - i);
+        CMsgList<T> fast = ListOf<T>(listSerials);
+        for (const auto& m : fast)
+            m->m_nImage = below(3);
+        CMsgList<T> plain;
+        for (const auto& m : fast) {
+            auto copy = MakeMsg<T>(m->m_nSerial, m->m_tArrived);
+            copy->m_nImage = m->m_nImage;
+            plain.AddTail(std::move(copy));
+        }
+        std::vector<uint8_t> recs;
+        int32_t added = serials;
+        const int records = below(60);
+        for (int i = 0; i < records; ++i) {
+            const int32_t pos = below(size + 3) - 1;
+            const int32_t serial = below(serials + 2);
+            switch (below(20)) {
+            case 0:
+            case 1:
+            case 2:
+            case 3:
+            case 4: {
+                // New serials mostly; now and then one the list holds already.
+                auto m = MakeMsg<T>(below(4) == 0 ? serial : added++, 1000 + i);
+                m->m_nImage = below(3);
+                const uint32_t dropped = below(4) == 0 ? static_cast<uint32_t>(below(3)) : 0;
+                EncodeAddRecord(*m, below(2) == 0, dropped, below(added + 3), recs);
+                break;
+            }
+            case 5:
+            case 6:
+            case 7:
+            case 8: EncodeDeleteRecord(pos, serial, recs); break;
+            case 9:
+            case 10:
+            case 11: EncodeSetImageRecord(pos, serial, below(3), recs); break;
+            case 12: EncodeRetentionRecord(static_cast<uint32_t>(below(3)), recs); break;
+            case 13:
+                if (below(4) == 0) EncodeDeleteAllRecord(recs);
+                break;
+            case 14:
+            case 15:
+            case 16:
+            case 17: {
+                std::vector<std::pair<int32_t, int32_t>> rows;
+                for (int32_t p = 0; p < size + 2; ++p)
+                    if (below(3) == 0) rows.emplace_back(p, below(serials + 2));
+                journal_detail::EncodeDeleteBatchRecords(rows, 1 + below(6), recs);
+                break;
+            }
+            default: // now and then a record of any kind that is too short, or of no kind
+                if (below(8) == 0)
+                    EncodeRecord(static_cast<JournalOp>(1 + below(9)),
+                                 std::vector<uint8_t>(static_cast<size_t>(below(4)), 1), recs);
+                break;
+                if (below(8) == 0) EncodeRecord(static_cast<JournalOp>(7 + below(3)), {}, recs);
+                break;
+            }
+        }
+        std::vector<uint8_t> bytes = WithHeader(0, recs);
+        if (below(4) == 0) bytes.resize(static_cast<size_t>(below(static_cast<int>(bytes.size()) + 1)));
+        const ParsedJournal parsed = ParseJournal(bytes.data(), bytes.size());
+        int32_t fastNext = below(serials), plainNext = fastNext;
+        const ReplayResult f = ReplayJournal(parsed, fast, fastNext);
+        const ReplayResult p = ReferenceReplay(parsed, plain, plainNext);
+        ASSERT_EQ(MsgsOf(fast), MsgsOf(plain)) << "trial " << trial;
+        ASSERT_EQ(std::tie(f.applied, f.skipped, f.damaged, f.goodEnd),
+                  std::tie(p.applied, p.skipped, p.damaged, p.goodEnd))
+            << "trial " << trial;
+        ASSERT_EQ(fastNext, plainNext) << "trial " << trial;
+    }
+}
+
+TEST(JournalReplay, MatchesThePlainReplayRecordForRecord) {
+    for (uint32_t seed : {1u, 2u, 3u}) {
+        SCOPED_TRACE(seed);
+        ReplayMatchesTheReference<CAlertMsgObj>(seed);
+        ReplayMatchesTheReference<CTradeMsgObj>(seed);
+    }
+}
+
+// The alert below a replayed one becomes earlier whether or not the record
+// says so: the list may hold messages the writing session did not see. A
+// trade's record decides for itself.
+TEST(JournalReplay, AReplayedAlertMakesTheLatestBelowItEarlier) {
+    for (bool flag : {false, true}) {
+        SCOPED_TRACE(flag);
+        std::vector<uint8_t> recs;
+        EncodeAddRecord(*test::MakeAlert(50, 0), flag, 0, 51, recs);
+        std::vector<uint8_t> bytes = WithHeader(0, recs);
+        CMsgList<CAlertMsgObj> alerts = ListOf<CAlertMsgObj>({3}); // serial 3: icon 0, latest
+        int32_t next = 0;
+        ReplayJournal(ParseJournal(bytes.data(), bytes.size()), alerts, next);
+        EXPECT_EQ(alerts.GetAt(1)->m_nImage, kImageEarlier);
+
+        recs.clear();
+        EncodeAddRecord(*test::MakeTrade(50, 0), flag, 0, 51, recs);
+        bytes = WithHeader(1, recs);
+        CMsgList<CTradeMsgObj> trades = ListOf<CTradeMsgObj>({3});
+        trades.GetAt(0)->m_nImage = kImageLatest;
+        ReplayJournal(ParseJournal(bytes.data(), bytes.size()), trades, next);
+        EXPECT_EQ(trades.GetAt(1)->m_nImage, flag ? kImageEarlier : kImageLatest);
+    }
+}
+
+TEST(MessageList, RemoveSortedTakesTheGivenPositionsInOnePass) {
+    struct Case {
+        std::vector<size_t> positions;
+        std::vector<int> left;
+    };
+    const Case cases[] = {
+        {{}, {0, 1, 2, 3, 4}},     {{0}, {1, 2, 3, 4}},       {{4}, {0, 1, 2, 3}},
+        {{0, 1, 2, 3, 4}, {}},     {{1, 1, 3, 3}, {0, 2, 4}}, // repeated
+        {{3, 5, 9}, {0, 1, 2, 4}},                            // past the end
+        {{5}, {0, 1, 2, 3, 4}},    {{2, 1, 4}, {0, 1, 3}},    // out of order: the lower one is ignored
+    };
+    for (const Case& c : cases) {
+        CMsgList<int> list;
+        for (int i = 0; i < 5; ++i)
+            list.AddTail(std::make_unique<int>(i));
+        EXPECT_EQ(list.RemoveSorted(c.positions), 5 - c.left.size());
+        std::vector<int> left;
+        for (const auto& p : list)
+            left.push_back(*p);
+        EXPECT_EQ(left, c.left);
+    }
+    CMsgList<int> empty;
+    EXPECT_EQ(empty.RemoveSorted({0, 1}), 0u);
 }
