@@ -112,7 +112,7 @@ public:
         return r;
     }
 
-    void Abandon() override { Model().Discard(); }
+    void Abandon() override { Model().Abandon(); }
 
 protected:
     nuntio::CMsgListModel<T>& Model() { return this->m_model; }
@@ -200,7 +200,8 @@ protected:
     // A change could not be made durable: say so once, without stopping the user.
     void TellWriteFailure() {
         if (!Model().TakeWriteFailure()) return;
-        const std::string target = FileName(m_config.m_strMsgFile) + (Model().Partial() ? ".pending" : ".journal");
+        const std::string target =
+            FileName(m_config.m_strMsgFile) + (Model().Partial() ? ".pending" : ".journal");
         ReportNotice("无法写入 " + target + "（磁盘已满或只读），之后的消息和更改暂存在内存中" +
                      (Model().Partial() ? "，退出后不会保留。" : "，稍后和退出时会再尝试保存。"));
     }

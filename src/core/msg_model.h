@@ -25,7 +25,8 @@ enum class StoreMode {
     kClosed,     // not opened yet, or closed
     kJournal,    // every change is flushed to the journal before it is confirmed
     kShared,     // another process holds the journal: changes live in memory and nothing is written
-    kMemoryOnly, // no journal can be written here (read-only folder): changes reach the file at Close, if at all
+    kMemoryOnly, // no journal can be written here (read-only folder): changes reach the file at Close, if at
+                 // all
 };
 
 // The changes made while the message file could not be read: "<message
@@ -204,6 +205,15 @@ public:
         }
         m_usePending = false;
         return ok;
+    }
+
+    // Lets go of the files of a category that could not be built: what was
+    // opened is left as it was found, but for a journal this session started
+    // afresh and wrote nothing into.
+    void Abandon() {
+        if (m_journal && m_journalFresh) m_journal->CloseAndRemove();
+        if (m_pending && m_pendingFresh) m_pending->CloseAndRemove();
+        Discard();
     }
 
     // Frees the messages at the end of the category's life; nothing is written.
@@ -389,7 +399,9 @@ public:
 
 private:
     bool Journaling() const { return m_mode == StoreMode::kJournal; }
-    CMsgJournal* Target() { return m_usePending ? (m_pending ? &*m_pending : nullptr) : (m_journal ? &*m_journal : nullptr); }
+    CMsgJournal* Target() {
+        return m_usePending ? (m_pending ? &*m_pending : nullptr) : (m_journal ? &*m_journal : nullptr);
+    }
 
     // A journal's whole contents, through the handle that holds it; false
     // when it is too large or there is no memory for it.
@@ -460,8 +472,8 @@ private:
         return parsed;
     }
     static uint32_t GetU32(const uint8_t* p) {
-        return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-               static_cast<uint32_t>(p[3]) << 24;
+        return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+               static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
     }
 
     void OpenFiles(int64_t now, CategoryOpenResult& res) {
@@ -554,7 +566,10 @@ private:
             }
             return;
         }
-        if (!m_journal->Reset(base)) m_broken = true;
+        if (m_journal->Reset(base))
+            m_journalFresh = true;
+        else
+            m_broken = true;
     }
 
     // Opens and replays the pending journal when there is one (or, for a
@@ -596,7 +611,7 @@ private:
     // Readies the pending journal for appending: a header when it has none,
     // else cut after its last good record.
     bool PreparePending() {
-        if (m_pendingEnd < kJournalHeaderSize) return m_pending->Reset(kAnyBase);
+        if (m_pendingEnd < kJournalHeaderSize) return m_pendingFresh = m_pending->Reset(kAnyBase);
         return m_pending->TruncateTo(m_pendingEnd);
     }
 
@@ -635,6 +650,7 @@ private:
     void Record(const std::vector<uint8_t>& rec, int64_t now) {
         if (!m_broken) {
             CMsgJournal* target = Target();
+            m_journalFresh = m_pendingFresh = false;
             if (target != nullptr && target->Write(rec)) {
                 m_journalBytes += rec.size();
                 // A whole write that fails leaves the journal going on; the
@@ -692,6 +708,7 @@ private:
             m_usePending = false;
         }
         m_broken = false;
+        m_journalFresh = true;
         SetCompactionPoint(size);
         return true;
     }
@@ -709,6 +726,8 @@ private:
     IFileSystem* m_fs = nullptr;
     StoreMode m_mode = StoreMode::kClosed;
     bool m_partial = false;       // the message file could not be read: it is not written
+    bool m_journalFresh = false;  // the journal was started for this session and holds no record yet
+    bool m_pendingFresh = false;  // the same for the pending journal
     bool m_usePending = false;    // changes go to the pending journal
     size_t m_pendingEnd = 0;      // the end of its last good record
     bool m_broken = false;        // the journal missed a change: it is not appended to
