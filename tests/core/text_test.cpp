@@ -1,6 +1,8 @@
-// Row texts, time formatting, fixed fields and GBK-aware search.
+// Row texts, time formatting, fixed fields, GBK-aware search, and the user
+// names that make one folder.
 #include <gtest/gtest.h>
 
+#include "file_io.h"
 #include "gbk_text.h"
 #include "local_time.h"
 #include "msg_text.h"
@@ -121,4 +123,53 @@ TEST(Filling, MessagesTakeSerialsAndTheirBodies) {
     next = INT32_MAX;
     t.Fill(in, next, 99);
     EXPECT_EQ(next, INT32_MIN); // the counter wraps as the stored word does
+}
+
+TEST(UserNames, OneFolderNameUnderTheRoot) {
+    const std::string root = "C:\\Corvane";
+    const struct {
+        std::string user;
+        UserNameCheck want;
+    } cases[] = {
+        {"trader01", UserNameCheck::kOk},
+        {"\xBD\xBB\xD2\xD7\xD4\xB1", UserNameCheck::kOk}, // "交易员"
+        {"\x95\x5C", UserNameCheck::kOk},                  // a second byte 0x5C is no backslash
+        {"con2", UserNameCheck::kOk},
+        {"trader.01", UserNameCheck::kOk},
+        {" x", UserNameCheck::kOk},
+        {"", UserNameCheck::kEmpty},
+        {"..\\..\\x", UserNameCheck::kSeparator},
+        {"a/b", UserNameCheck::kSeparator},
+        {"c:x", UserNameCheck::kSeparator},
+        {".", UserNameCheck::kDots},
+        {"..", UserNameCheck::kDots},
+        {"x.", UserNameCheck::kDots},
+        {"x ", UserNameCheck::kDots},
+        {"CON", UserNameCheck::kDeviceName},
+        {"nul.txt", UserNameCheck::kDeviceName},
+        {"Com1", UserNameCheck::kDeviceName},
+        {"lpt9 .log", UserNameCheck::kDeviceName},
+        {"CONOUT$", UserNameCheck::kDeviceName},
+        {"a*b", UserNameCheck::kBadCharacter},
+        {"a\tb", UserNameCheck::kBadCharacter},
+        {"a|b", UserNameCheck::kBadCharacter},
+        {"\x95", UserNameCheck::kBadCharacter},   // a lead byte alone
+        {"\x95\x7F", UserNameCheck::kBadCharacter}, // no trail byte
+        {std::string(250, 'n'), UserNameCheck::kTooLong},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CheckUserName(root, c.user), c.want) << c.user;
+    EXPECT_EQ(CheckUserName("", "x"), UserNameCheck::kEmpty);
+    // The longest name that still leaves room for every file we write.
+    const size_t room = kMaxPath - 1 - kLongestFileName - UserFolder(root, "").size();
+    EXPECT_EQ(CheckUserName(root, std::string(room, 'n')), UserNameCheck::kOk);
+    EXPECT_EQ(CheckUserName(root, std::string(room + 1, 'n')), UserNameCheck::kTooLong);
+}
+
+TEST(UserNames, TheRootLosesItsTrailingSeparatorsOnly) {
+    EXPECT_EQ(WithoutTrailingSeparators("C:\\"), "C:");
+    EXPECT_EQ(WithoutTrailingSeparators("C:\\data\\\\/"), "C:\\data");
+    EXPECT_EQ(WithoutTrailingSeparators("C:\\\x95\x5C"), "C:\\\x95\x5C");
+    EXPECT_EQ(WithoutTrailingSeparators("C:\\\x95\x5C\\"), "C:\\\x95\x5C");
+    EXPECT_EQ(WithoutTrailingSeparators("\\"), "");
 }
