@@ -82,23 +82,23 @@ typedef struct AlertProperty {
 } AlertProperty;
 
 typedef struct AlertRecord {
-    AlertProperty prop;      /* 0   */
-    uint32_t hSourceWnd;     /* 10  window that raised the alert */
-    uint32_t nVoiceId;       /* 14  passed back with NUNTIO_WM_PLAY_VOICE */
-    char szModule[32];       /* 18  "模块" */
-    char szWorkspace[64];    /* 50  "工作区" */
-    char szWindow[64];       /* 114 "窗口" */
-    char szCode[10];         /* 178 "商品代码" */
-    char szName[10];         /* 188 "商品简称" */
-    char szObject[32];       /* 198 "报警对象" */
-    char szContent[256];     /* 230 "报警内容" */
+    AlertProperty prop;   /* 0   */
+    uint32_t hSourceWnd;  /* 10  window that raised the alert */
+    uint32_t nVoiceId;    /* 14  passed back with NUNTIO_WM_PLAY_VOICE */
+    char szModule[32];    /* 18  "模块" */
+    char szWorkspace[64]; /* 50  "工作区" */
+    char szWindow[64];    /* 114 "窗口" */
+    char szCode[10];      /* 178 "商品代码" */
+    char szName[10];      /* 188 "商品简称" */
+    char szObject[32];    /* 198 "报警对象" */
+    char szContent[256];  /* 230 "报警内容" */
 } AlertRecord;
 
 typedef struct TradeRecord {
-    uint32_t nReserved;  /* 0  carried, never read */
-    char szEvent[32];    /* 4  "事件" */
-    int32_t tOccurred;   /* 36 seconds since 1970-01-01 00:00 UTC; "发生时间" */
-    char szDetail[260];  /* 40 "详细说明" */
+    uint32_t nReserved; /* 0  carried, never read */
+    char szEvent[32];   /* 4  "事件" */
+    int32_t tOccurred;  /* 36 seconds since 1970-01-01 00:00 UTC; "发生时间" */
+    char szDetail[260]; /* 40 "详细说明" */
 } TradeRecord;
 
 typedef struct InboundMessage {
@@ -135,43 +135,52 @@ NUNTIO_STATIC_ASSERT(offsetof(InboundMessage, body) == 4, "InboundMessage body a
 
 /* ---- Exports ---------------------------------------------------------- */
 /* Creates the hidden message-center window and loads user's messages from
- * root\User\user\Nuntio\. root has no trailing backslash. hostValue1/2 are kept
- * and not read. Returns the window's handle, 0 on failure (also for a null
- * root or user). Call once. */
-NUNTIO_API uint32_t NUNTIO_CALL Nuntio_Init(uint32_t hostValue1, uint32_t hostValue2, const char *root,
-                                            const char *user);
+ * root\User\user\Nuntio\ (the library makes only the last level). A relative
+ * root is made a full path from the current folder at this call, once;
+ * trailing backslashes are dropped. user must be one folder name: 0 is
+ * returned and nothing is written anywhere for an empty name, one holding
+ * \ / : < > " | ? * or a control character, ".", "..", a name ending in a dot
+ * or a space, a device name (CON, PRN, AUX, NUL, COM1-9, LPT1-9, also with an
+ * extension), or one whose folder path would leave less than 51 characters
+ * for a file name within MAX_PATH (260). hostValue1/2 are kept and not read.
+ * Returns the window's handle; 0 on failure (also for a null root or user),
+ * and then no window exists and no file was written. A second call changes
+ * nothing, whatever its arguments: it returns the window of the first (0
+ * after a first call that failed with a window that could not be built). */
+NUNTIO_API uint32_t NUNTIO_CALL Nuntio_Init(uint32_t hostValue1, uint32_t hostValue2, const char* root,
+                                            const char* user);
 /* Does nothing; returns 1. Saving happens when the DLL is unloaded (FreeLibrary
  * or process exit). */
 NUNTIO_API int32_t NUNTIO_CALL Nuntio_Exit(void);
 /* Records a new user name; files stay where Nuntio_Init put them. Null: ignored. */
-NUNTIO_API void NUNTIO_CALL Nuntio_ChangeUser(const char *user);
+NUNTIO_API void NUNTIO_CALL Nuntio_ChangeUser(const char* user);
 /* Delivers an alert (category 0) when record->prop.AlertStaus is not 0.
  * Always returns 1 (also for a null record, which delivers nothing). */
-NUNTIO_API int32_t NUNTIO_CALL DoAlert(const AlertRecord *record);
+NUNTIO_API int32_t NUNTIO_CALL DoAlert(const AlertRecord* record);
 /* Delivers a message. 1 delivered; 0 refused: no Nuntio_Init, no live window,
  * a category other than 0 or 1, or a null message. */
-NUNTIO_API int32_t NUNTIO_CALL SendToMsgCenter(uint32_t ignored, const InboundMessage *message);
+NUNTIO_API int32_t NUNTIO_CALL SendToMsgCenter(uint32_t ignored, const InboundMessage* message);
 /* Shows or hides the window. 1: now shown; 0: now hidden, or no window. */
 NUNTIO_API int32_t NUNTIO_CALL ToggleMsgCenter(void);
 /* Modal alert property dialog editing *prop. 1: OK (prop written); 0: cancel
  * or null prop (prop untouched). Needs no Nuntio_Init. */
-NUNTIO_API int32_t NUNTIO_CALL OpenAlertPropertyDlg(AlertProperty *prop);
+NUNTIO_API int32_t NUNTIO_CALL OpenAlertPropertyDlg(AlertProperty* prop);
 /* Reads the user's default alert settings (AlertCentre.ini, section
  * "ALERTPROPERTY"); missing values read as 0. Returns 1 (0 for a null prop). */
-NUNTIO_API int32_t NUNTIO_CALL GetAlertDefaultSet(AlertProperty *prop);
+NUNTIO_API int32_t NUNTIO_CALL GetAlertDefaultSet(AlertProperty* prop);
 /* Writes the user's default alert settings. Returns 1 (0 for a null prop). */
-NUNTIO_API int32_t NUNTIO_CALL SetAlertDefaultSet(const AlertProperty *prop);
+NUNTIO_API int32_t NUNTIO_CALL SetAlertDefaultSet(const AlertProperty* prop);
 
 /* Function pointer types, for hosts that load the DLL with LoadLibrary. */
-typedef uint32_t(NUNTIO_CALL *PFN_Nuntio_Init)(uint32_t, uint32_t, const char *, const char *);
-typedef int32_t(NUNTIO_CALL *PFN_Nuntio_Exit)(void);
-typedef void(NUNTIO_CALL *PFN_Nuntio_ChangeUser)(const char *);
-typedef int32_t(NUNTIO_CALL *PFN_DoAlert)(const AlertRecord *);
-typedef int32_t(NUNTIO_CALL *PFN_SendToMsgCenter)(uint32_t, const InboundMessage *);
-typedef int32_t(NUNTIO_CALL *PFN_ToggleMsgCenter)(void);
-typedef int32_t(NUNTIO_CALL *PFN_OpenAlertPropertyDlg)(AlertProperty *);
-typedef int32_t(NUNTIO_CALL *PFN_GetAlertDefaultSet)(AlertProperty *);
-typedef int32_t(NUNTIO_CALL *PFN_SetAlertDefaultSet)(const AlertProperty *);
+typedef uint32_t(NUNTIO_CALL* PFN_Nuntio_Init)(uint32_t, uint32_t, const char*, const char*);
+typedef int32_t(NUNTIO_CALL* PFN_Nuntio_Exit)(void);
+typedef void(NUNTIO_CALL* PFN_Nuntio_ChangeUser)(const char*);
+typedef int32_t(NUNTIO_CALL* PFN_DoAlert)(const AlertRecord*);
+typedef int32_t(NUNTIO_CALL* PFN_SendToMsgCenter)(uint32_t, const InboundMessage*);
+typedef int32_t(NUNTIO_CALL* PFN_ToggleMsgCenter)(void);
+typedef int32_t(NUNTIO_CALL* PFN_OpenAlertPropertyDlg)(AlertProperty*);
+typedef int32_t(NUNTIO_CALL* PFN_GetAlertDefaultSet)(AlertProperty*);
+typedef int32_t(NUNTIO_CALL* PFN_SetAlertDefaultSet)(const AlertProperty*);
 
 #ifdef __cplusplus
 }

@@ -276,6 +276,89 @@ TEST_F(Journal, ALongSessionFoldsTheJournalIntoTheFile) {
     EXPECT_GT(m->Config().m_nNextSerial, std::get<0>(before.front()));
 }
 
+// A message file that cannot be read (held past the wait, or no memory for
+// it) is never written: the session's changes wait in the pending journal,
+// survive a crash there, and join the stored messages at the first start that
+// can read the file, exactly once even when the pending journal could not be
+// removed after its fold.
+TEST_F(Journal, AMessageFileThatCannotBeReadIsLeftAsItIsAndItsSessionIsKept) {
+    for (const bool noMemory : {false, true}) {
+        SCOPED_TRACE(noMemory ? "no memory" : "held by another program");
+        test::ScratchDir here;
+        MakeUserDirs(here.Native());
+        auto nat = [&](const char* name) { return here.Native() + "/User/u/Nuntio/" + name; };
+        auto open = [&](IFileSystem& with, CategoryOpenResult* r = nullptr) {
+            auto m = std::make_unique<CAlertListModel>(CConfigDoc::ForAlert());
+            CategoryOpenResult res = m->Open(with, here.Path(), "u", "AlertMsg.cfg", now);
+            if (r != nullptr) *r = res;
+            return m;
+        };
+        {
+            auto m = open(fs);
+            for (const char* t : {"a", "b", "c"})
+                m->AddMessage(Alert(t), now);
+            m->Close(now);
+        }
+        const std::vector<uint8_t> stored = test::ReadNative(nat("AlertMsg.DAT"));
+        test::FailingFileSystem ffs;
+        (noMemory ? ffs.noMemorySuffix : ffs.busySuffix) = "AlertMsg.DAT";
+        {
+            CategoryOpenResult r;
+            auto m = open(ffs, &r);
+            EXPECT_TRUE(r.partial && m->Partial());
+            EXPECT_EQ(r.unreadBecause, noMemory ? ReadStatus::kOk : ReadStatus::kBusy);
+            EXPECT_EQ(ffs.paused, noMemory ? 0u : kBusyWaitMs) << "a held file is waited for";
+            EXPECT_EQ(m->GetMsgCount(), 0u);
+            m->Config().m_nKeepMode = kKeepByCount; // retention would drop stored messages it cannot see
+            m->Config().m_nKeepLimit = 1;
+            for (const char* t : {"d", "e", "f"})
+                m->AddMessage(Alert(t), now);
+            EXPECT_EQ(m->GetMsgCount(), 3u);
+            m->DeleteRows({1});
+            m->SetMsgImage(1, kImageOpened);
+        } // a crash
+        {
+            auto m = open(ffs);
+            EXPECT_EQ(m->GetMsgCount(), 2u) << "its own changes are shown again";
+            m->AddMessage(Alert("g"), now);
+            m->DeleteAll(); // only what it lists
+            m->AddMessage(Alert("h"), now);
+            m->Close(now);
+        }
+        EXPECT_EQ(test::ReadNative(nat("AlertMsg.DAT")), stored) << "never written";
+        EXPECT_TRUE(test::NativeExists(nat("AlertMsg.DAT.pending")));
+
+        // The file can be read again: stored and new together, folded once.
+        const std::vector<uint8_t> pending = test::ReadNative(nat("AlertMsg.DAT.pending"));
+        CategoryOpenResult r;
+        auto m = open(fs, &r);
+        EXPECT_FALSE(r.partial);
+        EXPECT_GT(r.journal.pendingReplayed, 0u);
+        std::vector<std::string> texts;
+        for (const Row& row : Rows(*m))
+            texts.push_back(std::get<2>(row));
+        EXPECT_EQ(texts, (std::vector<std::string>{"h", "c", "b", "a"}));
+        std::set<int32_t> serials;
+        for (const Row& row : Rows(*m))
+            EXPECT_TRUE(serials.insert(std::get<0>(row)).second) << "serials unique";
+        EXPECT_FALSE(test::NativeExists(nat("AlertMsg.DAT.pending")));
+        const std::vector<Row> folded = Rows(*m);
+        m.reset();
+
+        // A pending journal left behind after its fold (its removal failed):
+        // its fold record keeps it from being applied twice.
+        std::vector<uint8_t> again = pending;
+        std::vector<uint8_t> payload, rec;
+        const JournalBase base = BaseOf(test::ReadNative(nat("AlertMsg.DAT")));
+        test::AppendU32(payload, base.size);
+        test::AppendU32(payload, base.crc);
+        EncodeRecord(kFoldedOp, payload, rec);
+        again.insert(again.end(), rec.begin(), rec.end());
+        test::WriteNative(nat("AlertMsg.DAT.pending"), again);
+        EXPECT_EQ(Rows(*open(fs)), folded);
+    }
+}
+
 // The second process: its delete-all and its Close write nothing either.
 TEST_F(Journal, ASecondProcessSeesTheStoredMessagesAndWritesNothing) {
     auto first = OpenAlerts();
@@ -756,4 +839,25 @@ TEST(MessageList, RemoveSortedTakesTheGivenPositionsInOnePass) {
     }
     CMsgList<int> empty;
     EXPECT_EQ(empty.RemoveSorted({0, 1}), 0u);
+}
+
+TEST(SerialNumbers, TheCounterStartsAboveEveryListedSerial) {
+    const struct {
+        std::vector<int32_t> listed;
+        int32_t counter, want;
+    } cases[] = {
+        {{}, 5, 5},
+        {{4, 2, 0}, 6, 6},
+        {{4, 2, 0}, 0, 5},                 // a .cfg that lost its counter
+        {{4, -7, 0}, -100, 5},             //
+        {{0, 1, INT32_MAX}, 0, INT32_MIN}, // nothing is above: the widest gap
+        {{INT32_MIN, INT32_MAX}, 3, INT32_MIN + 1},
+    };
+    for (const auto& c : cases) {
+        CMsgList<CAlertMsgObj> list;
+        for (int32_t s : c.listed)
+            list.AddTail(test::MakeAlert(s, 0));
+        EXPECT_EQ(SerialAboveAll(list, c.counter), c.want)
+            << c.listed.size() << " listed, counter " << c.counter;
+    }
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -67,7 +68,10 @@ public:
     bool failReplace = false;    // ReplaceFile fails
     bool failCreate = false;     // CreateEmpty and CreateDir fail
     std::string failWriteSuffix; // only paths ending so fail WriteAll (all when empty)
+    std::string busySuffix;      // paths ending so read as held by another program
+    std::string noMemorySuffix;  // reading paths ending so runs out of memory
     int writes = 0;
+    unsigned paused = 0; // milliseconds Pause was asked for
 
     bool FileExists(const std::string& p) override { return Real().FileExists(p); }
     bool DirExists(const std::string& p) override { return Real().DirExists(p); }
@@ -75,8 +79,11 @@ public:
     bool SetNormalAttributes(const std::string& p) override { return Real().SetNormalAttributes(p); }
     bool CreateEmpty(const std::string& p) override { return !failCreate && Real().CreateEmpty(p); }
     nuntio::ReadStatus ReadAll(const std::string& p, std::vector<uint8_t>& out) override {
+        if (EndsWith(p, noMemorySuffix)) throw std::bad_alloc();
+        if (EndsWith(p, busySuffix)) return nuntio::ReadStatus::kBusy;
         return Real().ReadAll(p, out);
     }
+    void Pause(unsigned ms) override { paused += ms; }
     bool WriteAll(const std::string& p, const void* data, size_t size) override;
     bool ReplaceFile(const std::string& from, const std::string& to) override {
         return !failReplace && Real().ReplaceFile(from, to);
@@ -89,6 +96,10 @@ public:
 
 private:
     static nuntio::IFileSystem& Real() { return nuntio::PlatformFileSystem(); }
+    static bool EndsWith(const std::string& p, const std::string& suffix) {
+        return !suffix.empty() && p.size() >= suffix.size() &&
+               p.compare(p.size() - suffix.size(), suffix.size(), suffix) == 0;
+    }
 };
 
 } // namespace test
