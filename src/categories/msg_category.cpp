@@ -400,11 +400,30 @@ void CMsgCategory::RowRemovedAt(int pos) {
     ::InvalidateRect(m_hList, nullptr, FALSE);
 }
 
-void CMsgCategory::RowsDeleted(int select) {
+void CMsgCategory::RowsDeleted(const std::vector<int>& marked, int select) {
+    // The view keeps selection by row number. Shrinking its count drops the
+    // marks past the new end at once; each mark left inside costs the view a
+    // pair of notifications, so when there are many the count goes to 0 and
+    // back (which drops them all) and the scroll position is put back.
+    const int rows = GetMsgCount();
+    const auto inside =
+        static_cast<size_t>(std::lower_bound(marked.begin(), marked.end(), rows) - marked.begin());
     ++m_nOwnSelChange;
-    ListView_SetItemState(m_hList, -1, 0, LVIS_SELECTED);
+    if (inside > kMarksClearedOneByOne) {
+        const int top = ListView_GetTopIndex(m_hList);
+        ListView_SetItemCountEx(m_hList, 0, LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+        ListView_SetItemCountEx(m_hList, rows, LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+        if (top > 0 && top < rows) {
+            RECT item{};
+            ListView_GetItemRect(m_hList, 0, &item, LVIR_BOUNDS);
+            ListView_Scroll(m_hList, 0, top * (item.bottom - item.top));
+        }
+    } else {
+        ListView_SetItemCountEx(m_hList, rows, LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+        for (size_t i = 0; i < inside; ++i)
+            ListView_SetItemState(m_hList, marked[i], 0, LVIS_SELECTED);
+    }
     --m_nOwnSelChange;
-    ListView_SetItemCountEx(m_hList, GetMsgCount(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
     m_selRows.clear();
     if (select >= 0 && select < GetMsgCount()) {
         ++m_nOwnSelChange;

@@ -49,6 +49,9 @@ public:
     static constexpr int kToolBarBand = 28;
     static constexpr int kTradeImage = 4;
     static constexpr int kHeaderImage = 3;
+    // Deleting rows clears the selection marks left inside the list one by
+    // one up to this many (see RowsDeleted).
+    static constexpr size_t kMarksClearedOneByOne = 256;
     // In a flood of messages the shown list is drawn at most this often (ms).
     static constexpr DWORD kFloodRedrawMs = 100;
 
@@ -163,9 +166,10 @@ protected:
     void RowsRemovedAtBottom(int count);
     // The row at `pos` is gone; the selection below it moves up.
     void RowRemovedAt(int pos);
-    // Rows were deleted in one go: no row stays selected but `select` (when
-    // it is a row), which also takes the focus.
-    void RowsDeleted(int select);
+    // Rows were deleted in one go; `marked` are the rows the view showed
+    // selected before. No row stays selected but `select` (when it is a row),
+    // which also takes the focus.
+    void RowsDeleted(const std::vector<int>& marked, int select);
     // While the window is shown, a burst of arriving messages draws the list
     // once: the view stops drawing (scroll bars included) at the first row of
     // a burst and draws again (ResumeRedraw) when the host's message loop next

@@ -50,12 +50,11 @@ public:
     // selected. The row that moves up into the last deleted place becomes
     // selected and focused.
     uint32_t DeleteSelected() override {
-        const std::vector<int>& selected = SelectedRows();
+        const std::vector<int> selected = SelectedRows();
         if (selected.empty()) return kDone;
-        std::vector<size_t> rows(selected.begin(), selected.end());
         const int next = selected.back() - static_cast<int>(selected.size()) + 1;
-        Model().DeleteRows(rows);
-        RowsDeleted(next);
+        Model().DeleteRows(std::vector<size_t>(selected.begin(), selected.end()));
+        RowsDeleted(selected, next);
         TellWriteFailure();
         return kDone;
     }
@@ -71,8 +70,9 @@ public:
                 rows.push_back(static_cast<size_t>(i));
         if (static_cast<int>(rows.size()) == GetMsgCount()) return DeleteAll();
         if (rows.empty()) return kDone;
+        const std::vector<int> marked = SelectedRows();
         Model().DeleteRows(rows);
-        RowsDeleted(-1);
+        RowsDeleted(marked, -1);
         TellWriteFailure();
         return kDone;
     }

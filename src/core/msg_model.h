@@ -140,9 +140,9 @@ public:
 
     // The second half of Open, once the configuration has been loaded: makes
     // sure the message file exists, loads it, takes the journal and replays
-    // what a crash left in it and in the pending journal. Replayed changes
-    // are written whole at once (configuration first), and the journal starts
-    // again from the new file. Whatever cannot be read (the file held by
+    // what a crash left in it and in the pending journal. The journal goes on
+    // after what it held; a pending journal is written into the file at once
+    // (configuration first) and goes. Whatever cannot be read (the file held by
     // another program past a short wait, too large, no memory for it) is left
     // exactly as it is: the session then never writes the message file, and
     // its changes go to the pending journal.
@@ -516,7 +516,7 @@ private:
             }
         }
 
-        bool fold = false;
+        bool fold = false; // the journal held changes for the file
         ReplayResult replay;
         if (!m_partial) {
             const ParsedJournal parsed = ParseJournal(bytes.data(), bytes.size());
@@ -538,7 +538,6 @@ private:
         bytes = {};
 
         OpenPending(datRead ? &base : nullptr, now, res);
-        if (m_pending) fold = true;
 
         if (m_partial) {
             // Changes go to the pending journal, after its last whole record.
@@ -550,19 +549,27 @@ private:
             }
             return;
         }
+        // A pending journal is folded into the file at once, so that it goes.
+        if (m_pending && Checkpoint(now)) return;
+        if (m_pending) {
+            // The file could not be written: changes go on after its last good record.
+            if (PreparePending())
+                m_usePending = true;
+            else
+                m_broken = true;
+            return;
+        }
         if (fold) {
-            if (Checkpoint(now)) return;
-            // The file could not be written: changes go on after the last good
-            // record of the pending journal, or else of the journal.
-            if (m_pending) {
-                if (PreparePending())
-                    m_usePending = true;
-                else
-                    m_broken = true;
-            } else if (replay.goodEnd < kJournalHeaderSize) {
+            // The journal goes on after its last good record (a damaged rest
+            // was kept aside); it is folded into the file once it outgrows it,
+            // as in any session, so a start after a crash does not pay for a
+            // whole write.
+            if (replay.goodEnd < kJournalHeaderSize) {
                 if (!m_journal->Reset(base)) m_broken = true;
             } else if (replay.damaged && !m_journal->TruncateTo(replay.goodEnd)) {
                 m_broken = true;
+            } else {
+                m_journalBytes = replay.goodEnd;
             }
             return;
         }
