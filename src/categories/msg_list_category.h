@@ -172,10 +172,10 @@ protected:
                       (j.pendingKeptPath.empty() ? "。" : "，另存为 " + name(j.pendingKeptPath) + "。"));
         const bool kept = j.mode == nuntio::StoreMode::kJournal;
         if (r.partial) {
-            AddNotice("无法读取消息文件 " + dat + "（" + UnreadReason(r.unreadBecause) +
-                      "），其中的消息本次不显示，文件保持原样；" +
-                      (kept ? "新的消息和更改另存在 " + dat + ".pending，下次启动时与原有消息一并显示。"
-                            : "本次的新消息和更改不会保存。"));
+            // Short enough for the status bar of a window of the usual width.
+            AddNotice("消息文件 " + dat + " " + UnreadReason(r.unreadBecause) +
+                      "：原有消息暂不显示，文件不会改动；" +
+                      (kept ? "新消息另存，下次启动时一并显示。" : "本次的新消息不会保存。"));
         } else if (j.mode == nuntio::StoreMode::kMemoryOnly) {
             AddNotice(j.exitSaveLikely ? "无法写入 " + journal + "，本次的消息和更改只在正常退出时保存。"
                                        : "无法写入文件夹 " + path.substr(0, path.size() - dat.size()) +
@@ -186,9 +186,9 @@ protected:
     static std::string UnreadReason(nuntio::ReadStatus why) {
         switch (why) {
         case nuntio::ReadStatus::kBusy: return "被其他程序占用";
-        case nuntio::ReadStatus::kTooLarge: return "文件过大";
-        case nuntio::ReadStatus::kOk: return "内存不足";
-        default: return "读取出错";
+        case nuntio::ReadStatus::kTooLarge: return "过大，无法读取";
+        case nuntio::ReadStatus::kOk: return "内存不足，无法读取";
+        default: return "无法读取";
         }
     }
 
@@ -202,7 +202,7 @@ protected:
         if (!Model().TakeWriteFailure()) return;
         const std::string target =
             FileName(m_config.m_strMsgFile) + (Model().Partial() ? ".pending" : ".journal");
-        ReportNotice("无法写入 " + target + "（磁盘已满或只读），之后的消息和更改暂存在内存中" +
-                     (Model().Partial() ? "，退出后不会保留。" : "，稍后和退出时会再尝试保存。"));
+        ReportNotice("无法写入 " + target + "（磁盘已满或只读）：新消息和更改暂存内存，" +
+                     (Model().Partial() ? "退出后不会保留。" : "稍后和退出时再试保存。"));
     }
 };

@@ -187,15 +187,16 @@ public:
             EncodeMessages(m_list, bytes);
             ok = NoteFold(BaseOf(bytes)) && m_file->Write(bytes, now);
         }
+        // A journal that holds no record goes whatever happened to the file.
         if (m_journal) {
-            if (ok)
+            if (ok || m_journalFresh)
                 m_journal->CloseAndRemove();
             else
                 m_journal->Release();
             m_journal.reset();
         }
         if (m_pending) {
-            if (ok) {
+            if (ok || m_pendingFresh) {
                 m_pending->TruncateTo(0);
                 m_pending->CloseAndRemove();
             } else {
@@ -487,6 +488,7 @@ private:
         dat = {};
 
         m_journal.emplace(*m_fs, JournalPathFor(path), kKind);
+        const bool hadJournal = m_fs->FileExists(JournalPathFor(path));
         const OpenStatus opened = m_journal->Open();
         if (opened == OpenStatus::kInUse) {
             OpenShared(datRead ? &base : nullptr, res);
@@ -500,6 +502,7 @@ private:
             return;
         }
         m_mode = res.journal.mode = StoreMode::kJournal;
+        m_journalFresh = !hadJournal;
 
         // A session that cannot read the file holds the journal unread: its
         // changes belong to that file.
