@@ -488,7 +488,9 @@ private:
         dat = {};
 
         m_journal.emplace(*m_fs, JournalPathFor(path), kKind);
-        const bool hadJournal = m_fs->FileExists(JournalPathFor(path));
+        std::vector<uint8_t> head;
+        const bool hadJournal =
+            m_fs->ReadHead(JournalPathFor(path), 1, head) == ReadStatus::kOk && !head.empty();
         const OpenStatus opened = m_journal->Open();
         if (opened == OpenStatus::kInUse) {
             OpenShared(datRead ? &base : nullptr, res);
@@ -660,7 +662,7 @@ private:
     void Record(const std::vector<uint8_t>& rec, int64_t now) {
         if (!m_broken) {
             CMsgJournal* target = Target();
-            m_journalFresh = m_pendingFresh = false;
+            (m_usePending ? m_pendingFresh : m_journalFresh) = false;
             if (target != nullptr && target->Write(rec)) {
                 m_journalBytes += rec.size();
                 // A whole write that fails leaves the journal going on; the

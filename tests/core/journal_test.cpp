@@ -328,6 +328,7 @@ TEST_F(Journal, AMessageFileThatCannotBeReadIsLeftAsItIsAndItsSessionIsKept) {
         }
         EXPECT_EQ(test::ReadNative(nat("AlertMsg.DAT")), stored) << "never written";
         EXPECT_TRUE(test::NativeExists(nat("AlertMsg.DAT.pending")));
+        EXPECT_FALSE(test::NativeExists(nat("AlertMsg.DAT.journal")));
 
         // The file can be read again: stored and new together, folded once.
         const std::vector<uint8_t> pending = test::ReadNative(nat("AlertMsg.DAT.pending"));

@@ -211,6 +211,8 @@ TEST_F(StorageTest, AMessageFileHeldByAnotherProgramIsWaitedForOrLeftAsItIs) {
         Reload();
     }
     EXPECT_EQ(ReadFileBytes(Dat()), before) << "never overwritten";
+    EXPECT_TRUE(FileExists(Dat() + ".pending"));
+    EXPECT_FALSE(FileExists(Dat() + ".journal")) << "no journal of its own left behind";
     ASSERT_NE(Init(), nullptr);
     EXPECT_EQ(Rows(), (Strings{"e", "d", "c", "b", "a"}));
     Reload();
