@@ -437,7 +437,9 @@ void CMsgCategory::RowsDeleted(const std::vector<int>& marked, int select) {
 }
 
 void CMsgCategory::ClearSelection() {
-    if (m_hList != nullptr) SelectRow(-1, false);
+    if (m_hList == nullptr) return;
+    SelectRow(-1, false);
+    UpdateDeleteCommands();
 }
 
 void CMsgCategory::ReadBackWidths() {
@@ -475,15 +477,22 @@ uint32_t CMsgCategory::OnListNotify(HWND owner, UINT_PTR id, NMHDR* hdr, LRESULT
     if (id != static_cast<UINT_PTR>(m_config.m_nListId) || hdr->hwndFrom != m_hList) return kNotHandled;
     switch (hdr->code) {
     case LVN_GETDISPINFOA: OnGetDispInfo(*reinterpret_cast<NMLVDISPINFOA*>(hdr)); return kDone;
+    // A selection that changed other than by our own hand (click, keyboard,
+    // the find window): read again, and the delete commands follow it.
     case LVN_ITEMCHANGED: {
         const auto* change = reinterpret_cast<const NMLISTVIEW*>(hdr);
         if (m_nOwnSelChange == 0 && (change->uChanged & LVIF_STATE) != 0 &&
-            ((change->uNewState ^ change->uOldState) & LVIS_SELECTED) != 0)
+            ((change->uNewState ^ change->uOldState) & LVIS_SELECTED) != 0) {
             m_bSelKnown = false;
+            UpdateDeleteCommands();
+        }
         return kNotHandled;
     }
     case LVN_ODSTATECHANGED:
-        if (m_nOwnSelChange == 0) m_bSelKnown = false;
+        if (m_nOwnSelChange == 0) {
+            m_bSelKnown = false;
+            UpdateDeleteCommands();
+        }
         return kNotHandled;
     case LVN_KEYDOWN:
         if (reinterpret_cast<NMLVKEYDOWN*>(hdr)->wVKey == VK_DELETE) DeleteSelected();

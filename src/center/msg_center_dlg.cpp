@@ -7,10 +7,13 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "core/placement.h"
 #include "host/module.h"
 #include "resource.h"
 
 namespace {
+// Broadcast by the shell when it starts again (Explorer restarted).
+const UINT s_taskbarCreated = ::RegisterWindowMessageA("TaskbarCreated");
 constexpr int kTabHeight = 26;
 constexpr int kStatusHeight = 20;
 constexpr const char* kSection = "MainDlg";
@@ -52,6 +55,11 @@ BOOL CMsgCenterDlg::InitWindow() {
                                               ::GetSystemMetrics(SM_CXSMICON),
                                               ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR | LR_SHARED));
     Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    // The large one for Alt+Tab and the taskbar.
+    Send(WM_SETICON, ICON_BIG,
+         reinterpret_cast<LPARAM>(::LoadImageA(module, MAKEINTRESOURCEA(IDI_MSGCENTER), IMAGE_ICON,
+                                               ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON),
+                                               LR_DEFAULTCOLOR | LR_SHARED)));
     m_trayIcon.Create(m_hwnd, IDI_MSGCENTER, "消息中心");
 
     if (m_categories[0]->Create(m_hwnd, "AlertMsg.cfg") != kDone ||
@@ -110,6 +118,10 @@ int CMsgCenterDlg::SelectPage(int page) {
 int CMsgCenterDlg::ShowCenter() {
     Send(WM_SYSCOMMAND, SC_RESTORE);
     m_trayIcon.StopFlash();
+    // The keyboard goes to the list the trader reads, not to the control the
+    // dialog manager remembers (the tab strip, say).
+    if (m_bVisible && (m_nActivePage == 0 || m_nActivePage == 1))
+        ::SetFocus(m_categories[m_nActivePage]->ListHandle());
     return m_bVisible ? 1 : 0;
 }
 
@@ -168,11 +180,22 @@ void CMsgCenterDlg::OnFirstShow() {
     const RECT rc = WindowRect();
     const int w = rc.right - rc.left, h = rc.bottom - rc.top;
     const int sw = ::GetSystemMetrics(SM_CXSCREEN), sh = ::GetSystemMetrics(SM_CYSCREEN);
-    const int left = IniInt("left", (sw - w) / 2);
-    const int top = IniInt("top", (sh - h) / 2);
-    const int right = IniInt("right", left + w);
-    const int bottom = IniInt("bottom", top + h);
-    Move(left, top, right - left, bottom - top);
+    const nuntio::Rect centred{(sw - w) / 2, (sh - h) / 2, (sw - w) / 2 + w, (sh - h) / 2 + h};
+    nuntio::Rect saved;
+    saved.left = IniInt("left", centred.left);
+    saved.top = IniInt("top", centred.top);
+    saved.right = IniInt("right", saved.left + w);
+    saved.bottom = IniInt("bottom", saved.top + h);
+    // A place no monitor shows any more (or a damaged file) is brought back
+    // onto the work area of the nearest monitor.
+    const RECT want{saved.left, saved.top, saved.right, saved.bottom};
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    ::GetMonitorInfoA(::MonitorFromRect(&want, MONITOR_DEFAULTTONEAREST), &mi);
+    nuntio::Rect place =
+        nuntio::PlaceOnWorkArea(saved, {mi.rcWork.left, mi.rcWork.top, mi.rcWork.right, mi.rcWork.bottom});
+    if (place.Width() <= 0) place = centred;
+    Move(place.left, place.top, place.right - place.left, place.bottom - place.top);
 
     int page = m_nActivePage;
     if (page == -1) page = IniInt("ActivePage", 0) == 1 ? 1 : 0;
@@ -223,7 +246,7 @@ INT_PTR CMsgCenterDlg::OnNotify(WPARAM wp, NMHDR* hdr) {
     LRESULT result = 0;
     bool handled = false;
     for (CMsgCategory* category : m_categories) {
-        if (static_cast<WPARAM>(category->ListId()) <= wp && wp < static_cast<WPARAM>(category->LastCmd())) {
+        if (static_cast<WPARAM>(category->ListId()) <= wp && wp <= static_cast<WPARAM>(category->LastCmd())) {
             handled = category->OnListNotify(m_hwnd, wp, hdr, &result) != kNotHandled || handled;
         }
     }
@@ -276,7 +299,7 @@ void CMsgCenterDlg::IniWrite(const char* key, long value) const {
 
 void CMsgCenterDlg::SaveWindowState() {
     if (m_bVisible) {
-        const RECT rc = WindowRect();
+        const RECT rc = NormalRect();
         IniWrite("left", rc.left);
         IniWrite("top", rc.top);
         IniWrite("right", rc.right);
@@ -285,6 +308,21 @@ void CMsgCenterDlg::SaveWindowState() {
         IniWrite("ToolBar", m_categories[0]->ToolBarShown() ? 1 : 0);
     }
     IniWrite("ActivePage", m_nActivePage);
+}
+
+RECT CMsgCenterDlg::NormalRect() const {
+    if (!::IsZoomed(m_hwnd) && !::IsIconic(m_hwnd)) return WindowRect();
+    // Maximised (or minimised): the place it has when restored. The
+    // placement counts from the work area's corner, not the screen's.
+    WINDOWPLACEMENT wp{};
+    wp.length = sizeof wp;
+    ::GetWindowPlacement(m_hwnd, &wp);
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    ::GetMonitorInfoA(::MonitorFromWindow(m_hwnd, MONITOR_DEFAULTTONEAREST), &mi);
+    RECT rc = wp.rcNormalPosition;
+    ::OffsetRect(&rc, mi.rcWork.left - mi.rcMonitor.left, mi.rcWork.top - mi.rcMonitor.top);
+    return rc;
 }
 
 void CMsgCenterDlg::SaveAtProcessExit() {
@@ -334,6 +372,8 @@ INT_PTR CMsgCenterDlg::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         ShowCenter();
         return SetResult(1);
     case kStopTrayFlash: m_trayIcon.StopFlash(); return SetResult(0);
-    default: return FALSE;
+    default:
+        if (msg == s_taskbarCreated && msg != 0) m_trayIcon.OnShellRestarted();
+        return FALSE;
     }
 }

@@ -57,6 +57,8 @@ private:
     void ToggleStatusBar();
     void ToggleToolBars();
     void SetStatusText(const char* text);
+    // The window's place when neither maximised nor minimised, in screen coordinates.
+    RECT NormalRect() const;
     int IniInt(const char* key, int def) const;
     void IniWrite(const char* key, long value) const;
 

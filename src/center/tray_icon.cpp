@@ -5,7 +5,6 @@
 #include "host/module.h"
 
 namespace {
-constexpr const char* kTipNormal = "消息中心";
 constexpr const char* kTipBlank = "新消息到达!";
 constexpr const char* kTipShown = "双击察看!";
 } // namespace
@@ -28,19 +27,40 @@ int CTrayIcon::Create(HWND owner, int iconId, const char* tooltip) {
     m_hIcon = static_cast<HICON>(::LoadImageA(nuntio::ModuleInstance(), MAKEINTRESOURCEA(iconId), IMAGE_ICON,
                                               ::GetSystemMetrics(SM_CXSMICON),
                                               ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR | LR_SHARED));
-    NotifyIcon(m_hOwner, NIM_ADD, kIconId, m_hIcon, tooltip);
+    m_strTip = tooltip;
     m_nPhase = 1;
+    Add();
     return 0;
 }
 
+void CTrayIcon::Add() {
+    // While flashing, the icon comes back in the phase it is in.
+    const bool blank = m_nFlashTimer != 0 && m_nPhase == 0;
+    const char* tip = m_nFlashTimer == 0 ? m_strTip.c_str() : blank ? kTipBlank : kTipShown;
+    m_bAdded = NotifyIcon(m_hOwner, NIM_ADD, kIconId, blank ? nullptr : m_hIcon, tip) != FALSE;
+    // No notification area yet (the shell is still starting): try again later.
+    if (m_bAdded)
+        ::KillTimer(m_hOwner, kRetryTimer);
+    else
+        ::SetTimer(m_hOwner, kRetryTimer, kRetryPeriod, nullptr);
+}
+
+void CTrayIcon::OnShellRestarted() {
+    if (m_hOwner != nullptr) Add();
+}
+
 int CTrayIcon::Delete() {
+    ::KillTimer(m_hOwner, kRetryTimer);
     NotifyIcon(m_hOwner, NIM_DELETE, kIconId, m_hIcon, nullptr);
     m_nPhase = 0;
+    m_bAdded = false;
     return 0;
 }
 
 int CTrayIcon::StartFlash() {
-    m_nFlashTimer = ::SetTimer(m_hOwner, kFlashTimer, kFlashPeriod, nullptr);
+    // A flash that is on keeps its rhythm: restarting the timer at every new
+    // message would keep the icon from ever blinking in a burst.
+    if (m_nFlashTimer == 0) m_nFlashTimer = ::SetTimer(m_hOwner, kFlashTimer, kFlashPeriod, nullptr);
     return 0;
 }
 
@@ -48,11 +68,15 @@ int CTrayIcon::StopFlash() {
     if (m_nFlashTimer == 0) return 0;
     ::KillTimer(m_hOwner, kFlashTimer);
     m_nFlashTimer = 0;
-    NotifyIcon(m_hOwner, NIM_MODIFY, kIconId, m_hIcon, kTipNormal);
+    NotifyIcon(m_hOwner, NIM_MODIFY, kIconId, m_hIcon, m_strTip.c_str());
     return 0;
 }
 
 int CTrayIcon::OnTimer(UINT_PTR timerId) {
+    if (timerId == kRetryTimer) {
+        Add();
+        return 0;
+    }
     if (timerId != kFlashTimer) return 0;
     if (m_nPhase == 1) {
         NotifyIcon(m_hOwner, NIM_MODIFY, kIconId, nullptr, kTipBlank);

@@ -4,17 +4,23 @@
 
 #include <windows.h>
 
+#include <string>
+
 class CTrayIcon {
 public:
     static constexpr UINT kIconId = 20010;
     static constexpr UINT kCallbackMessage = 0x8064; // WM_TRAYICON_NOTIFY
     static constexpr UINT_PTR kFlashTimer = 1;
     static constexpr UINT kFlashPeriod = 350;
+    static constexpr UINT_PTR kRetryTimer = 2;
+    static constexpr UINT kRetryPeriod = 2000;
 
     virtual ~CTrayIcon() = default;
 
     int Create(HWND owner, int iconId, const char* tooltip);
     int Delete();
+    // The shell started again ("TaskbarCreated"): its icons are gone.
+    void OnShellRestarted();
     int StartFlash();
     int StopFlash();
     int OnTimer(UINT_PTR timerId);
@@ -25,6 +31,11 @@ public:
     static BOOL NotifyIcon(HWND owner, DWORD action, UINT id, HICON icon, const char* tooltip);
 
 private:
+    // Adds the icon; when that fails, tries again every kRetryPeriod.
+    void Add();
+
+    bool m_bAdded = false;
+    std::string m_strTip; // the tooltip when not flashing
     int m_nPhase = 0;
     HWND m_hOwner = nullptr;
     HICON m_hIcon = nullptr;

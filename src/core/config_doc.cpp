@@ -1,6 +1,7 @@
 // The configuration document and its 170-byte file.
 #include "config_doc.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace nuntio {
@@ -215,6 +216,21 @@ size_t CConfigDoc::Deserialize(const uint8_t* data, size_t size) {
     return r.pos;
 }
 
+void CConfigDoc::NormalizeColumnPositions() {
+    std::vector<int> shown; // slots after the icon's, by stored position then slot
+    for (int slot = 1; slot < kMaxColumns; ++slot) {
+        if (slot < m_nColumns && m_nColPos[slot] >= 0)
+            shown.push_back(slot);
+        else
+            m_nColPos[slot] = -1;
+    }
+    std::stable_sort(shown.begin(), shown.end(),
+                     [this](int a, int b) { return m_nColPos[a] < m_nColPos[b]; });
+    m_nColPos[0] = 0;
+    for (size_t i = 0; i < shown.size(); ++i)
+        m_nColPos[shown[i]] = static_cast<int32_t>(i + 1);
+}
+
 PromptSetting CConfigDoc::GetPromptSetting() const {
     return PromptSetting{m_nPromptMode, m_nKeepMode, m_nPopupStyle, m_nStaySeconds, m_nKeepLimit};
 }
@@ -254,6 +270,7 @@ CfgResult CConfigDoc::Load() {
     }
     if (bytes.empty()) return res; // an empty file is accepted and changes nothing
     res.bytesRead = Deserialize(bytes.data(), bytes.size());
+    NormalizeColumnPositions();
     if (res.bytesRead < kFileSize) res.status = CfgStatus::kShort;
     return res;
 }

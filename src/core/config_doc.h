@@ -96,6 +96,13 @@ public:
     // number of bytes taken (170 for a complete file, more are ignored).
     size_t Deserialize(const uint8_t* data, size_t size);
 
+    // Makes the stored column positions a clean arrangement: the icon column
+    // (slot 0) at 0, every other slot either hidden (-1; any negative value
+    // is taken so) or at 1 to n in the order of the stored values (ties in slot
+    // order), and slots the category does not have hidden. Loading does this,
+    // so that a damaged file can put no heading over another column's data.
+    void NormalizeColumnPositions();
+
     PromptSetting GetPromptSetting() const;
     void SetPromptSetting(const PromptSetting& ps);
 

@@ -53,6 +53,7 @@ uint32_t CMsgCenterModule::Init(uint32_t hostValue1, uint32_t hostValue2, const 
     const std::string fullRoot = nuntio::WithoutTrailingSeparators(std::string(full, n));
     if (nuntio::CheckUserName(fullRoot, user) != nuntio::UserNameCheck::kOk) return 0;
 
+    nuntio::TakeHostWindow();
     m_strRoot = fullRoot;
     m_strUser = user;
     m_strUserFolder = nuntio::UserFolder(m_strRoot, m_strUser);

@@ -63,7 +63,11 @@ CMsgCategory& TradeCategory();
 // Opens a topic ("::/...") of the host application's compiled HTML help file;
 // silent on failure.
 void ShowHelpTopic(const char* topic);
-// The host's main window, or null: the calling thread's first top-level,
-// unowned, visible window (in z-order) that is not one of this DLL's.
+// Remembers the host's main window at Nuntio_Init: the thread's active
+// window (its root owner), else the first top-level, unowned, visible window
+// in z-order that is not one of this DLL's.
+void TakeHostWindow();
+// The host's main window, or null: the one taken at Nuntio_Init while it
+// exists, visible or hidden; once it is gone, found again the same way.
 HWND HostMainWindow();
 } // namespace nuntio

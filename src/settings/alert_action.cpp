@@ -137,8 +137,8 @@ void CAlertAlertSetPage::OnOK() {
     alert_action::Take(m_hwnd, m_prop);
 }
 
-INT_PTR CAlertPropertyDlg::DoModal() {
-    return RunModal(ModuleInstance(), IDD_ALERT_PROPERTY, nullptr);
+INT_PTR CAlertPropertyDlg::DoModal(HWND owner) {
+    return RunModal(ModuleInstance(), IDD_ALERT_PROPERTY, owner);
 }
 
 INT_PTR CAlertPropertyDlg::HandleMessage(UINT msg, WPARAM wp, LPARAM /*lp*/) {

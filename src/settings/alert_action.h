@@ -39,8 +39,10 @@ protected:
 class CAlertPropertyDlg : public win::Dialog {
 public:
     AlertProperty m_prop{};
-    // Runs the dialog without a parent; IDOK, IDCANCEL or -1.
-    INT_PTR DoModal();
+    // Runs the dialog modally for owner (disabled while it is up); IDOK,
+    // IDCANCEL or -1.
+    INT_PTR DoModal(HWND owner);
+    HWND Handle() const { return m_hwnd; }
 
 protected:
     INT_PTR HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;

@@ -33,9 +33,24 @@ bool RunCategorySettings(CMsgCategory& category) {
 }
 
 int RunAlertPropertyDlg(AlertProperty& prop) {
+    // One at a time: a second call (from a host timer while the first is up)
+    // brings the one that is up forward.
+    static CAlertPropertyDlg* s_open = nullptr;
+    if (s_open != nullptr) {
+        if (HWND up = s_open->Handle(); up != nullptr) ::SetForegroundWindow(up);
+        return 0;
+    }
     CAlertPropertyDlg dialog;
     dialog.m_prop = prop;
-    if (dialog.DoModal() != IDOK) return 0;
+    s_open = &dialog;
+    struct Done {
+        ~Done() { s_open = nullptr; }
+    } done;
+    // Modal for the window the host works in, as a dialog of its own would be.
+    HWND owner = ::GetActiveWindow();
+    if (owner != nullptr) owner = ::GetAncestor(owner, GA_ROOTOWNER);
+    const INT_PTR result = dialog.DoModal(owner);
+    if (result != IDOK) return 0;
     prop = dialog.m_prop;
     return 1;
 }

@@ -190,3 +190,21 @@ TEST_F(ConfigFiles, FailedSaveLeavesTheOldFileWhole) {
     EXPECT_EQ(test::ReadNative(cfgNative("fay", "AlertMsg.cfg")), FreshAlertCfg());
     EXPECT_EQ(test::ListNative(dir.Native() + "/User/fay/Nuntio"), std::vector<std::string>{"AlertMsg.cfg"});
 }
+
+TEST(ConfigColumns, StoredPositionsBecomeACleanArrangementWithTheIconFirst) {
+    const struct {
+        std::vector<int32_t> stored, want;
+    } cases[] = {
+        {{0, 1, 2, 3, 4, 5, 6, 7, 8, -1}, {0, 1, 2, 3, 4, 5, 6, 7, 8, -1}},  // as written
+        {{-1, 1, 2, 3, 4, 5, 6, 7, 8, -1}, {0, 1, 2, 3, 4, 5, 6, 7, 8, -1}}, // the icon hidden
+        {{0, 8, 7, 6, 5, 4, 3, 2, 1, -1}, {0, 8, 7, 6, 5, 4, 3, 2, 1, -1}},  // reversed by the user
+        {{-1, 99, 1, 5, -7, 3, 3, 7, 2, -1}, {0, 7, 1, 5, -1, 3, 4, 6, 2, -1}},
+        {{5, 0, -1, 0, 2, -1, -1, 9, 4, 7}, {0, 1, -1, 2, 3, -1, -1, 5, 4, -1}}, // slot 9 is not a column
+    };
+    for (const auto& c : cases) {
+        CConfigDoc doc = CConfigDoc::ForAlert(); // nine columns
+        std::copy(c.stored.begin(), c.stored.end(), doc.m_nColPos);
+        doc.NormalizeColumnPositions();
+        EXPECT_EQ(std::vector<int32_t>(doc.m_nColPos, doc.m_nColPos + 10), c.want);
+    }
+}

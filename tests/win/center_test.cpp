@@ -27,9 +27,22 @@ struct TrayCall {
 };
 std::vector<TrayCall> g_trayCalls;
 
+int g_trayAddsToFail = 0; // the shell is not up yet
+
 BOOL WINAPI RecordTrayCall(DWORD action, PNOTIFYICONDATAA data) {
     g_trayCalls.push_back({action, data->uID, data->hIcon != nullptr, data->szTip});
+    if (action == NIM_ADD && g_trayAddsToFail > 0) {
+        --g_trayAddsToFail;
+        return FALSE;
+    }
     return TRUE;
+}
+
+size_t Count(DWORD action) {
+    size_t n = 0;
+    for (const TrayCall& c : g_trayCalls)
+        n += c.action == action ? 1 : 0;
+    return n;
 }
 
 class CenterTest : public HostTest {
@@ -284,4 +297,95 @@ TEST_F(CenterTest, TheHostKeepsTheKeyboardWhileMessagesArriveBehindAHiddenWindow
     Pump(50);
     EXPECT_EQ(GetActiveWindow(), host.hwnd);
     EXPECT_EQ(GetFocus(), edit) << "the trader goes on typing in the host";
+}
+
+TEST_F(CenterTest, RequestsGoToTheHostsMainWindowHiddenOrBehindAFloatingWindow) {
+    HostWindow host;
+    HWND source =
+        CreateWindowExA(0, "STATIC", "src", WS_POPUP, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr);
+    Init();
+    // A floating quote window of the host's, unowned, in front of everything.
+    HWND quote = CreateWindowExA(WS_EX_TOPMOST, "STATIC", "quote", WS_POPUP | WS_VISIBLE, 50, 50, 200, 100,
+                                 nullptr, nullptr, nullptr, nullptr);
+    SetForegroundWindow(quote);
+    const AlertProperty voice{1, 1, 0, 1, 0, 0, 0, 0, 0, 0};
+    Alert("浮动窗口", voice, source);
+    Pump(50);
+    ASSERT_EQ(HostWindow::requests.size(), 1u);
+    EXPECT_EQ(HostWindow::requests[0].to, host.hwnd);
+    // The trader minimised the host to the notification area.
+    ShowWindow(host.hwnd, SW_HIDE);
+    Alert("主窗口隐藏", voice, source);
+    Pump(50);
+    SendMessageA(center, WM_COMMAND, IDOK, 0); // opens the selected alert
+    ASSERT_EQ(HostWindow::requests.size(), 3u);
+    EXPECT_EQ(HostWindow::requests[1].msg, 0x083Cu);
+    EXPECT_EQ(HostWindow::requests[2].msg, 0x0839u);
+    EXPECT_EQ(HostWindow::requests[2].to, host.hwnd);
+    DestroyWindow(quote);
+    DestroyWindow(source);
+}
+
+TEST_F(CenterTest, TheTrayIconComesBackWithTheShellAndKeepsItsRhythmInABurst) {
+    g_trayAddsToFail = 1; // no notification area yet at the start
+    Init();
+    for (int i = 0; i < 400 && Count(NIM_ADD) < 2; ++i)
+        Pump(10);
+    EXPECT_EQ(Count(NIM_ADD), 2u) << "the failed add is tried again";
+    // Explorer restarted: the icon is added again.
+    g_trayCalls.clear();
+    SendMessageA(center, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_EQ(Count(NIM_ADD), 1u);
+
+    // Alerts faster than the flash's period: the icon blinks all the same.
+    g_trayCalls.clear();
+    for (int i = 0; i < 15; ++i) {
+        Alert("连续", {1, 0, 0, 1, 1, 0, 0, 0, 0, 0});
+        Pump(100);
+    }
+    EXPECT_GE(Count(NIM_MODIFY), 3u);
+}
+
+TEST_F(CenterTest, APlaceOffEveryMonitorIsBroughtBackAndAMaximisedWindowSavesItsNormalPlace) {
+    MakeDirs(Folder());
+    WriteFileBytes(Folder() + "Nuntio.ini",
+                   "[MainDlg]\r\nleft=-5000\r\ntop=3000\r\nright=-4400\r\nbottom=3450\r\n");
+    Init();
+    ASSERT_EQ(dll->ToggleMsgCenter(), 1);
+    RECT rc, screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    GetWindowRect(center, &rc);
+    EXPECT_EQ(rc.right - rc.left, 600) << "its size is kept";
+    EXPECT_EQ(rc.bottom - rc.top, 450);
+    RECT both;
+    EXPECT_TRUE(IntersectRect(&both, &rc, &screen) && EqualRect(&both, &rc)) << "wholly on the screen";
+    Pump(50);
+
+    SendMessageA(center, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    ASSERT_EQ(dll->ToggleMsgCenter(), 0);
+    EXPECT_EQ(Ini("left"), std::to_string(rc.left)) << "the place it has when not maximised";
+    EXPECT_EQ(Ini("top"), std::to_string(rc.top));
+    EXPECT_EQ(Ini("right"), std::to_string(rc.right));
+    EXPECT_EQ(Ini("bottom"), std::to_string(rc.bottom));
+
+    // An impossible rectangle: the default place, centred.
+    Reload();
+    WriteFileBytes(Folder() + "Nuntio.ini",
+                   "[MainDlg]\r\nleft=700\r\ntop=500\r\nright=100\r\nbottom=-90000\r\n");
+    Init();
+    ASSERT_EQ(dll->ToggleMsgCenter(), 1);
+    GetWindowRect(center, &rc);
+    EXPECT_EQ(rc.left, (screen.right - (rc.right - rc.left)) / 2);
+    EXPECT_GT(rc.right - rc.left, 100);
+}
+
+TEST_F(CenterTest, ShowingAgainGivesTheKeyboardToTheListAndTheWindowHasItsBigIcon) {
+    Init();
+    Alert("焦点");
+    ASSERT_EQ(dll->ToggleMsgCenter(), 1);
+    SetFocus(GetDlgItem(center, 5000)); // the trader clicked the tab strip
+    ASSERT_EQ(dll->ToggleMsgCenter(), 0);
+    ASSERT_EQ(dll->ToggleMsgCenter(), 1);
+    EXPECT_EQ(GetFocus(), List(kAlertList));
+    EXPECT_NE(SendMessageA(center, WM_GETICON, ICON_BIG, 0), 0) << "for Alt+Tab";
+    EXPECT_NE(SendMessageA(center, WM_GETICON, ICON_SMALL, 0), 0);
 }

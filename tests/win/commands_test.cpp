@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -230,4 +231,92 @@ TEST_F(CommandsTest, DraggedColumnsAndWidthsReachTheConfigurationAtUnload) {
     ASSERT_TRUE(ListView_GetColumnOrderArray(List(kAlertList), 9, back));
     EXPECT_EQ(std::vector<int>(back, back + 9), std::vector<int>(order, order + 9));
     EXPECT_EQ(ListView_GetColumnWidth(List(kAlertList), 8), 300);
+}
+
+TEST_F(CommandsTest, DeleteCommandsFollowTheSelectionHoweverItChanges) {
+    Init(user);
+    dll->ToggleMsgCenter();
+    for (const char* t : {"a", "b", "c"})
+        Alert(t);
+    HWND tb = Toolbar(4001), list = List(kAlertList);
+    HMENU edit = GetSubMenu(GetMenu(center), 0);
+    auto deleteEnabled = [&] {
+        const bool button = SendMessageA(tb, TB_ISBUTTONENABLED, 24993, 0) != 0;
+        EXPECT_EQ(button, (GetMenuState(edit, 24993, MF_BYCOMMAND) & MF_GRAYED) == 0)
+            << "button and menu agree";
+        return button;
+    };
+    ASSERT_TRUE(deleteEnabled());
+    // Another window (the find window) clears or sets the selection.
+    ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
+    EXPECT_FALSE(deleteEnabled());
+    ListView_SetItemState(list, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    EXPECT_TRUE(deleteEnabled());
+    // The keyboard moves it.
+    ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
+    SetFocus(list);
+    SendMessageA(list, WM_KEYDOWN, VK_DOWN, 0);
+    EXPECT_EQ(Selection(kAlertList), (std::vector<int>{2}));
+    EXPECT_TRUE(deleteEnabled());
+    // Deleting the last row leaves nothing selected.
+    SendMessageA(center, WM_COMMAND, 24993, 0);
+    EXPECT_FALSE(deleteEnabled());
+}
+
+TEST_F(CommandsTest, EveryToolbarButtonHasItsTooltip) {
+    Init(user);
+    dll->ToggleMsgCenter();
+    for (int toolbar : {4001, 5027}) {
+        const int first = toolbar == 4001 ? 24993 : 27993;
+        HWND tips = reinterpret_cast<HWND>(SendMessageA(Toolbar(toolbar), TB_GETTOOLTIPS, 0, 0));
+        for (int id = first; id <= first + 6; ++id) {
+            NMTTDISPINFOA info{};
+            info.hdr.hwndFrom = tips;
+            info.hdr.idFrom = static_cast<UINT_PTR>(id);
+            info.hdr.code = TTN_NEEDTEXTA;
+            SendMessageA(center, WM_NOTIFY, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&info));
+            char text[128] = {};
+            if (IS_INTRESOURCE(info.lpszText))
+                LoadStringA(info.hinst, static_cast<UINT>(reinterpret_cast<uintptr_t>(info.lpszText)), text,
+                            sizeof text);
+            else if (info.lpszText != nullptr)
+                lstrcpynA(text, info.lpszText, sizeof text);
+            EXPECT_NE(text[0], '\0') << "button " << id;
+        }
+    }
+}
+
+TEST_F(CommandsTest, StoredColumnPositionsOutOfRangeKeepTheIconFirstAndEveryHeadingOverItsData) {
+    Init(user);
+    Alert("内容");
+    Reload();
+    const std::string cfg = root + "\\User\\" + user + "\\Nuntio\\AlertMsg.cfg";
+    std::vector<uint8_t> bytes = ReadFileBytes(cfg);
+    ASSERT_EQ(bytes.size(), 170u);
+    const int32_t positions[10] = {-1, 99, 1, 5, -7, 3, 3, 7, 2, -1}; // at 82, one i32 per column slot
+    std::memcpy(&bytes[82], positions, sizeof positions);
+    WriteFileBytes(cfg, std::string(bytes.begin(), bytes.end()));
+    ASSERT_TRUE(IsWindow(Init(user)));
+    HWND list = List(kAlertList), header = ListView_GetHeader(list);
+    const int columns = Header_GetItemCount(header);
+    ASSERT_EQ(columns, 8) << "the icon and the seven columns not hidden (-1 or below)";
+    std::vector<int> order(static_cast<size_t>(columns));
+    ListView_GetColumnOrderArray(list, columns, order.data());
+    EXPECT_EQ(order[0], 0) << "the icon column first";
+    // Each heading stands over its own data: the content column reads "内容".
+    for (int i = 1; i < columns; ++i) {
+        char title[64] = {};
+        HDITEMA item{};
+        item.mask = HDI_TEXT;
+        item.pszText = title;
+        item.cchTextMax = sizeof title;
+        Header_GetItem(header, i, &item);
+        if (std::string(title) == "报警内容") {
+            EXPECT_EQ(CellText(list, 0, i), "内容");
+        }
+    }
+    std::vector<int> sorted(order);
+    std::sort(sorted.begin(), sorted.end());
+    for (int i = 0; i < columns; ++i)
+        EXPECT_EQ(sorted[static_cast<size_t>(i)], i) << "every column once";
 }

@@ -167,3 +167,32 @@ TEST_F(NuntioTest, ChangeUserKeepsTheFilesOfTheFirstUser) {
     EXPECT_TRUE(FileExists(AlertIni("trader01")));
     EXPECT_FALSE(FileExists(AlertIni("trader02")));
 }
+
+TEST_F(NuntioTest, ThePropertyDialogIsModalForTheHostAndOpensOnce) {
+    HostWindow host;
+    HWND owner = nullptr, first = nullptr;
+    bool hostEnabled = true, inFront = false;
+    int again = -1;
+    DialogAnswerer answer([&](HWND dialog) {
+        if (first != nullptr) { // a second dialog: not wanted
+            DialogAnswerer::Close()(dialog);
+            return;
+        }
+        first = dialog;
+        owner = GetWindow(dialog, GW_OWNER);
+        hostEnabled = IsWindowEnabled(host.hwnd) != FALSE;
+        AlertProperty other{};
+        again = dll->OpenAlertPropertyDlg(&other); // from a host timer, say
+        inFront = GetForegroundWindow() == dialog;
+        DialogAnswerer::Close()(dialog);
+    });
+    AlertProperty prop{};
+    EXPECT_EQ(dll->OpenAlertPropertyDlg(&prop), 0);
+    EXPECT_EQ(owner, host.hwnd);
+    EXPECT_FALSE(hostEnabled) << "the host waits for the dialog";
+    EXPECT_EQ(again, 0);
+    EXPECT_TRUE(inFront) << "the dialog that is up comes forward";
+    EXPECT_EQ(answer.Seen().size(), 1u) << "one dialog";
+    EXPECT_TRUE(IsWindowEnabled(host.hwnd));
+    EXPECT_EQ(GetActiveWindow(), host.hwnd);
+}

@@ -22,7 +22,7 @@ BOOL CALLBACK CollectText(HWND hwnd, LPARAM lp) {
 }
 LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg != 0x0839 && msg != 0x083C) return DefWindowProcA(hwnd, msg, wp, lp);
-    HostWindow::Request r{msg, wp, lp, {}};
+    HostWindow::Request r{msg, wp, lp, {}, hwnd};
     if (msg == 0x083C && lp != 0) r.text = reinterpret_cast<const char*>(lp);
     HostWindow::requests.push_back(r);
     if (HostWindow::onRequest) HostWindow::onRequest(msg);
@@ -33,16 +33,16 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 std::vector<HostWindow::Request> HostWindow::requests;
 std::function<void(UINT)> HostWindow::onRequest;
 
-HostWindow::HostWindow() {
+HostWindow::HostWindow(bool visible) {
     requests.clear();
     WNDCLASSA wc{};
     wc.lpfnWndProc = HostProc;
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "NuntioTestHost";
     RegisterClassA(&wc);
-    hwnd = CreateWindowExA(0, wc.lpszClassName, "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200,
-                           nullptr, nullptr, wc.hInstance, nullptr);
-    SetActiveWindow(hwnd);
+    hwnd = CreateWindowExA(0, wc.lpszClassName, "host", WS_OVERLAPPEDWINDOW | (visible ? WS_VISIBLE : 0), 0,
+                           0, 300, 200, nullptr, nullptr, wc.hInstance, nullptr);
+    if (visible) SetActiveWindow(hwnd);
 }
 
 HostWindow::~HostWindow() {

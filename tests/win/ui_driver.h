@@ -52,8 +52,10 @@ struct HostWindow {
         WPARAM wp;
         LPARAM lp;
         std::string text; // what lParam points at, for the voice request
+        HWND to;          // the host window that received it
     };
-    HostWindow();
+    // visible: false stands for a host minimised to the notification area.
+    explicit HostWindow(bool visible = true);
     ~HostWindow();
     HostWindow(const HostWindow&) = delete;
     HostWindow& operator=(const HostWindow&) = delete;
