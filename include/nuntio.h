@@ -48,10 +48,13 @@ extern "C" {
 #define NUNTIO_CATEGORY_TRADE 1 /* "交易" */
 
 /* ---- Window messages -------------------------------------------------- */
-/* Sent or posted by Nuntio to the host's main window. The host's main window is
- * the top-level, unowned, visible window of the thread that called Nuntio_Init
- * that is not one of Nuntio's own windows (the first one in z-order). Without
- * one, the requests below are skipped. */
+/* Sent or posted by Nuntio to the host's main window: the window that was
+ * active on the calling thread when Nuntio_Init was called (its top-level
+ * owner), else the thread's first top-level, unowned, visible window in
+ * z-order that is not one of Nuntio's. It is kept while it exists, hidden
+ * (the host minimised to the notification area) or behind other windows;
+ * once destroyed, the same search finds the next one. Without one, the
+ * requests below are skipped. */
 /* SendMessage, wParam 2, lParam = the alert's hSourceWnd: bring that window to
  * the front (the user opened the alert). */
 #define NUNTIO_WM_ACTIVATE_SOURCE 0x0839
@@ -162,8 +165,10 @@ NUNTIO_API int32_t NUNTIO_CALL DoAlert(const AlertRecord* record);
 NUNTIO_API int32_t NUNTIO_CALL SendToMsgCenter(uint32_t ignored, const InboundMessage* message);
 /* Shows or hides the window. 1: now shown; 0: now hidden, or no window. */
 NUNTIO_API int32_t NUNTIO_CALL ToggleMsgCenter(void);
-/* Modal alert property dialog editing *prop. 1: OK (prop written); 0: cancel
- * or null prop (prop untouched). Needs no Nuntio_Init. */
+/* Modal alert property dialog editing *prop, owned by the calling thread's
+ * active window (disabled while the dialog is up). 1: OK (prop written); 0:
+ * cancel, a null prop, or a call while the dialog is already up (which brings
+ * that one forward); prop untouched then. Needs no Nuntio_Init. */
 NUNTIO_API int32_t NUNTIO_CALL OpenAlertPropertyDlg(AlertProperty* prop);
 /* Reads the user's default alert settings (AlertCentre.ini, section
  * "ALERTPROPERTY"); missing values read as 0. Returns 1 (0 for a null prop). */
