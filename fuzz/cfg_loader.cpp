@@ -1,6 +1,8 @@
 // Fuzzes the configuration loader through an in-memory file: any length loads
 // without a crash, a short file reports how far it got, and a complete file
-// saves back to its first 170 bytes (with the face name cut at its NUL).
+// saves back to its first 170 bytes (with the face name cut at its NUL) but
+// for the column positions, which become a clean arrangement that keeps the
+// stored order.
 #include <cstdint>
 #include <algorithm>
 #include <cstring>
@@ -51,6 +53,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         while (n < 31 && data[50 + n] != 0)
             ++n;
         std::fill(expected.begin() + 50 + static_cast<ptrdiff_t>(n), expected.begin() + 82, 0);
+        auto i32 = [](const uint8_t* p) {
+            return static_cast<int32_t>(p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24);
+        };
+        const int columns = doc.m_nColumns;
+        for (int slot = 0; slot < 10; ++slot) {
+            const int32_t stored = i32(data + 82 + 4 * slot),
+                          saved = i32(file.written.data() + 82 + 4 * slot);
+            if (slot == 0 && saved != 0) __builtin_trap();
+            if (slot > 0 && (slot >= columns || stored < 0) && saved != -1) __builtin_trap();
+            if (slot > 0 && slot < columns && stored >= 0) {
+                for (int other = 1; other < columns; ++other) {
+                    const int32_t os = i32(data + 82 + 4 * other),
+                                  ov = i32(file.written.data() + 82 + 4 * other);
+                    if (os >= 0 && (os < stored || (os == stored && other < slot)) && ov >= saved)
+                        __builtin_trap();
+                }
+                if (saved < 1 || saved > columns - 1) __builtin_trap();
+            }
+        }
+        std::copy(file.written.begin() + 82, file.written.begin() + 122, expected.begin() + 82);
         if (file.written != expected) __builtin_trap();
     }
     return 0;
