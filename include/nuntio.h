@@ -1,7 +1,8 @@
 /*
  * nuntio.h - the interface of Nuntio.dll, the message center of the trading
- * client. C and C++. Needs no windows.h: window handles cross this boundary as
- * 32-bit values (a window handle's significant bits fit in 32 on x64 too).
+ * client. C89 and later, C++98 and later (also Visual C++ before 2010). Needs no
+ * windows.h: window handles cross this boundary as 32-bit values (a window
+ * handle's significant bits fit in 32 on x64 too).
  *
  * Calling convention: every export is __cdecl. On x86 the names in the export
  * table are undecorated ("Nuntio_Init", not "_Nuntio_Init"), so GetProcAddress
@@ -17,7 +18,19 @@
 #define NUNTIO_H
 
 #include <stddef.h>
+/* Visual C++ before 2010 has no <stdint.h>: the three exact-width types the
+ * records use are declared here instead, as later versions declare them. A
+ * host that declares them itself defines NUNTIO_HAVE_STDINT before including
+ * this header. */
+#if defined(_MSC_VER) && _MSC_VER < 1600
+#if !defined(NUNTIO_HAVE_STDINT)
+typedef unsigned char uint8_t;
+typedef int int32_t;
+typedef unsigned int uint32_t;
+#endif
+#else
 #include <stdint.h>
+#endif
 
 #if defined(_WIN32) && !defined(_WIN64) && !defined(__cdecl) && defined(__GNUC__)
 #define __cdecl __attribute__((__cdecl__))
@@ -36,11 +49,19 @@
 #define NUNTIO_API
 #endif
 
-#ifdef __cplusplus
-#define NUNTIO_STATIC_ASSERT(cond, msg) static_assert(cond, msg)
-extern "C" {
+/* Compile-time layout checks, in every language mode: a compiler that lays a
+ * record out otherwise stops here. Without C11 or C++11 a false condition
+ * declares an array of negative size, named after the check. */
+#if defined(__cplusplus) && (__cplusplus >= 201103L || (defined(_MSC_VER) && _MSC_VER >= 1600))
+#define NUNTIO_LAYOUT_CHECK(name, cond) static_assert(cond, "nuntio.h: wrong layout: " #name)
+#elif !defined(__cplusplus) && defined(__STDC_VERSION__) && __STDC_VERSION__ >= 201112L
+#define NUNTIO_LAYOUT_CHECK(name, cond) _Static_assert(cond, "nuntio.h: wrong layout: " #name)
 #else
-#define NUNTIO_STATIC_ASSERT(cond, msg) _Static_assert(cond, msg)
+#define NUNTIO_LAYOUT_CHECK(name, cond) typedef char nuntio_wrong_layout_##name[(cond) ? 1 : -1]
+#endif
+
+#ifdef __cplusplus
+extern "C" {
 #endif
 
 /* ---- Categories ------------------------------------------------------- */
@@ -115,26 +136,26 @@ typedef struct InboundMessage {
 
 #pragma pack(pop)
 
-NUNTIO_STATIC_ASSERT(sizeof(AlertProperty) == 10, "AlertProperty is 10 bytes");
-NUNTIO_STATIC_ASSERT(offsetof(AlertProperty, AlertStaus) == 0 && offsetof(AlertProperty, Sound) == 1 &&
-                         offsetof(AlertProperty, VoiceOnce) == 2 && offsetof(AlertProperty, Visual) == 3 &&
-                         offsetof(AlertProperty, IconFlash) == 4 && offsetof(AlertProperty, Popup) == 5 &&
-                         offsetof(AlertProperty, Email) == 6 && offsetof(AlertProperty, ShortMsg) == 7 &&
-                         offsetof(AlertProperty, Reserved1) == 8 && offsetof(AlertProperty, Reserved2) == 9,
-                     "AlertProperty layout");
-NUNTIO_STATIC_ASSERT(sizeof(AlertRecord) == 486, "AlertRecord is 486 bytes");
-NUNTIO_STATIC_ASSERT(offsetof(AlertRecord, hSourceWnd) == 10 && offsetof(AlertRecord, nVoiceId) == 14 &&
-                         offsetof(AlertRecord, szModule) == 18 && offsetof(AlertRecord, szWorkspace) == 50 &&
-                         offsetof(AlertRecord, szWindow) == 114 && offsetof(AlertRecord, szCode) == 178 &&
-                         offsetof(AlertRecord, szName) == 188 && offsetof(AlertRecord, szObject) == 198 &&
-                         offsetof(AlertRecord, szContent) == 230,
-                     "AlertRecord layout");
-NUNTIO_STATIC_ASSERT(sizeof(TradeRecord) == 300, "TradeRecord is 300 bytes");
-NUNTIO_STATIC_ASSERT(offsetof(TradeRecord, szEvent) == 4 && offsetof(TradeRecord, tOccurred) == 36 &&
-                         offsetof(TradeRecord, szDetail) == 40,
-                     "TradeRecord layout");
-NUNTIO_STATIC_ASSERT(sizeof(InboundMessage) == 490, "InboundMessage is 490 bytes");
-NUNTIO_STATIC_ASSERT(offsetof(InboundMessage, body) == 4, "InboundMessage body at 4");
+NUNTIO_LAYOUT_CHECK(AlertProperty_size, sizeof(AlertProperty) == 10);
+NUNTIO_LAYOUT_CHECK(AlertProperty_offsets,
+                    offsetof(AlertProperty, AlertStaus) == 0 && offsetof(AlertProperty, Sound) == 1 &&
+                        offsetof(AlertProperty, VoiceOnce) == 2 && offsetof(AlertProperty, Visual) == 3 &&
+                        offsetof(AlertProperty, IconFlash) == 4 && offsetof(AlertProperty, Popup) == 5 &&
+                        offsetof(AlertProperty, Email) == 6 && offsetof(AlertProperty, ShortMsg) == 7 &&
+                        offsetof(AlertProperty, Reserved1) == 8 && offsetof(AlertProperty, Reserved2) == 9);
+NUNTIO_LAYOUT_CHECK(AlertRecord_size, sizeof(AlertRecord) == 486);
+NUNTIO_LAYOUT_CHECK(AlertRecord_offsets,
+                    offsetof(AlertRecord, hSourceWnd) == 10 && offsetof(AlertRecord, nVoiceId) == 14 &&
+                        offsetof(AlertRecord, szModule) == 18 && offsetof(AlertRecord, szWorkspace) == 50 &&
+                        offsetof(AlertRecord, szWindow) == 114 && offsetof(AlertRecord, szCode) == 178 &&
+                        offsetof(AlertRecord, szName) == 188 && offsetof(AlertRecord, szObject) == 198 &&
+                        offsetof(AlertRecord, szContent) == 230);
+NUNTIO_LAYOUT_CHECK(TradeRecord_size, sizeof(TradeRecord) == 300);
+NUNTIO_LAYOUT_CHECK(TradeRecord_offsets, offsetof(TradeRecord, szEvent) == 4 &&
+                                             offsetof(TradeRecord, tOccurred) == 36 &&
+                                             offsetof(TradeRecord, szDetail) == 40);
+NUNTIO_LAYOUT_CHECK(InboundMessage_size, sizeof(InboundMessage) == 490);
+NUNTIO_LAYOUT_CHECK(InboundMessage_offsets, offsetof(InboundMessage, body) == 4);
 
 /* ---- Exports ---------------------------------------------------------- */
 /* Creates the hidden message-center window and loads user's messages from

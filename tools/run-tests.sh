@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Runs every test: the native core tests (ASan/UBSan), a short run of each fuzz
-# target, and the Wine tests of the x64 and the x86 DLL in one Xvfb and one
-# wineserver. Prints each CTest summary and a closing "N passed, N failed" line.
+# Runs every test: the native core tests (ASan/UBSan) and header checks, a short
+# run of each fuzz target, and the Wine tests of the x64 and the x86 DLL (with
+# the Visual C++-style host of each) in one Xvfb and one wineserver. Prints each
+# CTest summary and a closing "N passed, N failed" line.
 set -uo pipefail
 B=${1:-build}
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Installs what the build and the tests need on a Debian 12 machine: compilers,
+# Installs what the build and the tests need on a Debian 12 machine: compilers
+# (mingw-w64; clang-cl, lld-link and llvm-dlltool for Visual C++'s formats),
 # Wine (64- and 32-bit), Xvfb, fonts, the zh_CN.UTF-8 locale. Idempotent: a
 # machine that already has everything costs one dpkg query.
 set -euo pipefail
 
 PKGS=(wine wine64 libwine fonts-wine libxrender1 libxrandr2 libxi6 libxcursor1 libxfixes3 libxinerama1
       libxcomposite1 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
-      cmake make g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
+      cmake make g++ clang libclang-rt-14-dev clang-tools-14 lld-14 llvm-14 googletest libgtest-dev libbenchmark-dev
       clang-format xvfb xauth x11-utils imagemagick xdotool locales fonts-wqy-microhei)
 PKGS32=(wine32:i386 libwine:i386 libxrender1:i386 libxrandr2:i386 libxi6:i386 libxcursor1:i386
         libxfixes3:i386 libxinerama1:i386 libxcomposite1:i386)
