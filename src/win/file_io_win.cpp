@@ -5,48 +5,29 @@
 #include <windows.h>
 
 #include "file_io.h"
+#include "win/handles.h"
 
 namespace nuntio {
 namespace {
-
-class Handle {
-public:
-    explicit Handle(HANDLE h) : m_h(h) {}
-    ~Handle() {
-        if (valid()) ::CloseHandle(m_h);
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    bool valid() const { return m_h != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return m_h; }
-    bool Close() {
-        const bool ok = ::CloseHandle(m_h) != 0;
-        m_h = INVALID_HANDLE_VALUE;
-        return ok;
-    }
-
-private:
-    HANDLE m_h;
-};
 
 // The journal: opened without write sharing, so a second process cannot write
 // it while this one holds it; readers are let in.
 class WinAppendFile final : public IAppendFile {
 public:
-    explicit WinAppendFile(HANDLE h) : m_h(h) {}
-    ~WinAppendFile() override { ::CloseHandle(m_h); }
+    explicit WinAppendFile(HANDLE h) : m_file(h) {}
     bool ReadAll(std::vector<uint8_t>& out) override {
         out.clear();
         LARGE_INTEGER zero{}, size{};
-        if (!::GetFileSizeEx(m_h, &size) || size.QuadPart < 0 || size.QuadPart > 0x7FFFFFFF) return false;
-        if (!::SetFilePointerEx(m_h, zero, nullptr, FILE_BEGIN)) return false;
+        if (!::GetFileSizeEx(m_file.Get(), &size) || size.QuadPart < 0 || size.QuadPart > 0x7FFFFFFF)
+            return false;
+        if (!::SetFilePointerEx(m_file.Get(), zero, nullptr, FILE_BEGIN)) return false;
         out.resize(static_cast<size_t>(size.QuadPart));
         size_t got = 0;
         while (got < out.size()) {
             DWORD n = 0;
             const DWORD want =
                 static_cast<DWORD>(out.size() - got < (1u << 20) ? out.size() - got : (1u << 20));
-            if (!::ReadFile(m_h, out.data() + got, want, &n, nullptr)) {
+            if (!::ReadFile(m_file.Get(), out.data() + got, want, &n, nullptr)) {
                 out.clear();
                 return false;
             }
@@ -58,30 +39,30 @@ public:
     }
     bool Append(const void* data, size_t size) override {
         LARGE_INTEGER zero{}, end{};
-        if (!::SetFilePointerEx(m_h, zero, &end, FILE_END)) return false;
+        if (!::SetFilePointerEx(m_file.Get(), zero, &end, FILE_END)) return false;
         const auto* p = static_cast<const uint8_t*>(data);
         size_t done = 0;
         while (done < size) {
             DWORD n = 0;
             const DWORD want = static_cast<DWORD>(size - done < (1u << 20) ? size - done : (1u << 20));
-            if (!::WriteFile(m_h, p + done, want, &n, nullptr) || n == 0) {
+            if (!::WriteFile(m_file.Get(), p + done, want, &n, nullptr) || n == 0) {
                 // Leave no part of the record behind.
-                if (::SetFilePointerEx(m_h, end, nullptr, FILE_BEGIN)) ::SetEndOfFile(m_h);
+                if (::SetFilePointerEx(m_file.Get(), end, nullptr, FILE_BEGIN)) ::SetEndOfFile(m_file.Get());
                 return false;
             }
             done += n;
         }
         return true;
     }
-    bool Flush() override { return ::FlushFileBuffers(m_h) != 0; }
+    bool Flush() override { return ::FlushFileBuffers(m_file.Get()) != 0; }
     bool Truncate(uint64_t size) override {
         LARGE_INTEGER at{};
         at.QuadPart = static_cast<LONGLONG>(size);
-        return ::SetFilePointerEx(m_h, at, nullptr, FILE_BEGIN) && ::SetEndOfFile(m_h);
+        return ::SetFilePointerEx(m_file.Get(), at, nullptr, FILE_BEGIN) && ::SetEndOfFile(m_file.Get());
     }
 
 private:
-    HANDLE m_h;
+    win::UniqueFile m_file;
 };
 
 class WinFileSystem final : public IFileSystem {
@@ -101,9 +82,9 @@ public:
         return ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL) != 0;
     }
     bool CreateEmpty(const std::string& path) override {
-        Handle h(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
-        return h.valid();
+        win::UniqueFile h(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+        return static_cast<bool>(h);
     }
     ReadStatus ReadAll(const std::string& path, std::vector<uint8_t>& out) override {
         return Read(path, SIZE_MAX, out);
@@ -113,19 +94,20 @@ public:
     }
     void Pause(unsigned ms) override { ::Sleep(ms); }
     bool WriteAll(const std::string& path, const void* data, size_t size) override {
-        Handle h(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                               nullptr));
-        if (!h.valid()) return false;
+        win::UniqueFile h(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!h) return false;
         const auto* p = static_cast<const uint8_t*>(data);
         size_t done = 0;
         while (done < size) {
             DWORD n = 0;
             const DWORD want = static_cast<DWORD>(size - done < (1u << 20) ? size - done : (1u << 20));
-            if (!::WriteFile(h.get(), p + done, want, &n, nullptr) || n == 0) return false;
+            if (!::WriteFile(h.Get(), p + done, want, &n, nullptr) || n == 0) return false;
             done += n;
         }
-        if (!::FlushFileBuffers(h.get())) return false;
-        return h.Close();
+        if (!::FlushFileBuffers(h.Get())) return false;
+        // A close that fails may have lost what was written.
+        return ::CloseHandle(h.Release()) != 0;
     }
     bool ReplaceFile(const std::string& from, const std::string& to) override {
         // MoveFileEx refuses to replace a read-only file.
@@ -174,11 +156,11 @@ private:
     static ReadStatus Read(const std::string& path, size_t max, std::vector<uint8_t>& out) {
         out.clear();
         // Others may read the file meanwhile, not write it.
-        Handle h(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!h.valid()) return OpenFailure();
+        win::UniqueFile h(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!h) return OpenFailure();
         LARGE_INTEGER size;
-        if (!::GetFileSizeEx(h.get(), &size) || size.QuadPart < 0) return ReadStatus::kFailed;
+        if (!::GetFileSizeEx(h.Get(), &size) || size.QuadPart < 0) return ReadStatus::kFailed;
         uint64_t want = static_cast<uint64_t>(size.QuadPart);
         if (max != SIZE_MAX && want > max) want = max;
         if (want > kMaxReadSize) return ReadStatus::kTooLarge;
@@ -188,7 +170,7 @@ private:
             DWORD n = 0;
             const DWORD step =
                 static_cast<DWORD>(out.size() - got < (1u << 20) ? out.size() - got : (1u << 20));
-            if (!::ReadFile(h.get(), out.data() + got, step, &n, nullptr)) {
+            if (!::ReadFile(h.Get(), out.data() + got, step, &n, nullptr)) {
                 out.clear();
                 return ::GetLastError() == ERROR_LOCK_VIOLATION ? ReadStatus::kBusy : ReadStatus::kFailed;
             }
