@@ -72,6 +72,9 @@ BOOL CNormalSetPage::OnInitDialog() {
 
     for (const char* name : kSkinNames)
         ::SendMessageA(m_hSkin, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+    // The spinners go over the whole range the page accepts, up adding one.
+    ::SendMessageA(Item(IDC_PS_DAYS_SPIN), UDM_SETRANGE32, kMinKeepDays, kMaxKeepDays);
+    ::SendMessageA(Item(IDC_PS_COUNT_SPIN), UDM_SETRANGE32, kMinKeepCount, kMaxKeepCount);
 
     if (m_bTrade) {
         if (m_setting.m_nPromptMode != 0)
@@ -81,8 +84,6 @@ BOOL CNormalSetPage::OnInitDialog() {
     }
     // The alert page keeps its prompt radios disabled and unchecked; the
     // prompt mode passes through.
-    ::SendMessageA(Item(IDC_PS_DAYS_SPIN), UDM_SETRANGE32, kMinKeepDays, kMaxKeepDays);
-    ::SendMessageA(Item(IDC_PS_COUNT_SPIN), UDM_SETRANGE32, kMinKeepCount, kMaxKeepCount);
     if (m_setting.m_nKeepMode == 1) {
         ChooseByDate();
         ::SetDlgItemInt(m_hwnd, IDC_PS_DAYS, static_cast<UINT>(m_setting.m_nKeepLimit), TRUE);
@@ -222,7 +223,7 @@ bool CNormalSetPage::CanApply() {
     const size_t dropped = m_countDropped ? m_countDropped(m_setting.m_nKeepMode, *limit) : 0;
     if (dropped == 0) return true;
     const std::string text =
-        "按此保留设置，将立即删除最早的" + std::to_string(dropped) + "条消息，删除后不能恢复。\n\n是否继续？";
+        "按此保留设置，将立即删除最早的" + std::to_string(dropped) + "条消息。\n删除后不能恢复，是否继续？";
     if (::MessageBoxA(::GetParent(m_hwnd), text.c_str(), Caption().c_str(),
                       MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) == IDYES)
         return true;

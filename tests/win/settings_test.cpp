@@ -294,12 +294,18 @@ TEST_F(SettingsTest, CountModeAsksThenTrimsTheListAtOnceAndAtEachNewMessage) {
                            Type(page, kDays, "0"); // disabled: not taken
                            Type(page, kCount, "1");
                            Type(page, kStay, "");
-                           // Two of the three would go: asked, and No keeps the sheet.
+                           // Two of the three would go: asked, and No keeps the sheet,
+                           // back on the rule also when OK came from the other page.
                            std::vector<SeenDialog> boxes = OkAnswering(sheet, IDNO);
                            ASSERT_EQ(boxes.size(), 1u);
                            EXPECT_EQ(boxes[0].caption, "报警设置");
                            EXPECT_NE(boxes[0].message.find("删除最早的2条消息"), std::string::npos)
                                << boxes[0].message;
+                           EXPECT_EQ(GetFocus(), Item(page, kCount));
+                           ShowPage(sheet, 1);
+                           EXPECT_EQ(OkAnswering(sheet, IDNO).size(), 1u);
+                           EXPECT_EQ(Page(sheet), page);
+                           Pump();
                            EXPECT_EQ(GetFocus(), Item(page, kCount));
                            EXPECT_EQ(Rows(kAlertList), 3);
                            EXPECT_EQ(Cfg("AlertMsg.cfg"), before);
