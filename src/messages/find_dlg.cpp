@@ -106,11 +106,11 @@ protected:
         case WM_SYSCOMMAND:
             if ((wp & 0xFFF0) == SC_CLOSE) {
                 SavePosition();
-                ::ShowWindow(m_hwnd, SW_HIDE);
+                Hide();
                 return SetResult(0);
             }
             return FALSE;
-        case WM_CLOSE: ::ShowWindow(m_hwnd, SW_HIDE); return TRUE;
+        case WM_CLOSE: Hide(); return TRUE;
         case WM_DESTROY:
             if (g_findWindow == m_hwnd) g_findWindow = nullptr;
             return FALSE;
@@ -178,6 +178,13 @@ private:
         }
     }
 
+    // The next show clears the results, so the copies go now.
+    void Hide() {
+        ::ShowWindow(m_hwnd, SW_HIDE);
+        ListView_SetItemCountEx(Results(), 0, 0);
+        m_results.reset();
+    }
+
     void SetStatus(const char* text) const {
         ::SendMessageA(m_status, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text));
     }
@@ -216,7 +223,7 @@ private:
             return TRUE;
         case IDC_FIND_SEARCH:
         case IDOK: Search(); return TRUE;
-        case IDCANCEL: ::ShowWindow(m_hwnd, SW_HIDE); return TRUE;
+        case IDCANCEL: Hide(); return TRUE;
         default: return FALSE;
         }
     }
