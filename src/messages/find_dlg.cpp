@@ -194,7 +194,6 @@ private:
     void SetupResults(int page) {
         m_results.reset();
         m_slots.clear();
-        m_resultCategory = -1;
         ListView_SetItemCountEx(Results(), 0, 0);
         CMsgCategory* category = Category(page);
         if (category == nullptr) return;
@@ -202,7 +201,6 @@ private:
         const nuntio::CConfigDoc& config = category->Config();
         for (int slot = 1; slot < config.m_nColumns && slot < 10; ++slot)
             if (config.m_nColPos[slot] != -1) m_slots.push_back(slot);
-        m_resultCategory = page;
     }
 
     INT_PTR OnCommand(int id, int code) {
@@ -382,10 +380,9 @@ private:
     CMsgCategory* m_categories[2] = {};
     std::string m_iniPath;
     int m_nSearchedCategory = -1;
-    int m_resultCategory = -1;
     HWND m_status = nullptr;
-    std::unique_ptr<nuntio::IFoundMessages>
-        m_results; // the last search's, until the next show, range change or search
+    // The last search's results, until the next show, range change or search.
+    std::unique_ptr<nuntio::IFoundMessages> m_results;
     std::vector<int> m_slots;
     std::string m_text;
 };
