@@ -145,6 +145,12 @@ TEST(FoundMessages, RowsFollowTheirMessagesAndKeepTheTextsOfThoseGone) {
              list.RemoveSorted({0, 1, 2, 3, 5});
          },
          {0, -1, -1}},
+        {"hit three gone, its serial again in its place",
+         [&] {
+             list.RemoveAt(0);
+             arrive(INT32_MIN + 1, "hit three again");
+         },
+         {-1, -1, -1}},
         {"all deleted", [&] { list.RemoveAll(); }, {-1, -1, -1}},
         {"new ones",
          [&] {
