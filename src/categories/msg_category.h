@@ -13,6 +13,7 @@
 #include <commctrl.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,10 @@
 #include "core/config_doc.h"
 #include "notify/taskbar_notifier.h"
 #include "nuntio.h"
+
+namespace nuntio {
+class IFoundMessages;
+}
 
 // Result codes of the category operations. The window ignores them.
 enum CategoryResult : uint32_t {
@@ -100,6 +105,11 @@ public:
     virtual uint32_t DeleteListed(const std::vector<int32_t>& serials) = 0;
     virtual uint32_t SetImageOfSerial(int32_t serial, int image) = 0;
     virtual uint32_t ApplyRetention() = 0;
+    // How many messages ApplyRetention would drop now under that rule.
+    virtual size_t CountRetention(uint8_t keepMode, int32_t keepLimit) const = 0;
+    // The messages whose searched fields hold keyword, newest first: copies
+    // that outlast the messages, and the way back to those still listed.
+    virtual std::unique_ptr<nuntio::IFoundMessages> SearchMessages(const std::string& keyword) const = 0;
 
     // ---- the kind's texts and actions ----
     virtual int RowImage(int pos) const = 0;

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "categories/msg_category.h"
+#include "core/found_messages.h"
 #include "core/local_time.h"
 #include "core/msg_model.h"
 
@@ -98,6 +99,14 @@ public:
         RowsRemovedAtBottom(static_cast<int>(r.removed));
         TellWriteFailure();
         return r.code;
+    }
+
+    size_t CountRetention(uint8_t keepMode, int32_t keepLimit) const override {
+        return Model().CountRetention(keepMode, keepLimit, nuntio::Now());
+    }
+
+    std::unique_ptr<nuntio::IFoundMessages> SearchMessages(const std::string& keyword) const override {
+        return std::make_unique<nuntio::CFoundMessages<T>>(Model().Messages(), keyword);
     }
 
     int RowImage(int pos) const override { return Model().RowImage(pos); }

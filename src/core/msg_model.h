@@ -294,6 +294,13 @@ public:
         return r;
     }
 
+    // How many listed messages ApplyRetention would drop now under another
+    // rule, for the settings to ask first. None while the list lacks the
+    // stored messages: retention waits then.
+    size_t CountRetention(uint8_t keepMode, int32_t keepLimit, int64_t now) const {
+        return m_partial ? 0 : nuntio::CountRetention(m_list, keepMode, keepLimit, now);
+    }
+
     T* GetMsgAt(ptrdiff_t pos) const { return m_list.GetAt(pos); }
     size_t GetMsgCount() const { return m_list.GetCount(); }
     // The serial number, or kBadPosition.

@@ -1,7 +1,10 @@
-// The find window. The categories decide what matches (MatchMessage) and how
-// a row looks (RowText, RowImage); the window keeps only the positions found,
-// so its result list is virtual like the categories' own lists and a search
-// through a hundred thousand messages takes a moment, not minutes.
+// The find window. The category searches (SearchMessages) and hands back a
+// copy of each message found: the results stay until the next show, range
+// change or search, also when their messages are deleted meanwhile (such a
+// row keeps its texts, is greyed and says "（已删除）"), and a row leads to
+// its message wherever newer messages or deletions have moved it. The result
+// list is virtual like the categories' own lists, so a search through a
+// hundred thousand messages takes a moment, not minutes.
 //
 // The host's message loop knows nothing of this window, so while it exists a
 // message hook on the thread gives it the dialog keys (Tab, Enter, Esc).
@@ -11,11 +14,14 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "categories/msg_category.h"
 #include "center/msg_center_dlg.h"
+#include "core/found_messages.h"
 #include "dialogs_res.h"
 #include "host/module.h"
 #include "resource.h"
@@ -93,14 +99,18 @@ protected:
         case WM_NOTIFY: return OnNotify(reinterpret_cast<NMHDR*>(lp));
         case WM_SIZING: OnSizing(static_cast<int>(wp), reinterpret_cast<RECT*>(lp)); return TRUE;
         case WM_SIZE: Layout(LOWORD(lp), HIWORD(lp)); return TRUE;
+        case WM_ACTIVATE:
+            // Coming back after deleting in the center: the rows say so at once.
+            if (LOWORD(wp) != WA_INACTIVE) ::InvalidateRect(Results(), nullptr, FALSE);
+            return FALSE;
         case WM_SYSCOMMAND:
             if ((wp & 0xFFF0) == SC_CLOSE) {
                 SavePosition();
-                ::ShowWindow(m_hwnd, SW_HIDE);
+                Hide();
                 return SetResult(0);
             }
             return FALSE;
-        case WM_CLOSE: ::ShowWindow(m_hwnd, SW_HIDE); return TRUE;
+        case WM_CLOSE: Hide(); return TRUE;
         case WM_DESTROY:
             if (g_findWindow == m_hwnd) g_findWindow = nullptr;
             return FALSE;
@@ -168,6 +178,13 @@ private:
         }
     }
 
+    // The next show clears the results, so the copies go now.
+    void Hide() {
+        ::ShowWindow(m_hwnd, SW_HIDE);
+        ListView_SetItemCountEx(Results(), 0, 0);
+        m_results.reset();
+    }
+
     void SetStatus(const char* text) const {
         ::SendMessageA(m_status, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text));
     }
@@ -175,9 +192,8 @@ private:
     // The result list takes the columns and icons of that category and
     // loses its rows.
     void SetupResults(int page) {
-        m_found.clear();
+        m_results.reset();
         m_slots.clear();
-        m_resultCategory = -1;
         ListView_SetItemCountEx(Results(), 0, 0);
         CMsgCategory* category = Category(page);
         if (category == nullptr) return;
@@ -185,7 +201,6 @@ private:
         const nuntio::CConfigDoc& config = category->Config();
         for (int slot = 1; slot < config.m_nColumns && slot < 10; ++slot)
             if (config.m_nColPos[slot] != -1) m_slots.push_back(slot);
-        m_resultCategory = page;
     }
 
     INT_PTR OnCommand(int id, int code) {
@@ -206,7 +221,7 @@ private:
             return TRUE;
         case IDC_FIND_SEARCH:
         case IDOK: Search(); return TRUE;
-        case IDCANCEL: ::ShowWindow(m_hwnd, SW_HIDE); return TRUE;
+        case IDCANCEL: Hide(); return TRUE;
         default: return FALSE;
         }
     }
@@ -228,51 +243,52 @@ private:
         HCURSOR cursor = ::SetCursor(::LoadCursorA(nullptr, MAKEINTRESOURCEA(32514))); // IDC_WAIT
         m_nSearchedCategory = sel;
         SetupResults(sel);
-        const int count = category->GetMsgCount();
-        for (int pos = 0; pos < count; ++pos)
-            if (category->MatchMessage(keyword, pos)) m_found.push_back({pos, category->GetMsgSerial(pos)});
-        ListView_SetItemCountEx(Results(), static_cast<int>(m_found.size()), 0);
+        try {
+            m_results = category->SearchMessages(keyword);
+        } catch (const std::bad_alloc&) {
+            m_results.reset();
+        }
+        const int count = m_results ? static_cast<int>(m_results->GetCount()) : 0;
+        ListView_SetItemCountEx(Results(), count, 0);
         ::SetCursor(cursor);
-        char text[64];
-        std::snprintf(text, sizeof text, "共查找到%d条消息。", static_cast<int>(m_found.size()));
+        char text[96];
+        if (m_results && m_results->Complete())
+            std::snprintf(text, sizeof text, "共查找到%d条消息。", count);
+        else
+            std::snprintf(text, sizeof text, "内存不足，只列出了找到的前%d条消息。", count);
         SetStatus(text);
         ::EnableWindow(button, TRUE);
     }
 
-    // The message that a result row shows: the one found, wherever newer
-    // messages or deletions have moved it since (serials fall with the
-    // position); -1 when it is gone.
-    int ShownPosition(const CMsgCategory& category, size_t row) const {
-        const Found& f = m_found[row];
-        const int count = category.GetMsgCount();
-        if (f.pos < count && category.GetMsgSerial(f.pos) == f.serial) return f.pos;
-        int lo = 0;
-        int hi = count - 1;
-        while (lo <= hi) {
-            const int mid = lo + (hi - lo) / 2;
-            const int32_t serial = category.GetMsgSerial(mid);
-            if (serial == f.serial) return mid;
-            if (serial > f.serial)
-                lo = mid + 1;
-            else
-                hi = mid - 1;
-        }
-        return -1;
-    }
+    size_t ResultCount() const { return m_results ? m_results->GetCount() : 0; }
 
     void OnGetDispInfo(NMLVDISPINFOA& info) {
         LVITEMA& item = info.item;
-        CMsgCategory* category = Category(m_resultCategory);
-        if (category == nullptr || item.iItem < 0 || static_cast<size_t>(item.iItem) >= m_found.size())
-            return;
-        const int pos = ShownPosition(*category, static_cast<size_t>(item.iItem));
-        if (item.mask & LVIF_PARAM) item.lParam = m_found[static_cast<size_t>(item.iItem)].pos;
-        if (item.mask & LVIF_IMAGE) item.iImage = pos >= 0 ? category->RowImage(pos) : -1;
+        if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= ResultCount()) return;
+        const size_t row = static_cast<size_t>(item.iItem);
+        const ptrdiff_t pos = m_results->Locate(row);
+        if (item.mask & LVIF_PARAM) item.lParam = static_cast<LPARAM>(pos);
+        if (item.mask & LVIF_IMAGE) item.iImage = m_results->RowImage(row);
         if ((item.mask & LVIF_TEXT) && item.pszText != nullptr && item.cchTextMax > 0) {
             m_text.clear();
-            if (pos >= 0 && item.iSubItem > 0 && static_cast<size_t>(item.iSubItem) <= m_slots.size())
-                m_text = category->RowText(pos, m_slots[static_cast<size_t>(item.iSubItem) - 1]);
+            if (item.iSubItem > 0 && static_cast<size_t>(item.iSubItem) <= m_slots.size()) {
+                // The first text column says when the message is gone.
+                if (pos < 0 && item.iSubItem == 1) m_text = "（已删除）";
+                m_text += m_results->RowText(row, m_slots[static_cast<size_t>(item.iSubItem) - 1]);
+            }
             ::lstrcpynA(item.pszText, m_text.c_str(), item.cchTextMax);
+        }
+    }
+
+    // Rows of messages gone are drawn in the grey of disabled text.
+    LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw) {
+        switch (draw.nmcd.dwDrawStage) {
+        case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
+        case CDDS_ITEMPREPAINT:
+            if (draw.nmcd.dwItemSpec < ResultCount() && m_results->Locate(draw.nmcd.dwItemSpec) < 0)
+                draw.clrText = ::GetSysColor(COLOR_GRAYTEXT);
+            return CDRF_DODEFAULT;
+        default: return CDRF_DODEFAULT;
         }
     }
 
@@ -280,6 +296,7 @@ private:
         if (hdr->idFrom != IDC_FIND_RESULTS) return FALSE;
         switch (hdr->code) {
         case LVN_GETDISPINFOA: OnGetDispInfo(*reinterpret_cast<NMLVDISPINFOA*>(hdr)); return TRUE;
+        case NM_CUSTOMDRAW: return SetResult(OnCustomDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(hdr)));
         case LVN_ITEMCHANGED: {
             const auto* change = reinterpret_cast<NMLISTVIEW*>(hdr);
             constexpr UINT both = LVIS_SELECTED | LVIS_FOCUSED;
@@ -290,24 +307,25 @@ private:
         }
         case NM_DBLCLK: {
             const int row = ListView_GetNextItem(Results(), -1, LVNI_SELECTED);
-            if (!m_found.empty() && row >= 0) Activate(row);
+            if (ResultCount() > 0 && row >= 0) Activate(row);
             return TRUE;
         }
         default: return FALSE;
         }
     }
 
-    // The result row's stored position in the searched category, or -1 when
-    // the category holds fewer messages by now.
-    int StoredPosition(int row) const {
-        CMsgCategory* category = Category(m_nSearchedCategory);
-        if (category == nullptr || row < 0 || static_cast<size_t>(row) >= m_found.size()) return -1;
-        const int pos = m_found[static_cast<size_t>(row)].pos;
-        return pos < category->GetMsgCount() ? pos : -1;
+    // Where the row's message stands in the searched category now; -1 when
+    // there is no such row, or when the message is gone (the status bar says so).
+    int CurrentPosition(int row) {
+        if (Category(m_nSearchedCategory) == nullptr || row < 0 || static_cast<size_t>(row) >= ResultCount())
+            return -1;
+        const ptrdiff_t pos = m_results->Locate(static_cast<size_t>(row));
+        if (pos < 0) SetStatus("该消息已被删除。");
+        return static_cast<int>(pos);
     }
 
     void ShowInCategory(int row) {
-        const int pos = StoredPosition(row);
+        const int pos = CurrentPosition(row);
         if (pos < 0) return;
         CMsgCategory* category = Category(m_nSearchedCategory);
         CMsgCenterDlg* window = nuntio::Module().Window();
@@ -328,7 +346,7 @@ private:
     }
 
     void Activate(int row) {
-        const int pos = StoredPosition(row);
+        const int pos = CurrentPosition(row);
         if (pos >= 0) Category(m_nSearchedCategory)->ActivateSource(pos);
     }
 
@@ -358,18 +376,13 @@ private:
         ::InvalidateRect(m_hwnd, nullptr, TRUE);
     }
 
-    struct Found {
-        int pos;
-        int32_t serial;
-    };
-
     HWND m_center;
     CMsgCategory* m_categories[2] = {};
     std::string m_iniPath;
     int m_nSearchedCategory = -1;
-    int m_resultCategory = -1;
     HWND m_status = nullptr;
-    std::vector<Found> m_found;
+    // The last search's results, until the next show, range change or search.
+    std::unique_ptr<nuntio::IFoundMessages> m_results;
     std::vector<int> m_slots;
     std::string m_text;
 };

@@ -16,6 +16,9 @@ bool RunCategorySettings(CMsgCategory& category) {
     CSettingSheet sheet(kind == 0 ? "报警设置" : "交易设置", category.Parent(), kind, 0);
     CNormalSetPage& prompt = kind == 0 ? static_cast<CNormalSetPage&>(sheet.m_alertPage) : sheet.m_tradePage;
     prompt.m_setting = category.Config().GetPromptSetting();
+    prompt.m_countDropped = [&category](uint8_t keepMode, int32_t keepLimit) {
+        return category.CountRetention(keepMode, keepLimit);
+    };
     if (kind == 0) Module().GetAlertDefaultSet(sheet.m_actionPage.m_prop);
 
     if (sheet.DoModal() != IDOK) return false;

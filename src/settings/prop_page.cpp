@@ -27,8 +27,13 @@ INT_PTR CPropPage::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         if (hdr == nullptr) return FALSE;
         LRESULT result = 0;
         switch (hdr->code) {
+        case PSN_KILLACTIVE: result = OnKillActive() ? FALSE : TRUE; break;
         case PSN_APPLY:
             // Without an Apply button the sheet sends this only for OK.
+            if (!CanApply()) {
+                result = PSNRET_INVALID;
+                break;
+            }
             OnOK();
             m_bOk = true;
             result = PSNRET_NOERROR;

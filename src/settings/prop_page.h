@@ -30,6 +30,11 @@ protected:
     virtual void OnCommand(int /*id*/, int /*code*/) {}
     // Return true when handled; result becomes the message's result.
     virtual bool OnNotify(NMHDR& /*hdr*/, LRESULT& /*result*/) { return false; }
+    // The user leaves the page (another tab, or OK): false keeps it shown.
+    virtual bool OnKillActive() { return true; }
+    // The sheet is about to close with OK: false keeps it open on this page,
+    // and then neither this page nor those after it take their values.
+    virtual bool CanApply() { return true; }
     // The sheet is closing with OK.
     virtual void OnOK() {}
     virtual void OnDestroy() {}

@@ -1,9 +1,13 @@
 // The category settings sheet and its prompt pages.
 #include "settings/setting_sheet.h"
 
+#include <string>
+
+#include "core/retention.h"
 #include "host/module.h"
 #include "resource.h"
 #include "settings_res.h"
+#include "win/window.h"
 
 namespace nuntio {
 
@@ -68,6 +72,9 @@ BOOL CNormalSetPage::OnInitDialog() {
 
     for (const char* name : kSkinNames)
         ::SendMessageA(m_hSkin, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+    // The spinners go over the whole range the page accepts, up adding one.
+    ::SendMessageA(Item(IDC_PS_DAYS_SPIN), UDM_SETRANGE32, kMinKeepDays, kMaxKeepDays);
+    ::SendMessageA(Item(IDC_PS_COUNT_SPIN), UDM_SETRANGE32, kMinKeepCount, kMaxKeepCount);
 
     if (m_bTrade) {
         if (m_setting.m_nPromptMode != 0)
@@ -168,21 +175,66 @@ void CNormalSetPage::OnCommand(int id, int code) {
     }
 }
 
-bool CNormalSetPage::OnNotify(NMHDR& hdr, LRESULT& result) {
-    if (hdr.code != UDN_DELTAPOS || (hdr.idFrom != IDC_PS_DAYS_SPIN && hdr.idFrom != IDC_PS_COUNT_SPIN))
-        return false;
-    // The spinners keep their default range, 100 down to 0: turned round, up
-    // adds one and the count stops at 100.
-    auto& change = reinterpret_cast<NMUPDOWN&>(hdr);
-    change.iDelta = -change.iDelta;
-    result = 0;
-    return true;
+CNormalSetPage::LimitField CNormalSetPage::Limit() const {
+    if (m_setting.m_nKeepMode == kKeepByCount)
+        return {IDC_PS_COUNT, kMinKeepCount, kMaxKeepCount, "保存的消息条数"};
+    return {IDC_PS_DAYS, kMinKeepDays, kMaxKeepDays, "保存的天数"};
+}
+
+std::optional<int32_t> CNormalSetPage::ReadLimit() const {
+    const LimitField f = Limit();
+    return KeepLimitFromText(win::Window(Item(f.id)).Text(), f.lo, f.hi);
+}
+
+std::optional<int32_t> CNormalSetPage::TakeLimit() {
+    const std::optional<int32_t> limit = ReadLimit();
+    if (limit) return limit;
+    const LimitField f = Limit();
+    const std::string text =
+        std::string(f.what) + "应为" + std::to_string(f.lo) + "到" + std::to_string(f.hi) + "之间的整数。";
+    ::MessageBoxA(::GetParent(m_hwnd), text.c_str(), Caption().c_str(), MB_OK | MB_ICONEXCLAMATION);
+    FocusField(f.id);
+    return std::nullopt;
+}
+
+void CNormalSetPage::FocusField(int id) {
+    // The dialog manager selects an edit's text as it gives it the focus. A
+    // page about to be shown again (the sheet turns to it after a refused OK)
+    // is focused once it is.
+    HWND sheet = ::GetParent(m_hwnd);
+    const WPARAM field = reinterpret_cast<WPARAM>(Item(id));
+    if (::IsWindowVisible(m_hwnd))
+        ::SendMessageA(sheet, WM_NEXTDLGCTL, field, TRUE);
+    else
+        ::PostMessageA(sheet, WM_NEXTDLGCTL, field, TRUE);
+}
+
+std::string CNormalSetPage::Caption() const {
+    return win::Window(::GetParent(m_hwnd)).Text();
+}
+
+bool CNormalSetPage::OnKillActive() {
+    return TakeLimit().has_value();
+}
+
+bool CNormalSetPage::CanApply() {
+    const std::optional<int32_t> limit = TakeLimit();
+    if (!limit) return false;
+    const size_t dropped = m_countDropped ? m_countDropped(m_setting.m_nKeepMode, *limit) : 0;
+    if (dropped == 0) return true;
+    const std::string text =
+        "按此保留设置，将立即删除最早的" + std::to_string(dropped) + "条消息。\n删除后不能恢复，是否继续？";
+    if (::MessageBoxA(::GetParent(m_hwnd), text.c_str(), Caption().c_str(),
+                      MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) == IDYES)
+        return true;
+    // No: the category keeps its rule, the sheet stays for another choice.
+    FocusField(Limit().id);
+    return false;
 }
 
 void CNormalSetPage::OnOK() {
-    int32_t limit = ReadInt(m_hwnd, m_setting.m_nKeepMode == 2 ? IDC_PS_COUNT : IDC_PS_DAYS);
-    // Nothing is kept for less than one day, nor fewer than one message.
-    m_setting.m_nKeepLimit = limit < 1 ? 1 : limit;
+    // CanApply has taken the limit.
+    if (const std::optional<int32_t> limit = ReadLimit()) m_setting.m_nKeepLimit = *limit;
     const int32_t stay = ReadInt(m_hwnd, IDC_PS_STAY);
     m_setting.m_nStaySeconds = stay < 0 ? 0 : stay;
 }

@@ -5,6 +5,11 @@
 
 #include <windows.h>
 
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+
 #include "core/config_doc.h"
 #include "settings/alert_action.h"
 #include "settings/prop_page.h"
@@ -12,20 +17,40 @@
 namespace nuntio {
 
 // The prompt page on template 24004 (alert) or 24005 (trade). The owner fills
-// m_setting before the sheet runs and reads it after OK.
+// m_setting before the sheet runs and reads it after OK. The keep limit must
+// lie in its range (retention.h) before the page can be left or the sheet
+// closed with OK; a rule that would drop stored messages at once asks first.
 class CNormalSetPage : public CPropPage {
 public:
     CNormalSetPage(int templateId, bool trade);
     PromptSetting m_setting{};
+    // How many stored messages a keep mode and limit would drop at once; unset: none.
+    std::function<size_t(uint8_t keepMode, int32_t keepLimit)> m_countDropped;
 
 protected:
     BOOL OnInitDialog() override;
     void OnCommand(int id, int code) override;
-    bool OnNotify(NMHDR& hdr, LRESULT& result) override;
+    bool OnKillActive() override;
+    bool CanApply() override;
     void OnOK() override;
     void OnDestroy() override;
 
 private:
+    // The field of the chosen keep mode, its range and what it holds.
+    struct LimitField {
+        int id;
+        int32_t lo, hi;
+        const char* what;
+    };
+    LimitField Limit() const;
+    // The number in the chosen field when it lies in its range.
+    std::optional<int32_t> ReadLimit() const;
+    // ReadLimit, or else tells the range and puts the focus back into the field.
+    std::optional<int32_t> TakeLimit();
+    void FocusField(int id);
+    // The sheet's caption, for the boxes of the page.
+    std::string Caption() const;
+
     void ChooseByDate();
     void ChooseByCount();
     void ChooseNoPrompt();

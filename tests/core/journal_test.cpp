@@ -315,6 +315,8 @@ TEST_F(Journal, AMessageFileThatCannotBeReadIsLeftAsItIsAndItsSessionIsKept) {
             for (const char* t : {"d", "e", "f"})
                 m->AddMessage(Alert(t), now);
             EXPECT_EQ(m->GetMsgCount(), 3u);
+            EXPECT_EQ(m->CountRetention(kKeepByCount, 1, now), 0u)
+                << "retention waits, so the settings ask nothing";
             m->DeleteRows({1});
             m->SetMsgImage(1, kImageOpened);
         } // a crash
@@ -340,6 +342,7 @@ TEST_F(Journal, AMessageFileThatCannotBeReadIsLeftAsItIsAndItsSessionIsKept) {
         for (const Row& row : Rows(*m))
             texts.push_back(std::get<2>(row));
         EXPECT_EQ(texts, (std::vector<std::string>{"h", "c", "b", "a"}));
+        EXPECT_EQ(m->CountRetention(kKeepByCount, 1, now), 3u) << "the stored messages count again";
         std::set<int32_t> serials;
         for (const Row& row : Rows(*m))
             EXPECT_TRUE(serials.insert(std::get<0>(row)).second) << "serials unique";

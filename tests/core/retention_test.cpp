@@ -1,5 +1,6 @@
 // Retention by count and by local calendar days, including month and year
-// ends and daylight-saving changes in a zone that has them.
+// ends and daylight-saving changes in a zone that has them; counting what a
+// rule would drop, and the limits a trader may type.
 #include <gtest/gtest.h>
 
 #include "retention.h"
@@ -103,4 +104,74 @@ TEST_F(RetentionByDays, StopsAtTheFirstMessageYoungEnough) {
     const RetentionResult r = ApplyRetention(list, kKeepByDays, 3, now);
     EXPECT_EQ(r.removed, 2u);
     EXPECT_EQ(Serials(list), (std::vector<int32_t>{0, 1}));
+}
+
+// What the settings are told before they change the rule: exactly what the
+// rule then drops, and the list untouched by the counting.
+TEST_F(RetentionByDays, CountingDropsNothingAndAgreesWithTheRuleItCounts) {
+    const int64_t now = T(2024, 6, 20, 9);
+    struct Case {
+        uint8_t mode;
+        int32_t limit;
+        size_t dropped;
+    };
+    const Case cases[] = {
+        {kKeepByCount, 5, 0},
+        {kKeepByCount, 4, 0},
+        {kKeepByCount, 3, 1},
+        {kKeepByCount, 1, 3},
+        {kKeepByCount, 0, 0},
+        {kKeepByCount, -1, 0},
+        {kKeepByDays, 1, 2},
+        {kKeepByDays, 2, 2},
+        {kKeepByDays, 6, 1},
+        {kKeepByDays, 20, 0},
+        {kKeepByDays, 0, 4},
+        {kKeepByDays, -3, 4},
+        {0, 1, 0},
+        {7, 1, 0},
+    };
+    const auto newestFirst = {T(2024, 6, 20, 8), T(2024, 6, 20, 0, 5), T(2024, 6, 15), T(2024, 6, 1)};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << int(c.mode) << " " << c.limit);
+        CMsgList<CAlertMsgObj> list = Arrived(newestFirst);
+        EXPECT_EQ(CountRetention(list, c.mode, c.limit, now), c.dropped);
+        EXPECT_EQ(list.GetCount(), 4u);
+        EXPECT_EQ(ApplyRetention(list, c.mode, c.limit, now).removed, c.dropped);
+        EXPECT_EQ(list.GetCount(), 4u - c.dropped);
+    }
+    CMsgList<CAlertMsgObj> empty;
+    EXPECT_EQ(CountRetention(empty, kKeepByDays, 0, now), 0u);
+    EXPECT_EQ(CountRetention(empty, kKeepByCount, 1, now), 0u);
+}
+
+TEST(KeepLimits, ATypedLimitIsTakenOnlyWhenItIsAWholeNumberInItsRange) {
+    struct Case {
+        const char* text;
+        std::optional<int32_t> days, count;
+    };
+    const Case cases[] = {
+        {"1", 1, 1},
+        {" 3653 ", 3653, 3653},
+        {"9999", 9999, 9999},
+        {"10000", std::nullopt, 10000},
+        {"100000", std::nullopt, 100000},
+        {"100001", std::nullopt, std::nullopt},
+        {"0", std::nullopt, std::nullopt},
+        {"000", std::nullopt, std::nullopt},
+        {"007", 7, 7},
+        {"", std::nullopt, std::nullopt},
+        {"  ", std::nullopt, std::nullopt},
+        {"99999999999", std::nullopt, std::nullopt},
+        {"99999999999999999999999", std::nullopt, std::nullopt},
+        {"-5", std::nullopt, std::nullopt},
+        {"+5", std::nullopt, std::nullopt},
+        {"1 2", std::nullopt, std::nullopt},
+        {"12a", std::nullopt, std::nullopt},
+        {"\xA3\xB1", std::nullopt, std::nullopt}, // a full-width digit one
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(KeepLimitFromText(c.text, kMinKeepDays, kMaxKeepDays), c.days) << c.text;
+        EXPECT_EQ(KeepLimitFromText(c.text, kMinKeepCount, kMaxKeepCount), c.count) << c.text;
+    }
 }

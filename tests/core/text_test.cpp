@@ -1,8 +1,12 @@
-// Row texts, time formatting, fixed fields, GBK-aware search, and the user
-// names that make one folder.
+// Row texts, time formatting, fixed fields, GBK-aware search, the results of
+// a search as the list changes under them, and the user names that make one
+// folder.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "file_io.h"
+#include "found_messages.h"
 #include "gbk_text.h"
 #include "local_time.h"
 #include "msg_text.h"
@@ -97,6 +101,80 @@ TEST(Matching, AlertSearchesItsSevenTextFieldsButNotTheTime) {
     test::SetField(a->m_record.szName, "R");
     EXPECT_TRUE(MatchMessage(*a, "QQQQQQQQQQ"));
     EXPECT_FALSE(MatchMessage(*a, "QR"));
+}
+
+// Each result finds its message again after newer ones arrived and others
+// went, whatever order the serials have; a message that went stays in the
+// results with the texts and icon it had, and a later one that happens to take
+// its serial number again is not it.
+TEST(FoundMessages, RowsFollowTheirMessagesAndKeepTheTextsOfThoseGone) {
+    CMsgList<CAlertMsgObj> list;
+    // Serial numbers that came round after the highest one.
+    const int32_t serials[] = {INT32_MAX - 1, INT32_MAX, INT32_MIN, INT32_MIN + 1};
+    const char* contents[] = {"hit one", "other", "hit two", "hit three"};
+    for (int i = 0; i < 4; ++i) {
+        list.AddHead(test::MakeAlert(serials[i], 1000 + i, contents[i]));
+        list.GetHead()->m_nImage = kImageEarlier;
+    }
+    CFoundMessages<CAlertMsgObj> found(list, "hit");
+    ASSERT_EQ(found.GetCount(), 3u);
+    EXPECT_TRUE(found.Complete());
+    int32_t next = INT32_MIN + 2;
+    auto arrive = [&](int32_t serial, const char* content = "new") {
+        list.AddHead(test::MakeAlert(serial, 2000 + next, content));
+        list.GetHead()->m_nImage = kImageLatest;
+    };
+    const struct {
+        const char* change;
+        std::function<void()> make;
+        std::vector<ptrdiff_t> where; // of "hit three", "hit two", "hit one"
+    } steps[] = {
+        {"none", [] {}, {0, 1, 3}},
+        {"one arrives", [&] { arrive(next++); }, {1, 2, 4}},
+        {"hit two deleted", [&] { list.RemoveAt(2); }, {1, -1, 3}},
+        {"two arrive, the oldest dropped",
+         [&] {
+             arrive(next++);
+             arrive(next++);
+             list.RemoveTail();
+         },
+         {3, -1, -1}},
+        {"hit one's serial again", [&] { arrive(INT32_MAX - 1, "hit again"); }, {4, -1, -1}},
+        {"the rest deleted but hit three",
+         [&] {
+             list.RemoveSorted({0, 1, 2, 3, 5});
+         },
+         {0, -1, -1}},
+        {"hit three gone, its serial again in its place",
+         [&] {
+             list.RemoveAt(0);
+             arrive(INT32_MIN + 1, "hit three again");
+         },
+         {-1, -1, -1}},
+        {"all deleted", [&] { list.RemoveAll(); }, {-1, -1, -1}},
+        {"new ones",
+         [&] {
+             arrive(next++);
+             arrive(next++);
+         },
+         {-1, -1, -1}},
+    };
+    const char* texts[] = {"hit three", "hit two", "hit one"};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.change);
+        step.make();
+        for (size_t row = 0; row < 3; ++row) {
+            EXPECT_EQ(found.Locate(row), step.where[row]) << row;
+            EXPECT_EQ(found.RowText(row, kAlertContent), texts[row]) << row;
+        }
+        if (step.where[0] >= 0) {
+            list.GetAt(step.where[0])->m_nImage = kImageOpened;
+            EXPECT_EQ(found.RowImage(0), kImageOpened) << "the listed message's own icon";
+        }
+        EXPECT_EQ(found.RowImage(1), kImageEarlier) << "the icon hit two had";
+    }
+    EXPECT_EQ(found.Locate(3), -1);
+    EXPECT_EQ(CFoundMessages<CAlertMsgObj>(list, "").GetCount(), 0u);
 }
 
 TEST(Filling, MessagesTakeSerialsAndTheirBodies) {

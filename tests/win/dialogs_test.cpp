@@ -383,6 +383,61 @@ TEST_F(DialogsTest, SelectingATradeResultSwitchesTabsAndSelectsTheRowButAStaleOn
     EXPECT_EQ(Rows(kTradeList), 0);
 }
 
+// Results stay until the next show, range change or search: a found message
+// deleted meanwhile keeps its row and texts and says so, and the others still
+// lead to their messages, also when the serial numbers came round after the
+// highest one and no longer fall down the list.
+TEST_F(DialogsTest, FoundMessagesStayWhenTheyAreDeletedAndWhateverOrderTheSerialsHave) {
+    Reload();
+    PatchCfg("AlertMsg.cfg", 162, int32_t{INT32_MAX - 1});
+    ASSERT_TRUE(IsWindow(Init()));
+    for (const char* content : {"目标 甲", "其他", "目标 乙", "目标 丙"})
+        Alert(content);
+    ShowWindow(center, SW_SHOW);
+    HWND find = OpenFind();
+    ASSERT_NE(find, nullptr);
+    Search(find, "目标", 0);
+    HWND results = GetDlgItem(find, kResults);
+    ASSERT_EQ(ListView_GetItemCount(results), 3);
+    Alert("其他");
+    auto contents = [&] {
+        std::vector<std::string> out;
+        for (int row = 0; row < ListView_GetItemCount(results); ++row)
+            out.push_back(CellText(results, row, 8));
+        return out;
+    };
+    const std::vector<std::string> found = {"目标 丙", "目标 乙", "目标 甲"};
+    EXPECT_EQ(contents(), found);
+
+    HWND alerts = List(kAlertList);
+    ListView_SetItemState(alerts, -1, 0, LVIS_SELECTED);
+    ListView_SetItemState(alerts, 2, LVIS_SELECTED, LVIS_SELECTED); // 目标 乙
+    SendMessageA(center, WM_COMMAND, 24993, 0);
+    ASSERT_EQ(Rows(kAlertList), 4);
+    EXPECT_EQ(contents(), found) << "the deleted one keeps its row";
+    EXPECT_EQ(CellText(results, 1, 1).find("（已删除）"), 0u) << CellText(results, 1, 1);
+    EXPECT_EQ(CellText(results, 2, 1).find("已删除"), std::string::npos);
+    ListView_SetItemState(alerts, -1, 0, LVIS_SELECTED);
+    SelectItem(results, 1);
+    EXPECT_EQ(Status(find), "该消息已被删除。");
+    EXPECT_EQ(ListView_GetSelectedCount(alerts), 0u) << "nothing is selected for it";
+    SelectItem(results, 2);
+    EXPECT_EQ(ListView_GetItemState(alerts, 3, LVIS_SELECTED), static_cast<UINT>(LVIS_SELECTED))
+        << "目标 甲 stands at row 3 now";
+
+    {
+        DialogAnswerer yes(DialogAnswerer::Press(IDYES));
+        SendMessageA(center, WM_COMMAND, 24994, 0); // delete all alerts
+    }
+    ASSERT_EQ(Rows(kAlertList), 0);
+    EXPECT_EQ(contents(), found);
+    for (int row = 0; row < 3; ++row)
+        EXPECT_EQ(CellText(results, row, 1).find("（已删除）"), 0u) << row;
+    Click(find, IDCANCEL);
+    EXPECT_EQ(OpenFind(), find);
+    EXPECT_EQ(ListView_GetItemCount(results), 0) << "the next show clears them";
+}
+
 TEST_F(DialogsTest, TheCloseBoxKeepsThePositionAndCancelDoesNot) {
     ASSERT_EQ(dll->ToggleMsgCenter(), 1);
     HWND find = OpenFind();

@@ -60,6 +60,12 @@ void Key(HWND dialog, int id, UINT vk) {
     SendMessageA(Item(dialog, id), WM_KEYDOWN, vk, 1);
     SendMessageA(Item(dialog, id), WM_KEYUP, vk, 0xC0000001);
 }
+// A key as the sheet's own message loop hands it to the dialog manager, sent
+// to the control that has the focus.
+void DialogKey(HWND sheet, UINT msg, WPARAM key, LPARAM lp = 0) {
+    MSG m{GetFocus(), msg, key, lp, 0, {}};
+    PropSheet_IsDialogMessage(sheet, &m);
+}
 void PickSkin(HWND page, int index) {
     SendMessageA(Item(page, kSkin), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     SendMessageA(page, WM_COMMAND, MAKEWPARAM(kSkin, CBN_SELCHANGE),
@@ -151,6 +157,16 @@ protected:
     void Cancel(HWND sheet) {
         closed = true;
         PropSheet_PressButton(sheet, PSBTN_CANCEL);
+    }
+    // Clicks OK (the button's own command: PSM_PRESSBUTTON only posts it); a
+    // message box that the sheet raises is answered with `answer`. Returns
+    // the boxes seen. A sheet that raised none has closed.
+    std::vector<SeenDialog> OkAnswering(HWND sheet, int answer) {
+        DialogAnswerer box(DialogAnswerer::Press(answer));
+        SendMessageA(sheet, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(Item(sheet, IDOK)));
+        closed = box.Seen().empty();
+        return box.Seen();
     }
     static HWND Page(HWND sheet) { return PropSheet_GetCurrentPageHwnd(sheet); }
     static HWND ShowPage(HWND sheet, int index) {
@@ -250,7 +266,7 @@ TEST_F(SettingsTest, AlertSheetShowsTheStoredSettingsOnTwoPagesWithItsOwnButtons
     EXPECT_FALSE(FileExists(AlertIni())) << "Cancel writes no defaults";
 }
 
-TEST_F(SettingsTest, CountModeTrimsTheListAtOnceAndAtEachNewMessageAndEmptyFieldsBecomeOneAndZero) {
+TEST_F(SettingsTest, CountModeAsksThenTrimsTheListAtOnceAndAtEachNewMessage) {
     Init();
     for (const char* c : {"一", "二", "三"})
         Alert(c);
@@ -262,27 +278,46 @@ TEST_F(SettingsTest, CountModeTrimsTheListAtOnceAndAtEachNewMessageAndEmptyField
                            EXPECT_EQ(Text(page, kDays), "2");
                            Key(page, kDays, VK_DOWN);
                            Key(page, kDays, VK_DOWN);
-                           Key(page, kDays, VK_DOWN);
-                           EXPECT_EQ(Text(page, kDays), "0") << "stops at 0";
+                           EXPECT_EQ(Text(page, kDays), "1") << "stops at 1";
+                           Type(page, kDays, "3653");
+                           Key(page, kDays, VK_UP);
+                           EXPECT_EQ(Text(page, kDays), "3654") << "a typed number goes on from itself";
                            Click(page, kByCount);
                            EXPECT_TRUE(Checked(page, kByCount));
                            EXPECT_FALSE(Checked(page, kByDate));
                            EXPECT_TRUE(Enabled(page, kCount));
                            EXPECT_FALSE(Enabled(page, kDays));
-                           Type(page, kCount, "99");
+                           Type(page, kCount, "99999");
                            Key(page, kCount, VK_UP);
                            Key(page, kCount, VK_UP);
-                           EXPECT_EQ(Text(page, kCount), "100") << "stops at 100";
-                           Type(page, kDays, "9"); // disabled: not taken
-                           Type(page, kCount, "0");
+                           EXPECT_EQ(Text(page, kCount), "100000") << "stops at 100000";
+                           Type(page, kDays, "0"); // disabled: not taken
+                           Type(page, kCount, "1");
                            Type(page, kStay, "");
-                           Ok(sheet);
+                           // Two of the three would go: asked, and No keeps the sheet,
+                           // back on the rule also when OK came from the other page.
+                           std::vector<SeenDialog> boxes = OkAnswering(sheet, IDNO);
+                           ASSERT_EQ(boxes.size(), 1u);
+                           EXPECT_EQ(boxes[0].caption, "报警设置");
+                           EXPECT_NE(boxes[0].message.find("删除最早的2条消息"), std::string::npos)
+                               << boxes[0].message;
+                           EXPECT_EQ(GetFocus(), Item(page, kCount));
+                           ShowPage(sheet, 1);
+                           EXPECT_EQ(OkAnswering(sheet, IDNO).size(), 1u);
+                           EXPECT_EQ(Page(sheet), page);
+                           Pump();
+                           EXPECT_EQ(GetFocus(), Item(page, kCount));
+                           EXPECT_EQ(Rows(kAlertList), 3);
+                           EXPECT_EQ(Cfg("AlertMsg.cfg"), before);
+                           boxes = OkAnswering(sheet, IDYES);
+                           EXPECT_EQ(boxes.size(), 1u);
+                           closed = true;
                        }),
               1u);
     std::vector<uint8_t> after = Cfg("AlertMsg.cfg");
     ASSERT_EQ(after.size(), 170u);
     EXPECT_EQ(after[kKeepMode], 2);
-    EXPECT_EQ(I32At(after, kKeepLimit), 1) << "a limit of 0 is stored as 1";
+    EXPECT_EQ(I32At(after, kKeepLimit), 1);
     EXPECT_EQ(I32At(after, kStay4), 0) << "an empty stay time is 0";
     EXPECT_EQ(after[kPromptMode], 1) << "the alert page carries the prompt mode through";
     EXPECT_EQ(I32At(after, kPopupStyle), 0);
@@ -297,7 +332,7 @@ TEST_F(SettingsTest, CountModeTrimsTheListAtOnceAndAtEachNewMessageAndEmptyField
     EXPECT_EQ(Cell(kAlertList, 0, 8), "四");
 
     // Back to by date: the days field is taken, the count field is ignored;
-    // the sheet opens on the stored count.
+    // the sheet opens on the stored count. Today's message stays: no question.
     ASSERT_EQ(RunSheet(kAlertSettings,
                        [&](HWND sheet) {
                            HWND page = Page(sheet);
@@ -307,16 +342,89 @@ TEST_F(SettingsTest, CountModeTrimsTheListAtOnceAndAtEachNewMessageAndEmptyField
                            EXPECT_EQ(Text(page, kStay), "0");
                            Click(page, kByDate);
                            EXPECT_FALSE(Enabled(page, kCount));
-                           Type(page, kCount, "50");
+                           Type(page, kCount, "0");
                            Type(page, kDays, "7");
                            Type(page, kStay, "12");
-                           Ok(sheet);
+                           EXPECT_TRUE(OkAnswering(sheet, IDNO).empty());
                        }),
               1u);
     after = Cfg("AlertMsg.cfg");
     EXPECT_EQ(after[kKeepMode], 1);
     EXPECT_EQ(I32At(after, kKeepLimit), 7);
     EXPECT_EQ(I32At(after, kStay4), 12);
+}
+
+TEST_F(SettingsTest, AnEmptyZeroOrOutOfRangeLimitIsRefusedNamingTheRangeAndKeepsTheFocus) {
+    Init();
+    for (const char* c : {"一", "二", "三"})
+        Alert(c);
+    const std::vector<uint8_t> before = Cfg("AlertMsg.cfg");
+    const struct {
+        int radio, field;
+        const char* text;
+        const char* range;
+    } tries[] = {
+        {kByCount, kCount, "", "1到100000"},
+        {kByCount, kCount, "0", "1到100000"},
+        {kByCount, kCount, "99999999999", "1到100000"},
+        {kByCount, kCount, "100001", "1到100000"},
+        {kByDate, kDays, "0", "1到9999"},
+        {kByDate, kDays, "10000", "1到9999"},
+    };
+    ASSERT_EQ(RunSheet(kAlertSettings,
+                       [&](HWND sheet) {
+                           HWND page = Page(sheet);
+                           for (const auto& t : tries) {
+                               SCOPED_TRACE(t.text);
+                               Click(page, t.radio);
+                               Type(page, t.field, t.text);
+                               const std::vector<SeenDialog> boxes = OkAnswering(sheet, IDOK);
+                               ASSERT_EQ(boxes.size(), 1u);
+                               EXPECT_NE(boxes[0].message.find(t.range), std::string::npos)
+                                   << boxes[0].message;
+                               EXPECT_EQ(GetFocus(), Item(page, t.field));
+                           }
+                           // Nor does the sheet leave the page with it.
+                           DialogAnswerer box(DialogAnswerer::Press(IDOK));
+                           ShowPage(sheet, 1);
+                           EXPECT_EQ(box.Seen().size(), 1u);
+                           EXPECT_EQ(Page(sheet), page);
+                       }),
+              1u);
+    EXPECT_EQ(Cfg("AlertMsg.cfg"), before);
+    EXPECT_EQ(Rows(kAlertList), 3);
+}
+
+TEST_F(SettingsTest, TheRetentionChoiceIsReachedByArrowKeysAndMnemonics) {
+    Init();
+    ASSERT_EQ(RunSheet(kTradeSettings,
+                       [&](HWND sheet) {
+                           HWND page = Page(sheet);
+                           HWND byDate = Item(page, kByDate), byCount = Item(page, kByCount);
+                           SendMessageA(sheet, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(byDate), TRUE);
+                           DialogKey(sheet, WM_KEYDOWN, VK_DOWN);
+                           EXPECT_EQ(GetFocus(), byCount);
+                           EXPECT_TRUE(Checked(page, kByCount));
+                           EXPECT_FALSE(Checked(page, kByDate));
+                           EXPECT_TRUE(Enabled(page, kCount));
+                           DialogKey(sheet, WM_KEYDOWN, VK_TAB);
+                           EXPECT_EQ(GetFocus(), Item(page, kCount)) << "Tab goes on to the count";
+                           DialogKey(sheet, WM_KEYDOWN, VK_TAB, 0);
+                           DialogKey(sheet, WM_SYSCHAR, 'd', 1 << 29);
+                           EXPECT_TRUE(Checked(page, kByDate));
+                           EXPECT_FALSE(Checked(page, kByCount));
+                           EXPECT_TRUE(Enabled(page, kDays));
+                           DialogKey(sheet, WM_SYSCHAR, 'n', 1 << 29);
+                           EXPECT_TRUE(Checked(page, kByCount));
+                           DialogKey(sheet, WM_KEYDOWN, VK_UP);
+                           EXPECT_TRUE(Checked(page, kByDate));
+                           EXPECT_EQ(GetFocus(), byDate);
+                           EXPECT_NE(GetWindowLongA(byDate, GWL_STYLE) & WS_TABSTOP, 0)
+                               << "the chosen one takes Tab";
+                           Ok(sheet);
+                       }),
+              1u);
+    EXPECT_EQ(Cfg("TradeMsg.cfg")[kKeepMode], 1);
 }
 
 TEST_F(SettingsTest, StyleTwoShowsItsPreviewIsStoredAndPopsUpAtItsSkinSizeOnTheNextMessage) {

@@ -71,13 +71,14 @@ DialogAnswerer::DialogAnswerer(Action action) : m_action(std::move(action)) {
     std::vector<HWND> all;
     EnumThreadWindows(GetCurrentThreadId(), CollectAny, reinterpret_cast<LPARAM>(&all));
     m_known.insert(all.begin(), all.end());
+    m_previous = g_active;
     g_active = this;
     m_timer = SetTimer(nullptr, 0, 20, &DialogAnswerer::OnTimer);
 }
 
 DialogAnswerer::~DialogAnswerer() {
     if (m_timer != 0) KillTimer(nullptr, m_timer);
-    if (g_active == this) g_active = nullptr;
+    if (g_active == this) g_active = m_previous;
 }
 
 void CALLBACK DialogAnswerer::OnTimer(HWND, UINT, UINT_PTR, DWORD) {

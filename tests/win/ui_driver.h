@@ -1,7 +1,9 @@
 // Answers modal dialogs and message boxes that the code under test opens on
 // this thread. A thread timer (dispatched by the modal loop itself) looks for a
 // visible dialog window (#32770) that did not exist when the answerer was
-// armed, records its caption and texts, and runs the test's action on it.
+// armed, records its caption and texts, and runs the test's action on it. An
+// answerer armed inside another's action (for a box that a dialog opens)
+// answers alone until it goes; then the outer one answers again.
 #pragma once
 
 #include <windows.h>
@@ -42,6 +44,7 @@ private:
     std::set<HWND> m_known;
     std::vector<SeenDialog> m_seen;
     UINT_PTR m_timer = 0;
+    DialogAnswerer* m_previous = nullptr;
 };
 
 // A visible, active top-level window standing for the host's main window; it
