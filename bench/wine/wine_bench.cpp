@@ -212,18 +212,23 @@ void MeasureReplay(const std::string& dllPath, const std::string& root, int stor
                 plain, replayed - plain);
 }
 
+// Starts the library for user and shows its window; null when it did not start.
+HWND StartShown(const Exports& e, const std::string& root, const std::string& user) {
+    if (e.init == nullptr) return nullptr;
+    HWND center = reinterpret_cast<HWND>(static_cast<uintptr_t>(e.init(0, 0, root.c_str(), user.c_str())));
+    if (center == nullptr) return nullptr;
+    using Toggle = int32_t(NUNTIO_CALL*)();
+    reinterpret_cast<Toggle>(reinterpret_cast<void*>(GetProcAddress(e.dll, "ToggleMsgCenter")))();
+    return center;
+}
+
 // Deletes `n` selected alerts at once with the window shown.
 void MeasureBatchDelete(const std::string& dllPath, const std::string& root, int n) {
     const std::string user = "batch";
     if (PrepareUser(root, user, n).empty()) return;
     Exports e = Load(dllPath);
-    HWND center =
-        e.init != nullptr
-            ? reinterpret_cast<HWND>(static_cast<uintptr_t>(e.init(0, 0, root.c_str(), user.c_str())))
-            : nullptr;
+    HWND center = StartShown(e, root, user);
     if (center == nullptr) return;
-    using Toggle = int32_t(NUNTIO_CALL*)();
-    reinterpret_cast<Toggle>(reinterpret_cast<void*>(GetProcAddress(e.dll, "ToggleMsgCenter")))();
     HWND list = nullptr;
     for (HWND h = nullptr; (h = FindWindowExA(center, h, WC_LISTVIEWA, nullptr)) != nullptr;)
         if (GetDlgCtrlID(h) == 4000) list = h;
@@ -247,13 +252,8 @@ void MeasureFind(const std::string& dllPath, const std::string& root, int n) {
     const std::string user = "find";
     if (PrepareUser(root, user, n).empty()) return;
     Exports e = Load(dllPath);
-    HWND center =
-        e.init != nullptr
-            ? reinterpret_cast<HWND>(static_cast<uintptr_t>(e.init(0, 0, root.c_str(), user.c_str())))
-            : nullptr;
+    HWND center = StartShown(e, root, user);
     if (center == nullptr) return;
-    using Toggle = int32_t(NUNTIO_CALL*)();
-    reinterpret_cast<Toggle>(reinterpret_cast<void*>(GetProcAddress(e.dll, "ToggleMsgCenter")))();
     SendMessageA(center, WM_COMMAND, 32805, 0); // "查找..."
     HWND find = FindWindowA(nullptr, "查找");
     MSG m;
