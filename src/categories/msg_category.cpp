@@ -2,6 +2,7 @@
 // columns, menus, toolbar and notifier, and the commands and notifications
 // both kinds answer the same way.
 #include "categories/msg_category.h"
+#include "win/help.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -85,7 +86,7 @@ uint32_t CMsgCategory::Create(HWND parent, const char* cfgName) {
     RECT rc{};
     ::GetClientRect(parent, &rc);
     rc.bottom -= kBottomMargin;
-    HINSTANCE instance = nuntio::ModuleInstance();
+    HINSTANCE instance = win::Instance();
     m_hList = ::CreateWindowExA(0, WC_LISTVIEWA, "", kListStyle, rc.left, rc.top, rc.right - rc.left,
                                 std::max<LONG>(0, rc.bottom - rc.top), parent,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(m_config.m_nListId)), instance,
@@ -164,7 +165,7 @@ uint32_t CMsgCategory::CreateImageList() {
     m_imageList = ::ImageList_Create(16, 16, ILC_COLOR4 | ILC_MASK, 5, 5);
     for (int id = IDI_ROW_LATEST; id <= IDI_ROW_SPARE; ++id) {
         HICON icon = static_cast<HICON>(
-            ::LoadImageA(nuntio::ModuleInstance(), MAKEINTRESOURCEA(id), IMAGE_ICON, 16, 16, LR_SHARED));
+            ::LoadImageA(win::Instance(), MAKEINTRESOURCEA(id), IMAGE_ICON, 16, 16, LR_SHARED));
         ::ImageList_AddIcon(m_imageList, icon);
     }
     ListView_SetImageList(m_hList, m_imageList, LVSIL_SMALL);
@@ -470,7 +471,7 @@ uint32_t CMsgCategory::OnListNotify(HWND owner, UINT_PTR id, NMHDR* hdr, LRESULT
         static_cast<int>(id) <= m_config.m_nLastCmd) {
         // The toolbar's tooltips: the string resource of the button's command.
         auto* tip = reinterpret_cast<NMTTDISPINFOA*>(hdr);
-        tip->hinst = nuntio::ModuleInstance();
+        tip->hinst = win::Instance();
         tip->lpszText = MAKEINTRESOURCEA(id);
         return kDone;
     }

@@ -1,6 +1,7 @@
 // The message-center window's behaviour: routing, tabs, layout, show and hide,
 // the bars, and the placement kept in Nuntio.ini.
 #include "center/msg_center_dlg.h"
+#include "win/help.h"
 
 #include <commctrl.h>
 
@@ -8,7 +9,6 @@
 #include <cstdlib>
 
 #include "core/placement.h"
-#include "host/module.h"
 #include "resource.h"
 
 namespace {
@@ -26,7 +26,7 @@ CMsgCenterDlg::CMsgCenterDlg(CMsgCategory* alert, CMsgCategory* trade, std::stri
 bool CMsgCenterDlg::Create(HWND parent) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
     ::InitCommonControlsEx(&icc);
-    const bool created = CreateModeless(nuntio::ModuleInstance(), IDD_MSGCENTER, parent);
+    const bool created = CreateModeless(win::Instance(), IDD_MSGCENTER, parent);
     if (created && !m_bInitFailed) return true;
     // Half a window would take messages it cannot keep: the categories let
     // go of their files without writing, and the window goes.
@@ -50,7 +50,7 @@ BOOL CMsgCenterDlg::InitWindow() {
     m_tabs.Attach(Item(IDC_TABS));
     m_strIniPath = m_strRoot + "\\User\\" + m_strUser + "\\Nuntio\\Nuntio.ini";
 
-    HINSTANCE module = nuntio::ModuleInstance();
+    HINSTANCE module = win::Instance();
     m_hIcon = static_cast<HICON>(::LoadImageA(module, MAKEINTRESOURCEA(IDI_MSGCENTER), IMAGE_ICON,
                                               ::GetSystemMetrics(SM_CXSMICON),
                                               ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR | LR_SHARED));
@@ -230,7 +230,7 @@ INT_PTR CMsgCenterDlg::OnCommand(WPARAM wp, LPARAM lp) {
     switch (id) {
     case ID_TOOLBAR: ToggleToolBars(); break;
     case ID_TOGGLE_STATUS: Send(WM_COMMAND, IDC_STATUSBAR, 0); break;
-    case ID_HELP_ABOUT: nuntio::ShowHelpTopic(kAboutTopic); break;
+    case ID_HELP_ABOUT: win::ShowHelpTopic(kAboutTopic); break;
     case ID_FIND: m_findDlg.Open(m_hwnd, m_categories[0], m_categories[1], m_strIniPath.c_str()); break;
     case IDCANCEL: HideCenter(); break; // Escape hides, as the close box does
     default: break;

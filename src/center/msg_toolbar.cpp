@@ -1,9 +1,8 @@
 #include "center/msg_toolbar.h"
+#include "win/help.h"
 
 #include <cstdio>
 #include <cstring>
-
-#include "host/module.h"
 
 namespace {
 constexpr const char* kKeyFormat = "Software\\Corvane\\Ostrel证券平台\\User\\%s\\MsgCent\\Toolbar";
@@ -22,7 +21,7 @@ bool CMsgToolBar::Create(DWORD style, const RECT& rc, HWND parent, UINT id, UINT
     m_nFirstCmd = firstCmd & 0xFFFF;
     m_nLastCmd = lastCmd & 0xFFFF;
     m_nId = id;
-    HINSTANCE module = nuntio::ModuleInstance();
+    HINSTANCE module = win::Instance();
     m_hwnd = ::CreateWindowExA(0, TOOLBARCLASSNAMEA, "", style, rc.left, rc.top, rc.right - rc.left,
                                rc.bottom - rc.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                module, nullptr);
@@ -124,8 +123,7 @@ BOOL CMsgToolBar::OnChildNotify(NMHDR* hdr, LRESULT* result) {
             return TRUE;
         }
         char text[256] = {};
-        ::LoadStringA(nuntio::ModuleInstance(), m_nFirstCmd + static_cast<UINT>(info->iItem), text,
-                      sizeof text);
+        ::LoadStringA(win::Instance(), m_nFirstCmd + static_cast<UINT>(info->iItem), text, sizeof text);
         if (info->pszText != nullptr && info->cchText > 0) {
             ::lstrcpynA(info->pszText, text, info->cchText);
         }
@@ -135,7 +133,7 @@ BOOL CMsgToolBar::OnChildNotify(NMHDR* hdr, LRESULT* result) {
     }
     case TTN_NEEDTEXTA: {
         auto* tip = reinterpret_cast<NMTTDISPINFOA*>(hdr);
-        tip->hinst = nuntio::ModuleInstance();
+        tip->hinst = win::Instance();
         tip->lpszText = MAKEINTRESOURCEA(hdr->idFrom);
         return TRUE;
     }

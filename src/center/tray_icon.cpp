@@ -1,8 +1,7 @@
 #include "center/tray_icon.h"
+#include "win/help.h"
 
 #include <shellapi.h>
-
-#include "host/module.h"
 
 namespace {
 constexpr const char* kTipBlank = "新消息到达!";
@@ -24,7 +23,7 @@ BOOL CTrayIcon::NotifyIcon(HWND owner, DWORD action, UINT id, HICON icon, const 
 
 int CTrayIcon::Create(HWND owner, int iconId, const char* tooltip) {
     m_hOwner = owner;
-    m_hIcon = static_cast<HICON>(::LoadImageA(nuntio::ModuleInstance(), MAKEINTRESOURCEA(iconId), IMAGE_ICON,
+    m_hIcon = static_cast<HICON>(::LoadImageA(win::Instance(), MAKEINTRESOURCEA(iconId), IMAGE_ICON,
                                               ::GetSystemMetrics(SM_CXSMICON),
                                               ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR | LR_SHARED));
     m_strTip = tooltip;

@@ -6,13 +6,14 @@
 #include <windows.h>
 
 #include "host/module.h"
+#include "win/help.h"
 
 namespace {
 
 HWND g_hostWindow = nullptr;
 
 bool IsOurs(HWND hwnd) {
-    return reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(hwnd, GWLP_HINSTANCE)) == nuntio::ModuleInstance();
+    return reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(hwnd, GWLP_HINSTANCE)) == win::Instance();
 }
 
 BOOL CALLBACK Consider(HWND hwnd, LPARAM lp) {

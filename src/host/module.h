@@ -54,15 +54,9 @@ private:
 };
 
 namespace nuntio {
-// The DLL's instance: resources and window classes come from here, never from
-// the host's module.
-HINSTANCE ModuleInstance();
 CMsgCenterModule& Module();
 CMsgCategory& AlertCategory();
 CMsgCategory& TradeCategory();
-// Opens a topic ("::/...") of the host application's compiled HTML help file;
-// silent on failure.
-void ShowHelpTopic(const char* topic);
 // Remembers the host's main window at Nuntio_Init: the thread's active
 // window (its root owner), else the first top-level, unowned, visible window
 // in z-order that is not one of this DLL's.

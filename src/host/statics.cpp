@@ -9,10 +9,6 @@
 #include "core/msg_obj.h"
 #include "host/module.h"
 
-// The linker's symbol for this DLL's own image: its instance handle, valid
-// before any constructor runs.
-extern "C" IMAGE_DOS_HEADER __ImageBase;
-
 // The message classes' registry fills itself on first use, which is before
 // any file is read: the categories' constructors ask for it first.
 static const CClassRegistry& g_classes = MessageClasses();
@@ -21,9 +17,6 @@ static CTradeCategory g_tradeCategory;
 static CMsgCenterModule g_module;
 
 namespace nuntio {
-HINSTANCE ModuleInstance() {
-    return reinterpret_cast<HINSTANCE>(&__ImageBase);
-}
 CMsgCenterModule& Module() {
     return g_module;
 }

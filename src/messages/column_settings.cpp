@@ -2,6 +2,7 @@
 // display order on the right. A column is known by its heading; the icon
 // column (slot 0) is never offered and always stays first.
 #include "messages/column_settings.h"
+#include "win/help.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -12,7 +13,6 @@
 
 #include "categories/msg_category.h"
 #include "dialogs_res.h"
-#include "host/module.h"
 #include "win/dialog.h"
 
 namespace {
@@ -111,7 +111,7 @@ private:
         case IDC_COL_REMOVEALL: MoveAll(Applied(), Available()); return TRUE;
         case IDC_COL_UP: Shift(-1); return TRUE;
         case IDC_COL_DOWN: Shift(1); return TRUE;
-        case IDC_COL_HELP: nuntio::ShowHelpTopic("::/xx_相关操作说明.htm"); return TRUE;
+        case IDC_COL_HELP: win::ShowHelpTopic("::/xx_相关操作说明.htm"); return TRUE;
         case IDOK: OnOK(); return TRUE;
         case IDCANCEL: ::EndDialog(m_hwnd, IDCANCEL); return TRUE;
         default: return FALSE;
@@ -205,7 +205,7 @@ bool RunColumnSettings(CMsgCategory& category) {
         dlg.m_nColPos[slot] = config.m_nColPos[slot];
         dlg.m_strColName[slot] = config.m_strColName[slot];
     }
-    if (dlg.RunModal(ModuleInstance(), IDD_COLUMNSET, category.Parent()) != IDOK) return false;
+    if (dlg.RunModal(win::Instance(), IDD_COLUMNSET, category.Parent()) != IDOK) return false;
     for (int slot = 0; slot < dlg.m_nColumns; ++slot)
         config.m_nColPos[slot] = dlg.m_nColPos[slot];
     return true;

@@ -9,6 +9,7 @@
 // The host's message loop knows nothing of this window, so while it exists a
 // message hook on the thread gives it the dialog keys (Tab, Enter, Esc).
 #include "messages/find_dlg.h"
+#include "win/help.h"
 
 #include <commctrl.h>
 
@@ -63,7 +64,7 @@ public:
     ~CFindDlgImpl() override { Close(); }
 
     bool Create() {
-        if (!CreateModeless(nuntio::ModuleInstance(), IDD_FIND, m_center)) return false;
+        if (!CreateModeless(win::Instance(), IDD_FIND, m_center)) return false;
         g_findWindow = m_hwnd;
         if (g_keyHook == nullptr)
             g_keyHook = ::SetWindowsHookExA(WH_GETMESSAGE, FindKeyHook, nullptr, ::GetCurrentThreadId());
@@ -129,14 +130,13 @@ private:
     }
 
     void OnInitDialog() {
-        m_status =
-            ::CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
-                              m_hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_FIND_STATUS)),
-                              nuntio::ModuleInstance(), nullptr);
+        m_status = ::CreateWindowExA(
+            0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, m_hwnd,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_FIND_STATUS)), win::Instance(), nullptr);
         ::SendMessageA(m_status, WM_SETFONT, Send(WM_GETFONT), FALSE);
         // The message center's own icon in the caption.
-        HANDLE icon = ::LoadImageA(nuntio::ModuleInstance(), MAKEINTRESOURCEA(IDI_MSGCENTER), IMAGE_ICON, 16,
-                                   16, LR_SHARED);
+        HANDLE icon =
+            ::LoadImageA(win::Instance(), MAKEINTRESOURCEA(IDI_MSGCENTER), IMAGE_ICON, 16, 16, LR_SHARED);
         Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
         ListView_SetExtendedListViewStyleEx(Results(), CMsgCategory::kListExStyle,
                                             CMsgCategory::kListExStyle);

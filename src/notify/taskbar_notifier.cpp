@@ -3,6 +3,7 @@
 // window timers drive it (slide out, stay, slide back), each moving the window
 // by kStep pixels per tick; at most one of them runs, the one of the state.
 #include "notify/taskbar_notifier.h"
+#include "win/help.h"
 
 #include <windowsx.h>
 
@@ -11,7 +12,6 @@
 #include <new>
 #include <vector>
 
-#include "host/module.h"
 #include "notify/popup_text.h"
 
 namespace {
@@ -37,14 +37,14 @@ CTaskbarNotifier::~CTaskbarNotifier() {
     // Normally the window went with its owner, the message-center window.
     if (m_hwnd != nullptr && ::IsWindow(m_hwnd)) ::DestroyWindow(m_hwnd);
     m_hwnd = nullptr;
-    if (g_liveWindows == 0) ::UnregisterClassA(kClassName, nuntio::ModuleInstance());
+    if (g_liveWindows == 0) ::UnregisterClassA(kClassName, win::Instance());
     if (m_hSkin != nullptr) ::DeleteObject(m_hSkin);
     if (m_bOwnRegion && m_hSkinRegion != nullptr) ::DeleteObject(m_hSkinRegion);
     ReleaseFonts();
 }
 
 bool CTaskbarNotifier::RegisterWindowClass() {
-    HINSTANCE instance = nuntio::ModuleInstance();
+    HINSTANCE instance = win::Instance();
     WNDCLASSA wc{};
     if (::GetClassInfoA(instance, kClassName, &wc)) return true;
     wc.style = 0;
@@ -65,7 +65,7 @@ bool CTaskbarNotifier::Create(HWND parent) {
     // The tool-window style keeps the popup out of the task switcher even when
     // its owner is hidden.
     HWND hwnd = ::CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kClassName, "", WS_POPUP, 0, 0, 0, 0,
-                                  parent, nullptr, nuntio::ModuleInstance(), this);
+                                  parent, nullptr, win::Instance(), this);
     if (hwnd == nullptr) return false;
     if (m_hSkinRegion != nullptr && m_bOwnRegion) {
         // A skin loaded before the window existed: the window takes its region.
@@ -164,8 +164,8 @@ bool CTaskbarNotifier::LoadSkin(UINT bitmapId, int red, int green, int blue) {
     if (m_hSkin != nullptr) ::DeleteObject(m_hSkin);
     // A DIB section keeps the bitmap's own colours whatever the screen's depth,
     // so the transparent colour is found exactly.
-    m_hSkin = static_cast<HBITMAP>(::LoadImageA(nuntio::ModuleInstance(), MAKEINTRESOURCEA(bitmapId),
-                                                IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    m_hSkin = static_cast<HBITMAP>(
+        ::LoadImageA(win::Instance(), MAKEINTRESOURCEA(bitmapId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     if (m_hSkin == nullptr) {
         Redraw();
         return false;

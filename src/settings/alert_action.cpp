@@ -1,7 +1,7 @@
 // The alert action page and the alert property dialog.
 #include "settings/alert_action.h"
+#include "win/help.h"
 
-#include "host/module.h"
 #include "settings_res.h"
 
 namespace nuntio {
@@ -138,7 +138,7 @@ void CAlertAlertSetPage::OnOK() {
 }
 
 INT_PTR CAlertPropertyDlg::DoModal(HWND owner) {
-    return RunModal(ModuleInstance(), IDD_ALERT_PROPERTY, owner);
+    return RunModal(win::Instance(), IDD_ALERT_PROPERTY, owner);
 }
 
 INT_PTR CAlertPropertyDlg::HandleMessage(UINT msg, WPARAM wp, LPARAM /*lp*/) {
@@ -152,7 +152,7 @@ INT_PTR CAlertPropertyDlg::HandleMessage(UINT msg, WPARAM wp, LPARAM /*lp*/) {
         } else if (id == IDCANCEL) {
             ::EndDialog(m_hwnd, IDCANCEL);
         } else if (id == IDC_AP_HELP) {
-            ShowHelpTopic(kAlertHelpTopic);
+            win::ShowHelpTopic(kAlertHelpTopic);
         } else if (HIWORD(wp) == BN_CLICKED) {
             alert_action::OnClick(m_hwnd, id);
         }

@@ -1,9 +1,8 @@
 // The colour well control.
 #include "settings/color_well.h"
+#include "win/help.h"
 
 #include <commdlg.h>
-
-#include "host/module.h"
 
 namespace {
 
@@ -37,7 +36,7 @@ CHueWell::~CHueWell() {
 }
 
 BOOL CHueWell::Create(DWORD style, const RECT& rect, HWND parent, UINT id) {
-    HINSTANCE instance = nuntio::ModuleInstance();
+    HINSTANCE instance = win::Instance();
     if (!RegisterWellClass(instance)) return FALSE;
     HWND hwnd = ::CreateWindowExA(0, kClassName, "", style | WS_TABSTOP, rect.left, rect.top,
                                   rect.right - rect.left, rect.bottom - rect.top, parent,

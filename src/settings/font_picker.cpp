@@ -1,12 +1,11 @@
 // The font picker control.
 #include "settings/font_picker.h"
+#include "win/help.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-
-#include "host/module.h"
 
 namespace {
 
@@ -64,7 +63,7 @@ CSelectFont::~CSelectFont() {
 }
 
 BOOL CSelectFont::CreateAsChild(HWND parent, const RECT& rect) {
-    HINSTANCE instance = nuntio::ModuleInstance();
+    HINSTANCE instance = win::Instance();
     if (!RegisterPickerClass(instance)) return FALSE;
     HWND hwnd = ::CreateWindowExA(WS_EX_CONTROLPARENT, kClassName, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP,
                                   rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
@@ -188,10 +187,10 @@ void CSelectFont::CreateControls() {
          {margin, sample.top, width, sampleBottom - sample.top}},
     };
     for (const Child& c : children) {
-        HWND h = ::CreateWindowExA(c.exStyle, c.cls, c.text, WS_CHILD | WS_VISIBLE | c.style, c.rc.left,
-                                   c.rc.top, c.rc.right, c.rc.bottom, m_hwnd,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
-                                   nuntio::ModuleInstance(), nullptr);
+        HWND h =
+            ::CreateWindowExA(c.exStyle, c.cls, c.text, WS_CHILD | WS_VISIBLE | c.style, c.rc.left, c.rc.top,
+                              c.rc.right, c.rc.bottom, m_hwnd,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), win::Instance(), nullptr);
         if (h != nullptr && c.id != kSample)
             ::SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }

@@ -3,6 +3,7 @@
 // the category's list at once; the category then keeps it in its
 // configuration.
 #include "settings/page_settings.h"
+#include "win/help.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -13,7 +14,6 @@
 
 #include "categories/msg_category.h"
 #include "dialogs_res.h"
-#include "host/module.h"
 #include "settings/color_well.h"
 #include "settings/font_picker.h"
 
@@ -38,7 +38,7 @@ public:
         PROPSHEETPAGEA page{};
         page.dwSize = sizeof page;
         page.dwFlags = PSP_DEFAULT;
-        page.hInstance = nuntio::ModuleInstance();
+        page.hInstance = win::Instance();
         page.pszTemplate = MAKEINTRESOURCEA(IDD_FONTSET);
         page.pfnDlgProc = &CFontSetPage::DlgProc;
         page.lParam = reinterpret_cast<LPARAM>(this);
@@ -177,7 +177,7 @@ public:
         header.dwSize = sizeof header;
         header.dwFlags = PSH_PROPSHEETPAGE | PSH_USEHICON | PSH_NOAPPLYNOW | PSH_USECALLBACK;
         header.hwndParent = m_parent;
-        header.hInstance = nuntio::ModuleInstance();
+        header.hInstance = win::Instance();
         header.hIcon = nullptr;
         header.pszCaption = m_caption.c_str();
         header.nPages = 1;

@@ -1,7 +1,6 @@
 // The page procedure shared by the settings pages.
 #include "settings/prop_page.h"
-
-#include "host/module.h"
+#include "win/help.h"
 
 namespace nuntio {
 
@@ -11,7 +10,7 @@ PROPSHEETPAGEA CPropPage::Describe(const char* helpTopic) {
     PROPSHEETPAGEA page{};
     page.dwSize = sizeof page;
     page.dwFlags = PSP_DEFAULT | PSP_HASHELP;
-    page.hInstance = ModuleInstance();
+    page.hInstance = win::Instance();
     page.pszTemplate = MAKEINTRESOURCEA(m_nTemplate);
     page.pfnDlgProc = &CPropPage::StaticProc;
     page.lParam = reinterpret_cast<LPARAM>(this);
@@ -39,7 +38,7 @@ INT_PTR CPropPage::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             result = PSNRET_NOERROR;
             break;
         case PSN_HELP:
-            if (!m_strHelpTopic.empty()) ShowHelpTopic(m_strHelpTopic.c_str());
+            if (!m_strHelpTopic.empty()) win::ShowHelpTopic(m_strHelpTopic.c_str());
             break;
         default:
             if (!OnNotify(*hdr, result)) return FALSE;

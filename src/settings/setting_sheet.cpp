@@ -1,10 +1,10 @@
 // The category settings sheet and its prompt pages.
 #include "settings/setting_sheet.h"
+#include "win/help.h"
 
 #include <string>
 
 #include "core/retention.h"
-#include "host/module.h"
 #include "resource.h"
 #include "settings_res.h"
 #include "win/window.h"
@@ -133,7 +133,7 @@ void CNormalSetPage::OnSkinChange() {
     m_setting.m_nPopupStyle = static_cast<int32_t>(n);
     // The live popup keeps its skin until the sheet ends with OK.
     HBITMAP bitmap = static_cast<HBITMAP>(
-        ::LoadImageA(ModuleInstance(), MAKEINTRESOURCEA(kPreviews[n]), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+        ::LoadImageA(win::Instance(), MAKEINTRESOURCEA(kPreviews[n]), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
     if (bitmap == nullptr) return;
     // The picture's bitmaps belong to the page: the one replaced goes, be it
     // the template's or an earlier choice.
@@ -248,7 +248,7 @@ void CNormalSetPage::OnDestroy() {
 
 CSettingSheet::CSettingSheet(const char* caption, HWND parent, int kind, int selectedPage)
     : m_pszCaption(caption), m_hParent(parent), m_nKind(kind), m_nSelectedPage(selectedPage) {
-    m_hIcon = ::LoadIconA(ModuleInstance(), MAKEINTRESOURCEA(IDI_MSGCENTER));
+    m_hIcon = ::LoadIconA(win::Instance(), MAKEINTRESOURCEA(IDI_MSGCENTER));
 }
 
 int CALLBACK CSettingSheet::SheetCallback(HWND sheet, UINT msg, LPARAM /*lp*/) {
@@ -279,7 +279,7 @@ INT_PTR CSettingSheet::DoModal() {
     header.dwSize = sizeof header;
     header.dwFlags = PSH_PROPSHEETPAGE | PSH_USEHICON | PSH_NOAPPLYNOW | PSH_NOCONTEXTHELP | PSH_USECALLBACK;
     header.hwndParent = m_hParent;
-    header.hInstance = ModuleInstance();
+    header.hInstance = win::Instance();
     header.hIcon = m_hIcon;
     header.pszCaption = m_pszCaption;
     header.nPages = count;

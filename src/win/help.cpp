@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "host/module.h"
+#include "win/help.h"
 
 namespace {
 
@@ -48,7 +48,14 @@ std::string HostHelpFile() {
 
 } // namespace
 
-namespace nuntio {
+// The linker's symbol for this DLL's own image.
+extern "C" IMAGE_DOS_HEADER __ImageBase;
+
+namespace win {
+
+HINSTANCE Instance() {
+    return reinterpret_cast<HINSTANCE>(&__ImageBase);
+}
 
 void ShowHelpTopic(const char* topic) {
     if (g_helpState == HelpState::Failed) return;
@@ -65,4 +72,4 @@ void ShowHelpTopic(const char* topic) {
     g_htmlHelp(nullptr, path.c_str(), kHhDisplayToc, 0);
 }
 
-} // namespace nuntio
+} // namespace win
