@@ -9,7 +9,7 @@
 #include "messages/find_dlg.h"
 #include "categories/msg_category.h"
 #include "nuntio.h"
-#include "win/dialog.h"
+#include "win/thunk.h"
 
 class CMsgCenterDlg : public win::Dialog {
 public:

@@ -13,7 +13,7 @@
 
 #include "categories/msg_category.h"
 #include "dialogs_res.h"
-#include "win/dialog.h"
+#include "win/thunk.h"
 
 namespace {
 

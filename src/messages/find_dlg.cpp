@@ -26,7 +26,7 @@
 #include "dialogs_res.h"
 #include "host/module.h"
 #include "resource.h"
-#include "win/dialog.h"
+#include "win/thunk.h"
 
 namespace {
 

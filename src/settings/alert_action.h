@@ -7,7 +7,7 @@
 
 #include "nuntio.h"
 #include "settings/prop_page.h"
-#include "win/dialog.h"
+#include "win/thunk.h"
 
 namespace nuntio {
 

@@ -1,6 +1,5 @@
-// One page of a property sheet built from a template of the library. The page
-// object is found through GWLP_USERDATA (stored at WM_INITDIALOG from the
-// PROPSHEETPAGE's lParam); no exception leaves the page's procedure.
+// A settings page: the common answers to the sheet's notifications (leaving
+// the page, OK, Help) over the library's property page.
 #pragma once
 
 #include <windows.h>
@@ -8,17 +7,16 @@
 
 #include <string>
 
+#include "win/thunk.h"
+
 namespace nuntio {
 
-class CPropPage {
+class CPropPage : public win::PropertyPage {
 public:
-    explicit CPropPage(int templateId) : m_nTemplate(templateId) {}
-    virtual ~CPropPage() = default;
-    CPropPage(const CPropPage&) = delete;
-    CPropPage& operator=(const CPropPage&) = delete;
+    explicit CPropPage(int templateId) : win::PropertyPage(templateId) {}
 
-    // The page's description for PropertySheetA: the library's template, this
-    // object as lParam, a Help button that opens helpTopic.
+    // The page's description for the sheet: the library's template, this
+    // object, a Help button that opens helpTopic.
     PROPSHEETPAGEA Describe(const char* helpTopic);
     HWND Handle() const { return m_hwnd; }
     // The page took part in the sheet's OK (it had been shown, so it got
@@ -39,16 +37,11 @@ protected:
     virtual void OnOK() {}
     virtual void OnDestroy() {}
 
-    HWND Item(int id) const { return ::GetDlgItem(m_hwnd, id); }
     bool IsChecked(int id) const { return ::IsDlgButtonChecked(m_hwnd, id) == BST_CHECKED; }
 
-    HWND m_hwnd = nullptr;
-
 private:
-    INT_PTR HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
-    static INT_PTR CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
+    INT_PTR HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
-    int m_nTemplate;
     std::string m_strHelpTopic;
     bool m_bOk = false;
 };
