@@ -629,12 +629,17 @@ uint32_t CMsgCategory::OnColumnSettings() {
 }
 
 uint32_t CMsgCategory::OnPageSettings() {
-    if (nuntio::RunPageSettings(*this)) {
-        m_config.m_crBack = ListView_GetBkColor(m_hList);
-        m_config.m_crText = ListView_GetTextColor(m_hList);
-        m_config.m_lfList = FromLogFont(m_lfWork);
-        ::RedrawWindow(m_hList, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-    }
+    nuntio::ListLook look{m_lfWork, m_config.m_crText, m_config.m_crBack};
+    if (!nuntio::RunPageSettings(m_hParent, TabName(), look)) return kDone;
+    // The rows take the font as it is; the header drops italic, underline and
+    // strike-out.
+    m_lfWork = look.font;
+    ApplyFonts();
+    m_config.m_lfList = FromLogFont(m_lfWork);
+    m_config.m_crText = look.text;
+    m_config.m_crBack = look.back;
+    ApplyColors();
+    ::RedrawWindow(m_hList, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     return kDone;
 }
 

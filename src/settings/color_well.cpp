@@ -16,34 +16,12 @@ COLORREF g_customColors[16] = {
     RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255),
 };
 
-bool RegisterWellClass(HINSTANCE instance) {
-    WNDCLASSA wc{};
-    if (::GetClassInfoA(instance, kClassName, &wc)) return true;
-    wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
-    wc.hInstance = instance;
-    wc.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
-    wc.hbrBackground = nullptr;
-    wc.lpszClassName = kClassName;
-    wc.cbWndExtra = sizeof(void*);
-    wc.lpfnWndProc = ::DefWindowProcA;
-    return ::RegisterClassA(&wc) != 0;
-}
-
 } // namespace
 
-CHueWell::~CHueWell() {
-    if (m_hwnd != nullptr && ::IsWindow(m_hwnd)) ::DestroyWindow(m_hwnd);
-}
-
 BOOL CHueWell::Create(DWORD style, const RECT& rect, HWND parent, UINT id) {
-    HINSTANCE instance = win::Instance();
-    if (!RegisterWellClass(instance)) return FALSE;
-    HWND hwnd = ::CreateWindowExA(0, kClassName, "", style | WS_TABSTOP, rect.left, rect.top,
-                                  rect.right - rect.left, rect.bottom - rect.top, parent,
-                                  reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), instance, nullptr);
-    if (hwnd == nullptr) return FALSE;
-    win::ObjectWindow<CHueWell>::Bind(hwnd, this);
-    return TRUE;
+    if (!Register(kClassName, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS, ::LoadCursorA(nullptr, IDC_ARROW)))
+        return FALSE;
+    return WindowImpl::Create(kClassName, 0, style | WS_TABSTOP, rect, parent, id) != nullptr;
 }
 
 void CHueWell::SetBorderType(int type) {

@@ -4,18 +4,13 @@
 
 #include <windows.h>
 
-#include "win/window.h"
+#include "win/thunk.h"
 
-class CHueWell {
+class CHueWell : public win::WindowImpl {
 public:
     // Border type with an etched frame around the swatch, the look of the
     // settings pages.
     static constexpr int kEtchedBorder = 16;
-
-    CHueWell() = default;
-    virtual ~CHueWell();
-    CHueWell(const CHueWell&) = delete;
-    CHueWell& operator=(const CHueWell&) = delete;
 
     // Creates the well as a child in `rect` (parent client coordinates). The
     // well is a tab stop; it tells the parent about a new colour with
@@ -24,15 +19,12 @@ public:
     void SetBorderType(int type);
     void SetRGB(COLORREF color);
     COLORREF GetRGB() const { return m_color; }
-    HWND Handle() const { return m_hwnd; }
 
 private:
-    friend struct win::ObjectWindow<CHueWell>;
-    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
     void Paint(HDC dc) const;
     void Choose();
 
-    HWND m_hwnd = nullptr;
     COLORREF m_color = RGB(255, 255, 255);
     int m_border = 0;
     bool m_pressed = false;

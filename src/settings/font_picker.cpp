@@ -21,17 +21,6 @@ constexpr int kStrikeOut = 107;
 constexpr int kSample = 108;
 constexpr int kSizes[] = {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72};
 
-bool RegisterPickerClass(HINSTANCE instance) {
-    WNDCLASSA wc{};
-    if (::GetClassInfoA(instance, kClassName, &wc)) return true;
-    wc.hInstance = instance;
-    wc.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
-    wc.hbrBackground = nullptr;
-    wc.lpszClassName = kClassName;
-    wc.lpfnWndProc = ::DefWindowProcA;
-    return ::RegisterClassA(&wc) != 0;
-}
-
 int CALLBACK CollectFace(const LOGFONTA* lf, const TEXTMETRICA* /*tm*/, DWORD type, LPARAM param) {
     auto& faces = *reinterpret_cast<std::map<std::string, BYTE>*>(param);
     if (lf->lfFaceName[0] == '@' || lf->lfFaceName[0] == '\0') return 1; // vertical faces
@@ -46,7 +35,7 @@ int CALLBACK CollectFace(const LOGFONTA* lf, const TEXTMETRICA* /*tm*/, DWORD ty
 
 } // namespace
 
-CSelectFont::CSelectFont(HWND /*parent*/) {
+CSelectFont::CSelectFont() {
     m_font.lfHeight = -12;
     m_font.lfWeight = FW_NORMAL;
     m_font.lfCharSet = GB2312_CHARSET;
@@ -57,19 +46,10 @@ CSelectFont::CSelectFont(HWND /*parent*/) {
     std::strcpy(m_font.lfFaceName, "宋体");
 }
 
-CSelectFont::~CSelectFont() {
-    if (m_hwnd != nullptr && ::IsWindow(m_hwnd)) ::DestroyWindow(m_hwnd);
-    if (m_sampleFont != nullptr) ::DeleteObject(m_sampleFont);
-}
-
 BOOL CSelectFont::CreateAsChild(HWND parent, const RECT& rect) {
-    HINSTANCE instance = win::Instance();
-    if (!RegisterPickerClass(instance)) return FALSE;
-    HWND hwnd = ::CreateWindowExA(WS_EX_CONTROLPARENT, kClassName, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP,
-                                  rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
-                                  nullptr, instance, nullptr);
-    if (hwnd == nullptr) return FALSE;
-    win::ObjectWindow<CSelectFont>::Bind(hwnd, this);
+    if (!Register(kClassName, 0, ::LoadCursorA(nullptr, IDC_ARROW))) return FALSE;
+    if (Create(kClassName, WS_EX_CONTROLPARENT, WS_CHILD | WS_VISIBLE | WS_TABSTOP, rect, parent) == nullptr)
+        return FALSE;
     CreateControls();
     FillFaces();
     ShowFont();
@@ -264,8 +244,7 @@ void CSelectFont::ShowFont() {
 void CSelectFont::ShowSample() {
     HFONT font = ::CreateFontIndirectA(&m_font);
     ::SendMessageA(::GetDlgItem(m_hwnd, kSample), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-    if (m_sampleFont != nullptr) ::DeleteObject(m_sampleFont);
-    m_sampleFont = font;
+    m_sampleFont.Reset(font);
 }
 
 // One control changed: m_font follows it and the command window hears of it.

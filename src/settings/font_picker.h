@@ -9,14 +9,12 @@
 #include <map>
 #include <string>
 
-#include "win/window.h"
+#include "win/handles.h"
+#include "win/thunk.h"
 
-class CSelectFont {
+class CSelectFont : public win::WindowImpl {
 public:
-    explicit CSelectFont(HWND parent = nullptr);
-    virtual ~CSelectFont();
-    CSelectFont(const CSelectFont&) = delete;
-    CSelectFont& operator=(const CSelectFont&) = delete;
+    CSelectFont();
 
     // Becomes a child control of `parent` in `rect` (parent client coordinates).
     BOOL CreateAsChild(HWND parent, const RECT& rect);
@@ -24,11 +22,9 @@ public:
     // Shows that font; the controls follow it.
     BOOL SetCurFont(const LOGFONTA* font);
     const LOGFONTA& CurFont() const { return m_font; }
-    HWND Handle() const { return m_hwnd; }
 
 private:
-    friend struct win::ObjectWindow<CSelectFont>;
-    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
     void CreateControls();
     void FillFaces();
     void ShowFont();
@@ -36,11 +32,10 @@ private:
     void OnChoice(int id);
     int Dpi() const;
 
-    HWND m_hwnd = nullptr;
     HWND m_cmdWnd = nullptr;
     UINT m_cmdMsg = 0;
     UINT m_cmdId = 0;
     LOGFONTA m_font{};
-    HFONT m_sampleFont = nullptr;
+    win::UniqueFont m_sampleFont;
     std::map<std::string, BYTE> m_faces; // face -> character set to ask for
 };

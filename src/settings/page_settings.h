@@ -1,12 +1,20 @@
-// The font and colour sheet ("<tab> - 页面设置") as the category runs it.
+// The font and colour sheet ("<tab> - 页面设置"): what a category's list looks like.
 #pragma once
 
-class CMsgCategory;
+#include <windows.h>
+
+#include <string>
 
 namespace nuntio {
-// Runs the sheet modally. While it runs, OK applies the picked font (to the
-// category's working font and list, the header without italic, underline and
-// strike-out), the text colour, text background, background and image-list
-// background to the category's list. Returns true for OK.
-bool RunPageSettings(CMsgCategory& category);
+
+struct ListLook {
+    LOGFONTA font;
+    COLORREF text;
+    COLORREF back;
+};
+
+// Runs the sheet modally for owner, starting from look. True for OK, with the
+// choice in look; Cancel leaves it as it was.
+bool RunPageSettings(HWND owner, const std::string& tabName, ListLook& look);
+
 } // namespace nuntio

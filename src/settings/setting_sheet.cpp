@@ -251,14 +251,13 @@ CSettingSheet::CSettingSheet(const char* caption, HWND parent, int kind, int sel
     m_hIcon = ::LoadIconA(win::Instance(), MAKEINTRESOURCEA(IDI_MSGCENTER));
 }
 
-int CALLBACK CSettingSheet::SheetCallback(HWND sheet, UINT msg, LPARAM /*lp*/) {
-    if (msg == PSCB_INITIALIZED && sheet != nullptr) {
+INT_PTR RunSettingsSheet(PROPSHEETHEADERA& header) {
+    return win::RunPropertySheet(header, [](HWND sheet) {
         ::SetDlgItemTextA(sheet, IDOK, "确定(&O)");
         ::SetDlgItemTextA(sheet, IDCANCEL, "取消(&C)");
         ::SetDlgItemTextA(sheet, IDHELP, "帮助(&H)");
         CentreOverOwner(sheet);
-    }
-    return 0;
+    });
 }
 
 INT_PTR CSettingSheet::DoModal() {
@@ -277,7 +276,7 @@ INT_PTR CSettingSheet::DoModal() {
 
     PROPSHEETHEADERA header{};
     header.dwSize = sizeof header;
-    header.dwFlags = PSH_PROPSHEETPAGE | PSH_USEHICON | PSH_NOAPPLYNOW | PSH_NOCONTEXTHELP | PSH_USECALLBACK;
+    header.dwFlags = PSH_PROPSHEETPAGE | PSH_USEHICON | PSH_NOAPPLYNOW | PSH_NOCONTEXTHELP;
     header.hwndParent = m_hParent;
     header.hInstance = win::Instance();
     header.hIcon = m_hIcon;
@@ -287,8 +286,7 @@ INT_PTR CSettingSheet::DoModal() {
                             ? static_cast<UINT>(m_nSelectedPage)
                             : 0;
     header.ppsp = pages;
-    header.pfnCallback = &CSettingSheet::SheetCallback;
-    ::PropertySheetA(&header);
+    RunSettingsSheet(header);
     // The page shown first always takes part in OK, and only OK applies (there
     // is no Apply button).
     const bool ok =

@@ -80,6 +80,10 @@ public:
     CTradeNormalSetPage();
 };
 
+// Runs a settings sheet modally: its buttons get their mnemonics and it is
+// centred over its owner (or the work area). What PropertySheetA returns.
+INT_PTR RunSettingsSheet(PROPSHEETHEADERA& header);
+
 class CSettingSheet {
 public:
     // kind 0: the alert sheet (prompt page, action page); 1: the trade sheet
@@ -97,8 +101,6 @@ public:
     HICON m_hIcon = nullptr;
 
 private:
-    static int CALLBACK SheetCallback(HWND sheet, UINT msg, LPARAM lp);
-
     const char* m_pszCaption;
     HWND m_hParent;
     int m_nKind;
