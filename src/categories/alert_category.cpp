@@ -1,9 +1,6 @@
 #include "categories/alert_category.h"
 
-#include "center/msg_center_dlg.h"
 #include "core/gbk_text.h"
-#include "host/module.h"
-#include "settings/category_settings.h"
 
 namespace {
 template <size_t N>
@@ -40,17 +37,16 @@ uint32_t CAlertCategory::NotifyMessage(const InboundMessage* message) {
     // The notification takes a serial number of its own, as it always has.
     TakeNotificationSerial(*message);
     const AlertRecord& r = message->body.alert;
-    CMsgCenterDlg* center = nuntio::Module().Window();
     if (r.prop.Visual != 0) {
         if (r.prop.Popup != 0) {
             m_notifier.ShowPopup(PopupText(r), 500, static_cast<DWORD>(m_config.m_nStaySeconds) * 1000, 300);
         }
-        if (r.prop.IconFlash != 0 && center != nullptr) center->TrayIcon().StartFlash();
+        if (r.prop.IconFlash != 0 && m_sink != nullptr) m_sink->FlashTray();
     }
     if (r.prop.Sound == 2) {
         ::MessageBeep(0);
-    } else if (r.prop.Sound == 1) {
-        HWND host = nuntio::HostMainWindow();
+    } else if (r.prop.Sound == 1 && m_sink != nullptr) {
+        HWND host = m_sink->HostWindow();
         if (host != nullptr && ::IsWindow(host))
             ::PostMessageA(host, kPlayVoice, r.nVoiceId, reinterpret_cast<LPARAM>(g_emptyVoiceText));
     }
@@ -72,7 +68,7 @@ uint32_t CAlertCategory::OnOpenMessage() {
 uint32_t CAlertCategory::ActivateSource(int pos) {
     const CAlertMsgObj* msg = GetMsgAt(pos);
     if (msg == nullptr) return kBadPosition;
-    HWND host = nuntio::HostMainWindow();
+    HWND host = m_sink != nullptr ? m_sink->HostWindow() : nullptr;
     if (host == nullptr) return kNoHostWindow;
     HWND source = reinterpret_cast<HWND>(static_cast<uintptr_t>(msg->m_record.hSourceWnd));
     if (msg->m_record.hSourceWnd != 0 && ::IsWindow(source)) {
@@ -81,9 +77,4 @@ uint32_t CAlertCategory::ActivateSource(int pos) {
     }
     ::MessageBoxA(host, "该窗口或工作区已经关闭！", "提示", MB_OK | MB_ICONINFORMATION);
     return kSourceClosed;
-}
-
-uint32_t CAlertCategory::OnCategorySettings() {
-    nuntio::RunCategorySettings(*this);
-    return kDone;
 }

@@ -12,7 +12,6 @@ public:
     uint32_t NotifyMessage(const InboundMessage* message) override;
     uint32_t OnOpenMessage() override;
     uint32_t ActivateSource(int pos) override;
-    uint32_t OnCategorySettings() override;
     int Kind() const override { return 0; }
     // The popup text: module; blank line; code:name; object and content.
     static std::string PopupText(const AlertRecord& r);

@@ -10,7 +10,7 @@
 #include <utility>
 #include <cstring>
 
-#include "host/module.h"
+#include "settings/category_settings.h"
 #include "messages/column_settings.h"
 #include "settings/page_settings.h"
 #include "resource.h"
@@ -68,12 +68,13 @@ CMsgCategory::~CMsgCategory() {
     if (m_imageList != nullptr) ::ImageList_Destroy(m_imageList);
 }
 
-uint32_t CMsgCategory::Create(HWND parent, const char* cfgName) {
+uint32_t CMsgCategory::Create(HWND parent, const nuntio::Session& session, ICategorySink& sink,
+                              const char* cfgName) {
     if (parent == nullptr || !::IsWindow(parent)) return kNoParentWindow;
     m_hParent = parent;
-    const CMsgCenterModule& module = nuntio::Module();
-    const nuntio::CfgResult cfg =
-        m_config.LoadConfig(nuntio::PlatformFileSystem(), module.RootPath(), module.UserName(), cfgName);
+    m_sink = &sink;
+    m_fs = session.fs;
+    const nuntio::CfgResult cfg = m_config.LoadConfig(*session.fs, session.root, session.user, cfgName);
     if (cfg.status == nuntio::CfgStatus::kCannotOpen || cfg.status == nuntio::CfgStatus::kShort) {
         // The settings read so far stay; the rest keep their defaults. Told in
         // the status bar: a box here would run the host's timers (and their
@@ -105,9 +106,10 @@ uint32_t CMsgCategory::Create(HWND parent, const char* cfgName) {
     if (m_hMenuBar == nullptr || m_hPopupMenu == nullptr) return kNoMenu;
 
     RECT empty{};
+    // The arrangement is kept per user and per toolbar.
     m_toolbar.Create(CMsgToolBar::kStyle, empty, parent, static_cast<UINT>(m_config.m_nToolBitmapId),
                      static_cast<UINT>(m_config.m_nFirstCmd), static_cast<UINT>(m_config.m_nLastCmd),
-                     module.UserName());
+                     "Software\\Corvane\\Ostrel证券平台\\User\\" + session.user + "\\MsgCent\\Toolbar");
     ::SendMessageA(m_toolbar.Handle(), TB_AUTOSIZE, 0, 0);
     ::ShowWindow(m_toolbar.Handle(), SW_HIDE);
 
@@ -557,48 +559,35 @@ uint32_t CMsgCategory::ZoomFont(bool enlarge) {
     return kDone;
 }
 
-uint32_t CMsgCategory::SetupColumns(HWND target) {
+std::vector<int> CMsgCategory::SetupColumns(HWND target) {
+    ListView_SetExtendedListViewStyleEx(target, kListExStyle, kListExStyle);
     ListView_DeleteAllItems(target);
     for (int i = 0; i < 10; ++i)
         ListView_DeleteColumn(target, 0);
     ListView_SetImageList(target, m_imageList, LVSIL_SMALL);
     InsertColumn(target, 0, "", m_config.m_nColWidth[0], true);
-    int index = 1;
+    std::vector<int> slots;
     for (int slot = 1; slot < m_config.m_nColumns && slot < 10; ++slot) {
         if (m_config.m_nColPos[slot] == -1) continue;
-        InsertColumn(target, index++, m_config.m_strColName[slot].c_str(), m_config.m_nColWidth[slot], false);
+        InsertColumn(target, static_cast<int>(slots.size()) + 1, m_config.m_strColName[slot].c_str(),
+                     m_config.m_nColWidth[slot], false);
+        slots.push_back(slot);
     }
-    return kDone;
+    return slots;
 }
 
-uint32_t CMsgCategory::FindMessages(const std::string& text, HWND target) {
-    if (target == nullptr) return 0;
-    SetupColumns(target);
-    const int count = GetMsgCount();
-    if (count == 0 || text.empty()) return 0;
-    const std::vector<int> slots = ShownSlots();
-    ::SendMessageA(target, WM_SETREDRAW, FALSE, 0);
-    int n = 0;
-    for (int i = 0; i < count; ++i) {
-        if (!MatchMessage(text, i)) continue;
-        LVITEMA item{};
-        item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
-        item.iItem = n;
-        item.pszText = const_cast<char*>("");
-        item.iImage = RowImage(i);
-        item.lParam = i;
-        ::SendMessageA(target, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-        for (size_t c = 1; c < slots.size(); ++c) {
-            std::string t = RowText(i, slots[c]);
-            LVITEMA sub{};
-            sub.iSubItem = static_cast<int>(c);
-            sub.pszText = t.data();
-            ::SendMessageA(target, LVM_SETITEMTEXTA, static_cast<WPARAM>(n), reinterpret_cast<LPARAM>(&sub));
-        }
-        ++n;
-    }
-    ::SendMessageA(target, WM_SETREDRAW, TRUE, 0);
-    return static_cast<uint32_t>(n);
+void CMsgCategory::RevealRow(int pos) {
+    const int top = ListView_GetTopIndex(m_hList);
+    const int perPage = ListView_GetCountPerPage(m_hList);
+    RECT rc{};
+    ListView_GetItemRect(m_hList, pos, &rc, LVIR_BOUNDS);
+    const int rowHeight = rc.bottom - rc.top;
+    if (pos < top)
+        ListView_Scroll(m_hList, 0, (pos - top - 1) * rowHeight);
+    else if (pos > top + perPage)
+        ListView_Scroll(m_hList, 0, (pos - (top + perPage) + 1) * rowHeight);
+    ListView_EnsureVisible(m_hList, pos, FALSE);
+    ListView_SetItemState(m_hList, pos, LVIS_SELECTED, LVIS_SELECTED);
 }
 
 void CMsgCategory::ReadBackPositions() {
@@ -624,7 +613,37 @@ void CMsgCategory::RebuildColumns() {
 
 uint32_t CMsgCategory::OnColumnSettings() {
     ReadBackPositions();
-    if (nuntio::RunColumnSettings(*this)) RebuildColumns();
+    nuntio::ColumnChoice choice;
+    choice.columns = std::clamp<int>(m_config.m_nColumns, 0, 10);
+    for (int slot = 0; slot < choice.columns; ++slot) {
+        choice.positions[slot] = m_config.m_nColPos[slot];
+        choice.names[slot] = m_config.m_strColName[slot];
+    }
+    if (!nuntio::RunColumnSettings(m_hParent, choice)) return kDone;
+    for (int slot = 0; slot < choice.columns; ++slot)
+        m_config.m_nColPos[slot] = choice.positions[slot];
+    RebuildColumns();
+    return kDone;
+}
+
+uint32_t CMsgCategory::OnCategorySettings() {
+    nuntio::CategorySettings settings;
+    settings.kind = Kind();
+    settings.prompt = m_config.GetPromptSetting();
+    if (Kind() == 0 && m_sink != nullptr) settings.alertDefaults = m_sink->AlertDefaults();
+    settings.countDropped = [this](uint8_t keepMode, int32_t keepLimit) {
+        return CountRetention(keepMode, keepLimit);
+    };
+    if (!nuntio::RunCategorySettings(m_hParent, settings)) return kDone;
+    if (Kind() == 0 && m_sink != nullptr) m_sink->SetAlertDefaults(settings.alertDefaults);
+    m_config.SetPromptSetting(settings.prompt);
+    LoadSkin();
+    const nuntio::CfgResult saved = m_config.Save();
+    if (!saved.ok()) {
+        const std::string text = "无法保存配置文件 " + saved.path + "。";
+        ::MessageBoxA(m_hParent, text.c_str(), "消息中心", MB_OK | MB_ICONEXCLAMATION);
+    }
+    ApplyRetention();
     return kDone;
 }
 
@@ -668,9 +687,7 @@ void CMsgCategory::AddNotice(const std::string& text) {
 
 void CMsgCategory::ReportNotice(const std::string& text) {
     AddNotice(text);
-    if (m_hParent == nullptr) return;
-    if (HWND status = ::FindWindowExA(m_hParent, nullptr, STATUSCLASSNAMEA, nullptr))
-        ::SendMessageA(status, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    if (m_sink != nullptr) m_sink->ShowStatus(text);
 }
 
 std::string CMsgCategory::TakeStartupNotice() {

@@ -17,7 +17,9 @@
 #include <string>
 #include <vector>
 
-#include "center/msg_toolbar.h"
+#include "categories/category_sink.h"
+#include "core/session.h"
+#include "win/toolbar.h"
 #include "core/config_doc.h"
 #include "notify/taskbar_notifier.h"
 #include "nuntio.h"
@@ -37,7 +39,6 @@ enum CategoryResult : uint32_t {
     kMsgFileNotCreated = 5005,
     kMsgFileCreated = 5006,
     kListEmpty = 5007,
-    kNoMessage = 5008,
     kBadPosition = 5009,
     kNoObject = 5010,
     kNoSubMenu = 5011,
@@ -52,7 +53,6 @@ public:
     static constexpr DWORD kListExStyle = 0x00020270;
     static constexpr int kBottomMargin = 40;
     static constexpr int kToolBarBand = 28;
-    static constexpr int kTradeImage = 4;
     static constexpr int kHeaderImage = 3;
     // Deleting rows clears the selection marks left inside the list one by
     // one up to this many (see RowsDeleted).
@@ -70,7 +70,7 @@ public:
     // ---- what the window drives ----
     // kDone, or the first step that failed; a category that failed is let
     // go with Abandon, which writes nothing.
-    uint32_t Create(HWND parent, const char* cfgName);
+    uint32_t Create(HWND parent, const nuntio::Session& session, ICategorySink& sink, const char* cfgName);
     virtual void Abandon() = 0;
     uint32_t Show(bool show);
     void Resize(UINT type, int cx, int cy);
@@ -86,8 +86,11 @@ public:
     uint32_t InitColumns();
     uint32_t CreateImageList();
     uint32_t ZoomFont(bool enlarge);
-    uint32_t SetupColumns(HWND target);
-    uint32_t FindMessages(const std::string& text, HWND target);
+    // Gives target this list's columns, icons and look (and no rows); the
+    // slots of its text columns, in column order.
+    std::vector<int> SetupColumns(HWND target);
+    // Selects the row at pos and scrolls it into view.
+    void RevealRow(int pos);
     void ClearSelection();
     void HideNotifier() { m_notifier.Hide(); }
     // Lets the view draw again after a burst of rows (see HoldRedraw).
@@ -117,7 +120,9 @@ public:
     virtual bool MatchMessage(const std::string& text, int pos) const = 0;
     virtual uint32_t ActivateSource(int pos) = 0;
     virtual uint32_t ShowContextMenu(HWND owner);
-    virtual uint32_t OnCategorySettings() = 0;
+    // Command 4 of the category: its settings sheet; OK saves the
+    // configuration and runs retention.
+    uint32_t OnCategorySettings();
 
     // ---- accessors ----
     HWND ListHandle() const { return m_hList; }
@@ -129,9 +134,6 @@ public:
     HMENU PopupSubMenu() const;
     bool ToolBarShown() const { return m_nToolBarShown != 0; }
     nuntio::CConfigDoc& Config() { return m_config; }
-    CTaskbarNotifier& Notifier() { return m_notifier; }
-    HWND ToolBarHandle() const { return m_toolbar.Handle(); }
-    BOOL OnToolBarNotify(NMHDR* hdr, LRESULT* result) { return m_toolbar.OnChildNotify(hdr, result); }
     HWND Parent() const { return m_hParent; }
     HIMAGELIST ImageList() const { return m_imageList; }
     // 0 alert, 1 trade: the kind of the settings sheet.
@@ -197,6 +199,8 @@ protected:
     std::vector<int> ShownSlots() const;
 
     HWND m_hParent = nullptr;
+    ICategorySink* m_sink = nullptr;
+    nuntio::IFileSystem* m_fs = nullptr;
     HIMAGELIST m_imageList = nullptr;
     HWND m_hList = nullptr;
     HMENU m_hMenuBar = nullptr;

@@ -144,7 +144,7 @@ protected:
 
     void LoadMessages() override {
         nuntio::CategoryOpenResult r;
-        Model().OpenMessages(nuntio::PlatformFileSystem(), nuntio::Now(), r);
+        Model().OpenMessages(*m_fs, nuntio::Now(), r);
         const std::string& path = m_config.m_strMsgFile;
         const auto name = FileName;
         const std::string dat = name(path);

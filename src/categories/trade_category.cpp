@@ -1,9 +1,6 @@
 #include "categories/trade_category.h"
 
-#include "center/msg_center_dlg.h"
 #include "core/gbk_text.h"
-#include "host/module.h"
-#include "settings/category_settings.h"
 
 namespace {
 template <size_t N>
@@ -34,12 +31,7 @@ uint32_t CTradeCategory::NotifyMessage(const InboundMessage* message) {
     TakeNotificationSerial(*message);
     m_notifier.ShowPopup(PopupText(message->body.trade), 500,
                          static_cast<DWORD>(m_config.m_nStaySeconds) * 1000, 300);
-    if (CMsgCenterDlg* center = nuntio::Module().Window()) center->TrayIcon().StartFlash();
-    return kDone;
-}
-
-uint32_t CTradeCategory::OnCategorySettings() {
-    nuntio::RunCategorySettings(*this);
+    if (m_sink != nullptr) m_sink->FlashTray();
     return kDone;
 }
 

@@ -12,7 +12,6 @@ public:
     uint32_t NotifyMessage(const InboundMessage* message) override;
     uint32_t OnOpenMessage() override { return kDone; }
     uint32_t ActivateSource(int /*pos*/) override { return kDone; }
-    uint32_t OnCategorySettings() override;
     int Kind() const override { return 1; }
     uint32_t OnCategoryCommand(HWND owner, WPARAM wp, LPARAM lp) override;
     uint32_t OnListNotify(HWND owner, UINT_PTR id, NMHDR* hdr, LRESULT* result) override;

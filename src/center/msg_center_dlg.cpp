@@ -20,8 +20,9 @@ constexpr const char* kSection = "MainDlg";
 constexpr const char* kAboutTopic = "::/xx_关于消息中心.htm";
 } // namespace
 
-CMsgCenterDlg::CMsgCenterDlg(CMsgCategory* alert, CMsgCategory* trade, std::string root, std::string user)
-    : m_categories{alert, trade}, m_strRoot(std::move(root)), m_strUser(std::move(user)) {}
+CMsgCenterDlg::CMsgCenterDlg(CMsgCategory* alert, CMsgCategory* trade, const nuntio::Session& session,
+                             IHostLink& host)
+    : m_categories{alert, trade}, m_session(session), m_host(host) {}
 
 bool CMsgCenterDlg::Create(HWND parent) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
@@ -48,7 +49,7 @@ BOOL CMsgCenterDlg::OnInitDialog() {
 
 BOOL CMsgCenterDlg::InitWindow() {
     m_tabs.Attach(Item(IDC_TABS));
-    m_strIniPath = m_strRoot + "\\User\\" + m_strUser + "\\Nuntio\\Nuntio.ini";
+    m_strIniPath = m_session.folder + "Nuntio.ini";
 
     HINSTANCE module = win::Instance();
     m_hIcon = static_cast<HICON>(::LoadImageA(module, MAKEINTRESOURCEA(IDI_MSGCENTER), IMAGE_ICON,
@@ -62,8 +63,8 @@ BOOL CMsgCenterDlg::InitWindow() {
                                                LR_DEFAULTCOLOR | LR_SHARED)));
     m_trayIcon.Create(m_hwnd, IDI_MSGCENTER, "消息中心");
 
-    if (m_categories[0]->Create(m_hwnd, "AlertMsg.cfg") != kDone ||
-        m_categories[1]->Create(m_hwnd, "TradeMsg.cfg") != kDone) {
+    if (m_categories[0]->Create(m_hwnd, m_session, *this, "AlertMsg.cfg") != kDone ||
+        m_categories[1]->Create(m_hwnd, m_session, *this, "TradeMsg.cfg") != kDone) {
         m_bInitFailed = true;
         return FALSE;
     }
@@ -231,7 +232,7 @@ INT_PTR CMsgCenterDlg::OnCommand(WPARAM wp, LPARAM lp) {
     case ID_TOOLBAR: ToggleToolBars(); break;
     case ID_TOGGLE_STATUS: Send(WM_COMMAND, IDC_STATUSBAR, 0); break;
     case ID_HELP_ABOUT: win::ShowHelpTopic(kAboutTopic); break;
-    case ID_FIND: m_findDlg.Open(m_hwnd, m_categories[0], m_categories[1], m_strIniPath.c_str()); break;
+    case ID_FIND: m_findDlg.Open(m_hwnd, *this, m_strIniPath.c_str()); break;
     case IDCANCEL: HideCenter(); break; // Escape hides, as the close box does
     default: break;
     }
@@ -376,4 +377,28 @@ INT_PTR CMsgCenterDlg::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         if (msg == s_taskbarCreated && msg != 0) m_trayIcon.OnShellRestarted();
         return FALSE;
     }
+}
+
+const char* CMsgCenterDlg::PageName(int page) {
+    return page == 0 || page == 1 ? m_categories[page]->TabName() : nullptr;
+}
+
+std::vector<int> CMsgCenterDlg::SetupColumns(int page, HWND list) {
+    if (page != 0 && page != 1) return {};
+    return m_categories[page]->SetupColumns(list);
+}
+
+std::unique_ptr<nuntio::IFoundMessages> CMsgCenterDlg::Search(int page, const std::string& keyword) {
+    if (page != 0 && page != 1) return nullptr;
+    return m_categories[page]->SearchMessages(keyword);
+}
+
+void CMsgCenterDlg::Reveal(int page, int pos) {
+    if (page != 0 && page != 1) return;
+    if (m_nActivePage != page) SelectPage(page);
+    m_categories[page]->RevealRow(pos);
+}
+
+void CMsgCenterDlg::Open(int page, int pos) {
+    if (page == 0 || page == 1) m_categories[page]->ActivateSource(pos);
 }

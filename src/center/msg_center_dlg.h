@@ -5,19 +5,22 @@
 
 #include <string>
 
+#include "center/host_link.h"
 #include "center/tray_icon.h"
+#include "core/session.h"
 #include "messages/find_dlg.h"
+#include "messages/find_owner.h"
 #include "categories/msg_category.h"
 #include "nuntio.h"
 #include "win/thunk.h"
 
-class CMsgCenterDlg : public win::Dialog {
+class CMsgCenterDlg : public win::Dialog, private ICategorySink, private IFindOwner {
 public:
     static constexpr int kPages = 2;
     static constexpr UINT kPopupClicked = 0x047B;  // WM_POPUP_CLICKED
     static constexpr UINT kStopTrayFlash = 0x381B; // WM_STOP_TRAYFLASH
 
-    CMsgCenterDlg(CMsgCategory* alert, CMsgCategory* trade, std::string root, std::string user);
+    CMsgCenterDlg(CMsgCategory* alert, CMsgCategory* trade, const nuntio::Session& session, IHostLink& host);
     // A live window is destroyed (and saves) while this object is whole.
     ~CMsgCenterDlg() override { Destroy(); }
 
@@ -29,19 +32,31 @@ public:
     // Delivery of one message record: 1 delivered, 0 refused.
     int32_t RouteMessage(const InboundMessage& message);
     int SelectPage(int page);
-    int ActivePage() const { return m_nActivePage; }
     int ShowCenter();
     int HideCenter();
     void SaveWindowState();
     // What destruction saves, for a process that ends without unloading us.
     void SaveAtProcessExit();
     bool IsCenterVisible() const { return m_bVisible; }
-    CTrayIcon& TrayIcon() { return m_trayIcon; }
-    CMsgCategory* Category(int page) const { return page == 0 || page == 1 ? m_categories[page] : nullptr; }
-    const std::string& IniPath() const { return m_strIniPath; }
 
 protected:
     INT_PTR HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    // What the categories ask of the window.
+    void FlashTray() override { m_trayIcon.StartFlash(); }
+    void ShowStatus(const std::string& text) override { SetStatusText(text.c_str()); }
+    HWND HostWindow() override { return m_host.HostWindow(); }
+    AlertProperty AlertDefaults() override { return m_host.AlertDefaults(); }
+    void SetAlertDefaults(const AlertProperty& prop) override { m_host.SetAlertDefaults(prop); }
+
+    // What the find window asks of the window.
+    int ActivePage() override { return m_nActivePage; }
+    const char* PageName(int page) override;
+    std::vector<int> SetupColumns(int page, HWND list) override;
+    std::unique_ptr<nuntio::IFoundMessages> Search(int page, const std::string& keyword) override;
+    void Reveal(int page, int pos) override;
+    void Open(int page, int pos) override;
 
 private:
     BOOL OnInitDialog();
@@ -71,8 +86,8 @@ private:
     bool m_bStatusBar = false;
     bool m_bSaved = false;
     bool m_bInitFailed = false; // a category or a part of the window could not be built
-    std::string m_strRoot;
-    std::string m_strUser;
+    nuntio::Session m_session;
+    IHostLink& m_host;
     std::string m_strIniPath;
     HICON m_hIcon = nullptr;
     HIMAGELIST m_tabImages = nullptr;

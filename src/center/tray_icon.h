@@ -26,7 +26,6 @@ public:
     int OnTimer(UINT_PTR timerId);
     // 1 for a double-click on the icon (the window then shows itself), else 0.
     int OnNotify(WPARAM wp, LPARAM lp);
-    bool IsFlashing() const { return m_nFlashTimer != 0; }
 
     static BOOL NotifyIcon(HWND owner, DWORD action, UINT id, HICON icon, const char* tooltip);
 

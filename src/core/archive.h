@@ -32,7 +32,6 @@ public:
     virtual ~CObject() = default;
     virtual const CRuntimeClass* GetRuntimeClass() const = 0;
     virtual void Serialize(CArchive& ar) = 0;
-    bool IsKindOf(const CRuntimeClass* cls) const { return GetRuntimeClass()->IsDerivedFrom(cls); }
 
 protected:
     CObject() = default;

@@ -25,13 +25,6 @@ public:
 
     void AddHead(Ptr obj) { m_items.push_front(std::move(obj)); }
     void AddTail(Ptr obj) { m_items.push_back(std::move(obj)); }
-    // Inserts before the element at pos; pos at or past the end appends.
-    void InsertAt(size_t pos, Ptr obj) {
-        if (pos >= m_items.size())
-            m_items.push_back(std::move(obj));
-        else
-            m_items.insert(m_items.begin() + static_cast<ptrdiff_t>(pos), std::move(obj));
-    }
     // Destroys the element at pos; false when there is none.
     bool RemoveAt(size_t pos) {
         if (pos >= m_items.size()) return false;

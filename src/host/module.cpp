@@ -54,13 +54,12 @@ uint32_t CMsgCenterModule::Init(uint32_t hostValue1, uint32_t hostValue2, const 
     if (nuntio::CheckUserName(fullRoot, user) != nuntio::UserNameCheck::kOk) return 0;
 
     nuntio::TakeHostWindow();
-    m_strRoot = fullRoot;
+    m_session = {fullRoot, user, nuntio::UserFolder(fullRoot, user), &nuntio::PlatformFileSystem()};
     m_strUser = user;
-    m_strUserFolder = nuntio::UserFolder(m_strRoot, m_strUser);
     m_hostValue1 = hostValue1;
     m_hostValue2 = hostValue2;
-    m_window = std::make_unique<CMsgCenterDlg>(&nuntio::AlertCategory(), &nuntio::TradeCategory(), m_strRoot,
-                                               m_strUser);
+    m_window = std::make_unique<CMsgCenterDlg>(&nuntio::AlertCategory(), &nuntio::TradeCategory(), m_session,
+                                               static_cast<IHostLink&>(*this));
     if (!m_window->Create(nullptr)) return 0;
     return WindowHandle();
 }
@@ -95,7 +94,21 @@ int32_t CMsgCenterModule::ToggleMsgCenter() {
 
 std::string CMsgCenterModule::AlertIniPath() const {
     // Before Nuntio_Init the folder is empty and the bare name is used.
-    return m_strUserFolder + "AlertCentre.ini";
+    return m_session.folder + "AlertCentre.ini";
+}
+
+HWND CMsgCenterModule::HostWindow() {
+    return nuntio::HostMainWindow();
+}
+
+AlertProperty CMsgCenterModule::AlertDefaults() {
+    AlertProperty prop{};
+    GetAlertDefaultSet(prop);
+    return prop;
+}
+
+void CMsgCenterModule::SetAlertDefaults(const AlertProperty& prop) {
+    SetAlertDefaultSet(prop);
 }
 
 int32_t CMsgCenterModule::GetAlertDefaultSet(AlertProperty& prop) const {

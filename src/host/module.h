@@ -8,12 +8,14 @@
 #include <memory>
 #include <string>
 
+#include "center/host_link.h"
+#include "core/session.h"
 #include "nuntio.h"
 
 class CMsgCenterDlg;
 class CMsgCategory;
 
-class CMsgCenterModule {
+class CMsgCenterModule : private IHostLink {
 public:
     CMsgCenterModule();
     ~CMsgCenterModule();
@@ -30,9 +32,6 @@ public:
     int32_t SetAlertDefaultSet(const AlertProperty& prop) const;
     int32_t OpenAlertPropertyDlg(AlertProperty& prop);
 
-    const std::string& RootPath() const { return m_strRoot; }
-    const std::string& UserName() const { return m_strUser; }
-    const std::string& UserFolder() const { return m_strUserFolder; }
     CMsgCenterDlg* Window() const { return m_window.get(); }
 
     // Saves everything and ends the window. processExit: the process is
@@ -41,12 +40,17 @@ public:
     void Shutdown(bool processExit = false);
 
 private:
+    // What the window asks of the module.
+    HWND HostWindow() override;
+    AlertProperty AlertDefaults() override;
+    void SetAlertDefaults(const AlertProperty& prop) override;
+
     std::string AlertIniPath() const;
     uint32_t WindowHandle() const;
 
-    std::string m_strRoot;
+    // Fixed at Nuntio_Init; the user name alone may change afterwards.
+    nuntio::Session m_session;
     std::string m_strUser;
-    std::string m_strUserFolder;
     uint32_t m_hostValue1 = 0;
     uint32_t m_hostValue2 = 0;
     std::unique_ptr<CMsgCenterDlg> m_window;

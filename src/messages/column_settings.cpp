@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "categories/msg_category.h"
 #include "dialogs_res.h"
 #include "win/thunk.h"
 
@@ -197,17 +196,16 @@ private:
 
 namespace nuntio {
 
-bool RunColumnSettings(CMsgCategory& category) {
-    CConfigDoc& config = category.Config();
+bool RunColumnSettings(HWND owner, ColumnChoice& choice) {
     CColumnSetDlg dlg;
-    dlg.m_nColumns = std::clamp<int>(config.m_nColumns, 0, kMaxSlots);
+    dlg.m_nColumns = std::clamp<int>(choice.columns, 0, kMaxSlots);
     for (int slot = 0; slot < dlg.m_nColumns; ++slot) {
-        dlg.m_nColPos[slot] = config.m_nColPos[slot];
-        dlg.m_strColName[slot] = config.m_strColName[slot];
+        dlg.m_nColPos[slot] = choice.positions[slot];
+        dlg.m_strColName[slot] = choice.names[slot];
     }
-    if (dlg.RunModal(win::Instance(), IDD_COLUMNSET, category.Parent()) != IDOK) return false;
+    if (dlg.RunModal(win::Instance(), IDD_COLUMNSET, owner) != IDOK) return false;
     for (int slot = 0; slot < dlg.m_nColumns; ++slot)
-        config.m_nColPos[slot] = dlg.m_nColPos[slot];
+        choice.positions[slot] = dlg.m_nColPos[slot];
     return true;
 }
 

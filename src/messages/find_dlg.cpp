@@ -1,4 +1,4 @@
-// The find window. The category searches (SearchMessages) and hands back a
+// The find window. Its owner searches a page and hands back a
 // copy of each message found: the results stay until the next show, range
 // change or search, also when their messages are deleted meanwhile (such a
 // row keeps its texts, is greyed and says "（已删除）"), and a row leads to
@@ -20,11 +20,9 @@
 #include <string>
 #include <vector>
 
-#include "categories/msg_category.h"
-#include "center/msg_center_dlg.h"
 #include "core/found_messages.h"
 #include "dialogs_res.h"
-#include "host/module.h"
+#include "messages/find_owner.h"
 #include "resource.h"
 #include "win/thunk.h"
 
@@ -56,11 +54,8 @@ LRESULT CALLBACK FindKeyHook(int code, WPARAM wp, LPARAM lp) {
 
 class CFindDlgImpl : public win::Dialog {
 public:
-    CFindDlgImpl(HWND center, CMsgCategory* alert, CMsgCategory* trade, std::string iniPath)
-        : m_center(center), m_iniPath(std::move(iniPath)) {
-        m_categories[0] = alert;
-        m_categories[1] = trade;
-    }
+    CFindDlgImpl(HWND center, IFindOwner& owner, std::string iniPath)
+        : m_center(center), m_owner(owner), m_iniPath(std::move(iniPath)) {}
     ~CFindDlgImpl() override { Close(); }
 
     bool Create() {
@@ -120,14 +115,10 @@ protected:
     }
 
 private:
-    CMsgCategory* Category(int page) const { return page == 0 || page == 1 ? m_categories[page] : nullptr; }
+    bool IsPage(int page) const { return m_owner.PageName(page) != nullptr; }
     HWND Results() const { return Item(IDC_FIND_RESULTS); }
 
-    int CurrentTab() const {
-        CMsgCenterDlg* window = nuntio::Module().Window();
-        const int page = window != nullptr ? window->ActivePage() : 0;
-        return page == 1 ? 1 : 0;
-    }
+    int CurrentTab() const { return m_owner.ActivePage() == 1 ? 1 : 0; }
 
     void OnInitDialog() {
         m_status = ::CreateWindowExA(
@@ -138,12 +129,11 @@ private:
         HANDLE icon =
             ::LoadImageA(win::Instance(), MAKEINTRESOURCEA(IDI_MSGCENTER), IMAGE_ICON, 16, 16, LR_SHARED);
         Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-        ListView_SetExtendedListViewStyleEx(Results(), CMsgCategory::kListExStyle,
-                                            CMsgCategory::kListExStyle);
         HWND range = Item(IDC_FIND_RANGE);
-        for (CMsgCategory* category : m_categories)
-            ::SendMessageA(range, CB_ADDSTRING, 0,
-                           reinterpret_cast<LPARAM>(category != nullptr ? category->TabName() : ""));
+        for (int page = 0; page < 2; ++page) {
+            const char* name = m_owner.PageName(page);
+            ::SendMessageA(range, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name != nullptr ? name : ""));
+        }
         const int page = CurrentTab();
         ::SendMessageA(range, CB_SETCURSEL, static_cast<WPARAM>(page), 0);
         SetupResults(page);
@@ -195,12 +185,7 @@ private:
         m_results.reset();
         m_slots.clear();
         ListView_SetItemCountEx(Results(), 0, 0);
-        CMsgCategory* category = Category(page);
-        if (category == nullptr) return;
-        category->SetupColumns(Results());
-        const nuntio::CConfigDoc& config = category->Config();
-        for (int slot = 1; slot < config.m_nColumns && slot < 10; ++slot)
-            if (config.m_nColPos[slot] != -1) m_slots.push_back(slot);
+        if (IsPage(page)) m_slots = m_owner.SetupColumns(page, Results());
     }
 
     INT_PTR OnCommand(int id, int code) {
@@ -213,7 +198,7 @@ private:
         case IDC_FIND_RANGE:
             if (code == CBN_SELCHANGE) {
                 const int sel = static_cast<int>(::SendMessageA(Item(IDC_FIND_RANGE), CB_GETCURSEL, 0, 0));
-                if (Category(sel) != nullptr)
+                if (IsPage(sel))
                     SetupResults(sel);
                 else
                     SetStatus("指定的范围无效！");
@@ -228,8 +213,7 @@ private:
 
     void Search() {
         const int sel = static_cast<int>(::SendMessageA(Item(IDC_FIND_RANGE), CB_GETCURSEL, 0, 0));
-        CMsgCategory* category = Category(sel);
-        if (category == nullptr) {
+        if (!IsPage(sel)) {
             SetStatus("指定的范围无效！");
             return;
         }
@@ -244,7 +228,7 @@ private:
         m_nSearchedCategory = sel;
         SetupResults(sel);
         try {
-            m_results = category->SearchMessages(keyword);
+            m_results = m_owner.Search(sel, keyword);
         } catch (const std::bad_alloc&) {
             m_results.reset();
         }
@@ -317,8 +301,7 @@ private:
     // Where the row's message stands in the searched category now; -1 when
     // there is no such row, or when the message is gone (the status bar says so).
     int CurrentPosition(int row) {
-        if (Category(m_nSearchedCategory) == nullptr || row < 0 || static_cast<size_t>(row) >= ResultCount())
-            return -1;
+        if (!IsPage(m_nSearchedCategory) || row < 0 || static_cast<size_t>(row) >= ResultCount()) return -1;
         const ptrdiff_t pos = m_results->Locate(static_cast<size_t>(row));
         if (pos < 0) SetStatus("该消息已被删除。");
         return static_cast<int>(pos);
@@ -326,28 +309,12 @@ private:
 
     void ShowInCategory(int row) {
         const int pos = CurrentPosition(row);
-        if (pos < 0) return;
-        CMsgCategory* category = Category(m_nSearchedCategory);
-        CMsgCenterDlg* window = nuntio::Module().Window();
-        if (window != nullptr && window->ActivePage() != m_nSearchedCategory)
-            window->SelectPage(m_nSearchedCategory);
-        HWND list = category->ListHandle();
-        const int top = ListView_GetTopIndex(list);
-        const int perPage = ListView_GetCountPerPage(list);
-        RECT rc{};
-        ListView_GetItemRect(list, pos, &rc, LVIR_BOUNDS);
-        const int rowHeight = rc.bottom - rc.top;
-        if (pos < top)
-            ListView_Scroll(list, 0, (pos - top - 1) * rowHeight);
-        else if (pos > top + perPage)
-            ListView_Scroll(list, 0, (pos - (top + perPage) + 1) * rowHeight);
-        ListView_EnsureVisible(list, pos, FALSE);
-        ListView_SetItemState(list, pos, LVIS_SELECTED, LVIS_SELECTED);
+        if (pos >= 0) m_owner.Reveal(m_nSearchedCategory, pos);
     }
 
     void Activate(int row) {
         const int pos = CurrentPosition(row);
-        if (pos >= 0) Category(m_nSearchedCategory)->ActivateSource(pos);
+        if (pos >= 0) m_owner.Open(m_nSearchedCategory, pos);
     }
 
     void OnSizing(int edge, RECT* rc) {
@@ -377,7 +344,7 @@ private:
     }
 
     HWND m_center;
-    CMsgCategory* m_categories[2] = {};
+    IFindOwner& m_owner;
     std::string m_iniPath;
     int m_nSearchedCategory = -1;
     HWND m_status = nullptr;
@@ -390,9 +357,9 @@ private:
 CFindDlg::CFindDlg() = default;
 CFindDlg::~CFindDlg() = default;
 
-void CFindDlg::Open(HWND center, CMsgCategory* alert, CMsgCategory* trade, const char* iniPath) {
+void CFindDlg::Open(HWND center, IFindOwner& owner, const char* iniPath) {
     if (m_impl == nullptr || !m_impl->IsLive()) {
-        m_impl = std::make_unique<CFindDlgImpl>(center, alert, trade, iniPath != nullptr ? iniPath : "");
+        m_impl = std::make_unique<CFindDlgImpl>(center, owner, iniPath != nullptr ? iniPath : "");
         if (!m_impl->Create()) {
             m_impl.reset();
             return;

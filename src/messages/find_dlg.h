@@ -5,8 +5,8 @@
 
 #include <memory>
 
-class CMsgCategory;
 class CFindDlgImpl;
+class IFindOwner;
 
 class CFindDlg {
 public:
@@ -17,7 +17,7 @@ public:
 
     // Command 32805: creates the window when it does not exist (placed from
     // section "FindDlg" of iniPath), shows it and brings it forward.
-    void Open(HWND center, CMsgCategory* alert, CMsgCategory* trade, const char* iniPath);
+    void Open(HWND center, IFindOwner& owner, const char* iniPath);
     // Destroys the window when it exists (the center is being hidden).
     void Destroy();
     HWND Handle() const;

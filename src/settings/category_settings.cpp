@@ -1,37 +1,24 @@
-// What the categories and the export run: the settings sheet around the
-// category's configuration, and the alert property dialog around a record.
+// What the categories and the export run: the settings sheet over a
+// category's values, and the alert property dialog over a record.
 #include "settings/category_settings.h"
 
 #include <string>
 
-#include "categories/msg_category.h"
-#include "host/module.h"
 #include "settings/alert_action.h"
 #include "settings/setting_sheet.h"
 
 namespace nuntio {
 
-bool RunCategorySettings(CMsgCategory& category) {
-    const int kind = category.Kind();
-    CSettingSheet sheet(kind == 0 ? "报警设置" : "交易设置", category.Parent(), kind, 0);
+bool RunCategorySettings(HWND owner, CategorySettings& settings) {
+    const int kind = settings.kind;
+    CSettingSheet sheet(kind == 0 ? "报警设置" : "交易设置", owner, kind, 0);
     CNormalSetPage& prompt = kind == 0 ? static_cast<CNormalSetPage&>(sheet.m_alertPage) : sheet.m_tradePage;
-    prompt.m_setting = category.Config().GetPromptSetting();
-    prompt.m_countDropped = [&category](uint8_t keepMode, int32_t keepLimit) {
-        return category.CountRetention(keepMode, keepLimit);
-    };
-    if (kind == 0) Module().GetAlertDefaultSet(sheet.m_actionPage.m_prop);
-
+    prompt.m_setting = settings.prompt;
+    prompt.m_countDropped = settings.countDropped;
+    sheet.m_actionPage.m_prop = settings.alertDefaults;
     if (sheet.DoModal() != IDOK) return false;
-
-    if (kind == 0) Module().SetAlertDefaultSet(sheet.m_actionPage.m_prop);
-    category.Config().SetPromptSetting(prompt.m_setting);
-    category.LoadSkin();
-    const CfgResult saved = category.Config().Save();
-    if (!saved.ok()) {
-        const std::string text = "无法保存配置文件 " + saved.path + "。";
-        ::MessageBoxA(category.Parent(), text.c_str(), "消息中心", MB_OK | MB_ICONEXCLAMATION);
-    }
-    category.ApplyRetention();
+    settings.prompt = prompt.m_setting;
+    settings.alertDefaults = sheet.m_actionPage.m_prop;
     return true;
 }
 

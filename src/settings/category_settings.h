@@ -1,18 +1,33 @@
 // The category settings sheet ("报警设置" / "交易设置") and the alert property
-// dialog, as the categories and the export run them.
+// dialog: values in, results out.
 #pragma once
 
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+
+#include "core/config_doc.h"
 #include "nuntio.h"
 
-class CMsgCategory;
-
 namespace nuntio {
-// Runs the category's settings sheet. On OK: the prompt settings are copied
-// back into the configuration (and, for alerts, the default alert flags are
-// stored), the skin is reloaded, the configuration is saved and retention
-// runs. Returns true for OK; Cancel changes nothing.
-bool RunCategorySettings(CMsgCategory& category);
-// The modal alert property dialog (template 4017) over prop. 1 for OK with
-// prop written, 0 otherwise with prop untouched.
+
+struct CategorySettings {
+    int kind = 0;                  // 0 the alert sheet (prompt and action pages), 1 the trade sheet
+    PromptSetting prompt{};        // in and out
+    AlertProperty alertDefaults{}; // the alert sheet's action page: in and out
+    // How many stored messages a keep mode and limit would drop at once.
+    std::function<size_t(uint8_t keepMode, int32_t keepLimit)> countDropped;
+};
+
+// Runs the sheet modally for owner. True for OK with the new values in
+// settings; Cancel changes nothing.
+bool RunCategorySettings(HWND owner, CategorySettings& settings);
+
+// The modal alert property dialog (template 4017) over prop, owned by the
+// calling thread's active window. 1 for OK with prop written, 0 otherwise
+// (also while one is already up, which then comes forward).
 int RunAlertPropertyDlg(AlertProperty& prop);
+
 } // namespace nuntio

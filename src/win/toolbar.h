@@ -1,6 +1,7 @@
-// A category's customisable toolbar: its seven commands, an arrangement the
-// user can change with the toolbar's customise dialog, kept per user and per
-// toolbar in the registry.
+// A customisable toolbar: a run of commands with one bitmap strip, an
+// arrangement the user can change with the toolbar's customise dialog, kept
+// under a registry key of HKEY_CURRENT_USER (the value named by the
+// toolbar's id).
 #pragma once
 
 #include <windows.h>
@@ -18,8 +19,9 @@ public:
     CMsgToolBar(const CMsgToolBar&) = delete;
     CMsgToolBar& operator=(const CMsgToolBar&) = delete;
 
+    // id: the control id and the bitmap resource of the strip.
     bool Create(DWORD style, const RECT& rc, HWND parent, UINT id, UINT firstCmd, UINT lastCmd,
-                const std::string& user);
+                const std::string& registryKey);
     HWND Handle() const { return m_hwnd; }
     // Notifications the toolbar sent to its parent; TRUE when handled here.
     BOOL OnChildNotify(NMHDR* hdr, LRESULT* result);

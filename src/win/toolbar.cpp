@@ -1,22 +1,18 @@
-#include "center/msg_toolbar.h"
-#include "win/help.h"
+// The customisable toolbar: buttons from one bitmap strip, the arrangement
+// saved to and restored from the registry.
+#include "win/toolbar.h"
 
-#include <cstdio>
 #include <cstring>
 
-namespace {
-constexpr const char* kKeyFormat = "Software\\Corvane\\Ostrel证券平台\\User\\%s\\MsgCent\\Toolbar";
-}
+#include "win/help.h"
 
 CMsgToolBar::~CMsgToolBar() {
     if (m_hwnd != nullptr && ::IsWindow(m_hwnd)) ::DestroyWindow(m_hwnd);
 }
 
 bool CMsgToolBar::Create(DWORD style, const RECT& rc, HWND parent, UINT id, UINT firstCmd, UINT lastCmd,
-                         const std::string& user) {
-    char key[512];
-    std::snprintf(key, sizeof key, kKeyFormat, user.c_str());
-    m_strRegKey = key;
+                         const std::string& registryKey) {
+    m_strRegKey = registryKey;
     m_strValueName = std::to_string(id);
     m_nFirstCmd = firstCmd & 0xFFFF;
     m_nLastCmd = lastCmd & 0xFFFF;
