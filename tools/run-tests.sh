@@ -29,6 +29,16 @@ run_ctest() { # name dir [ctest args]
 }
 
 run_ctest "native core tests (ASan/UBSan)" "$B/native-asan" -j "$(nproc)"
+if [ -d "$B/native-plain" ]; then
+  run_ctest "native core tests (no sanitizers)" "$B/native-plain" -j "$(nproc)" -R '^[A-Z]'
+fi
+
+# The source's own rules: layers that only look down, and art that is what
+# its script draws.
+for check in "python3 $here/layers.py" "bash $here/check-art.sh"; do
+  echo "== ${check##*/}"
+  if $check; then passed=$((passed + 1)); else failed=$((failed + 1)); status=1; fi
+done
 
 if [ -x "$here/run-fuzz.sh" ] && [ -d "$B/fuzz/fuzz" ]; then
   echo "== fuzz targets (short run)"
