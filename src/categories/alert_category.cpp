@@ -16,7 +16,7 @@ constexpr UINT kActivateSource = NUNTIO_WM_ACTIVATE_SOURCE;
 constexpr UINT kPlayVoice = NUNTIO_WM_PLAY_VOICE;
 } // namespace
 
-CAlertCategory::CAlertCategory() {
+CAlertCategory::CAlertCategory() : CMsgListCategory(AlertLook()) {
     m_config = nuntio::CConfigDoc::ForAlert();
 }
 

@@ -56,7 +56,8 @@ void CALLBACK ResumeRedrawTimer(HWND /*hwnd*/, UINT /*msg*/, UINT_PTR id, DWORD 
 
 } // namespace
 
-CMsgCategory::CMsgCategory(nuntio::CConfigDoc& config) : m_config(config) {}
+CMsgCategory::CMsgCategory(nuntio::CConfigDoc& config, CategoryLook look)
+    : m_config(config), m_look(std::move(look)) {}
 
 CMsgCategory::~CMsgCategory() {
     ResumeRedraw();
@@ -88,10 +89,10 @@ uint32_t CMsgCategory::Create(HWND parent, const nuntio::Session& session, ICate
     ::GetClientRect(parent, &rc);
     rc.bottom -= kBottomMargin;
     HINSTANCE instance = win::Instance();
-    m_hList = ::CreateWindowExA(0, WC_LISTVIEWA, "", kListStyle, rc.left, rc.top, rc.right - rc.left,
-                                std::max<LONG>(0, rc.bottom - rc.top), parent,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(m_config.m_nListId)), instance,
-                                nullptr);
+    m_hList =
+        ::CreateWindowExA(0, WC_LISTVIEWA, "", kListStyle, rc.left, rc.top, rc.right - rc.left,
+                          std::max<LONG>(0, rc.bottom - rc.top), parent,
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(m_look.listId)), instance, nullptr);
     if (m_hList == nullptr) return kNoListView;
     CreateImageList();
 
@@ -101,14 +102,14 @@ uint32_t CMsgCategory::Create(HWND parent, const nuntio::Session& session, ICate
     InitColumns();
     FillList();
 
-    m_hMenuBar = ::LoadMenuA(instance, MAKEINTRESOURCEA(m_config.m_nMenuId));
-    m_hPopupMenu = ::LoadMenuA(instance, MAKEINTRESOURCEA(m_config.m_nPopupMenuId));
+    m_hMenuBar = ::LoadMenuA(instance, MAKEINTRESOURCEA(m_look.menuId));
+    m_hPopupMenu = ::LoadMenuA(instance, MAKEINTRESOURCEA(m_look.popupMenuId));
     if (m_hMenuBar == nullptr || m_hPopupMenu == nullptr) return kNoMenu;
 
     RECT empty{};
     // The arrangement is kept per user and per toolbar.
-    m_toolbar.Create(CMsgToolBar::kStyle, empty, parent, static_cast<UINT>(m_config.m_nToolBitmapId),
-                     static_cast<UINT>(m_config.m_nFirstCmd), static_cast<UINT>(m_config.m_nLastCmd),
+    m_toolbar.Create(CMsgToolBar::kStyle, empty, parent, static_cast<UINT>(m_look.toolBitmapId),
+                     static_cast<UINT>(m_look.firstCmd), static_cast<UINT>(m_look.lastCmd),
                      "Software\\Corvane\\Ostrel证券平台\\User\\" + session.user + "\\MsgCent\\Toolbar");
     ::SendMessageA(m_toolbar.Handle(), TB_AUTOSIZE, 0, 0);
     ::ShowWindow(m_toolbar.Handle(), SW_HIDE);
@@ -138,8 +139,7 @@ uint32_t CMsgCategory::InitColumns() {
     for (int slot = 0; slot < m_config.m_nColumns && slot < 10; ++slot) {
         if (m_config.m_nColPos[slot] == -1) continue;
         if (slot > 0)
-            InsertColumn(m_hList, index, m_config.m_strColName[slot].c_str(), m_config.m_nColWidth[slot],
-                         false);
+            InsertColumn(m_hList, index, m_look.headings[slot].c_str(), m_config.m_nColWidth[slot], false);
         const int pos = m_config.m_nColPos[slot];
         if (pos >= 0 && pos < 10) order[pos] = index;
         ++index;
@@ -196,11 +196,11 @@ void CMsgCategory::ApplyColors() {
 }
 
 HMENU CMsgCategory::PopupSubMenu() const {
-    return m_hPopupMenu != nullptr ? ::GetSubMenu(m_hPopupMenu, m_config.m_nMenuIndex) : nullptr;
+    return m_hPopupMenu != nullptr ? ::GetSubMenu(m_hPopupMenu, m_look.menuIndex) : nullptr;
 }
 
 void CMsgCategory::UpdateDeleteCommands() {
-    const int first = m_config.m_nFirstCmd;
+    const int first = m_look.firstCmd;
     const bool anySelected = ListView_GetSelectedCount(m_hList) > 0;
     const bool anyRow = GetMsgCount() > 0;
     const bool enable[2] = {anySelected, anyRow};
@@ -469,15 +469,15 @@ uint32_t CMsgCategory::OnListNotify(HWND owner, UINT_PTR id, NMHDR* hdr, LRESULT
     if (hdr->hwndFrom == m_toolbar.Handle() && m_toolbar.Handle() != nullptr) {
         return m_toolbar.OnChildNotify(hdr, result) ? kDone : kNotHandled;
     }
-    if (hdr->code == TTN_NEEDTEXTA && m_config.m_nFirstCmd <= static_cast<int>(id) &&
-        static_cast<int>(id) <= m_config.m_nLastCmd) {
+    if (hdr->code == TTN_NEEDTEXTA && m_look.firstCmd <= static_cast<int>(id) &&
+        static_cast<int>(id) <= m_look.lastCmd) {
         // The toolbar's tooltips: the string resource of the button's command.
         auto* tip = reinterpret_cast<NMTTDISPINFOA*>(hdr);
         tip->hinst = win::Instance();
         tip->lpszText = MAKEINTRESOURCEA(id);
         return kDone;
     }
-    if (id != static_cast<UINT_PTR>(m_config.m_nListId) || hdr->hwndFrom != m_hList) return kNotHandled;
+    if (id != static_cast<UINT_PTR>(m_look.listId) || hdr->hwndFrom != m_hList) return kNotHandled;
     switch (hdr->code) {
     case LVN_GETDISPINFOA: OnGetDispInfo(*reinterpret_cast<NMLVDISPINFOA*>(hdr)); return kDone;
     // A selection that changed other than by our own hand (click, keyboard,
@@ -524,7 +524,7 @@ uint32_t CMsgCategory::ShowContextMenu(HWND owner) {
 }
 
 uint32_t CMsgCategory::OnCategoryCommand(HWND owner, WPARAM wp, LPARAM /*lp*/) {
-    const int offset = static_cast<int>(LOWORD(wp)) - m_config.m_nFirstCmd;
+    const int offset = static_cast<int>(LOWORD(wp)) - m_look.firstCmd;
     switch (offset) {
     case CMD_DELETE: return DeleteSelected();
     case CMD_DELETE_ALL: {
@@ -569,7 +569,7 @@ std::vector<int> CMsgCategory::SetupColumns(HWND target) {
     std::vector<int> slots;
     for (int slot = 1; slot < m_config.m_nColumns && slot < 10; ++slot) {
         if (m_config.m_nColPos[slot] == -1) continue;
-        InsertColumn(target, static_cast<int>(slots.size()) + 1, m_config.m_strColName[slot].c_str(),
+        InsertColumn(target, static_cast<int>(slots.size()) + 1, m_look.headings[slot].c_str(),
                      m_config.m_nColWidth[slot], false);
         slots.push_back(slot);
     }
@@ -617,7 +617,7 @@ uint32_t CMsgCategory::OnColumnSettings() {
     choice.columns = std::clamp<int>(m_config.m_nColumns, 0, 10);
     for (int slot = 0; slot < choice.columns; ++slot) {
         choice.positions[slot] = m_config.m_nColPos[slot];
-        choice.names[slot] = m_config.m_strColName[slot];
+        choice.names[slot] = m_look.headings[slot];
     }
     if (!nuntio::RunColumnSettings(m_hParent, choice)) return kDone;
     for (int slot = 0; slot < choice.columns; ++slot)

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "categories/category_look.h"
 #include "categories/category_sink.h"
 #include "core/session.h"
 #include "win/toolbar.h"
@@ -62,7 +63,7 @@ public:
 
     // config: the category's configuration, kept by the message model of the
     // derived class.
-    explicit CMsgCategory(nuntio::CConfigDoc& config);
+    CMsgCategory(nuntio::CConfigDoc& config, CategoryLook look);
     virtual ~CMsgCategory();
     CMsgCategory(const CMsgCategory&) = delete;
     CMsgCategory& operator=(const CMsgCategory&) = delete;
@@ -126,10 +127,10 @@ public:
 
     // ---- accessors ----
     HWND ListHandle() const { return m_hList; }
-    const char* TabName() const { return m_config.m_strTabName.c_str(); }
-    const char* Description() const { return m_config.m_strDescription.c_str(); }
-    int ListId() const { return m_config.m_nListId; }
-    int LastCmd() const { return m_config.m_nLastCmd; }
+    const char* TabName() const { return m_look.tabName.c_str(); }
+    const char* Description() const { return m_look.description.c_str(); }
+    int ListId() const { return m_look.listId; }
+    int LastCmd() const { return m_look.lastCmd; }
     HMENU MenuBar() const { return m_hMenuBar; }
     HMENU PopupSubMenu() const;
     bool ToolBarShown() const { return m_nToolBarShown != 0; }
@@ -207,6 +208,7 @@ protected:
     HMENU m_hPopupMenu = nullptr;
     CMsgToolBar m_toolbar;
     nuntio::CConfigDoc& m_config;
+    const CategoryLook m_look;
     CTaskbarNotifier m_notifier;
     HFONT m_hListFont = nullptr;
     LOGFONTA m_lfWork{};

@@ -21,7 +21,8 @@ struct CMsgModelHolder {
 template <class T>
 class CMsgListCategory : private CMsgModelHolder<T>, public CMsgCategory {
 public:
-    CMsgListCategory() : CMsgModelHolder<T>(), CMsgCategory(this->m_model.Config()) {}
+    explicit CMsgListCategory(CategoryLook look)
+        : CMsgModelHolder<T>(), CMsgCategory(this->m_model.Config(), std::move(look)) {}
 
     int GetMsgCount() const override { return static_cast<int>(Model().GetMsgCount()); }
     T* GetMsgAt(int pos) const { return Model().GetMsgAt(pos); }

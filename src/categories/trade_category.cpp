@@ -9,7 +9,7 @@ std::string Text(const char (&field)[N]) {
 }
 } // namespace
 
-CTradeCategory::CTradeCategory() {
+CTradeCategory::CTradeCategory() : CMsgListCategory(TradeLook()) {
     m_config = nuntio::CConfigDoc::ForTrade();
 }
 

@@ -52,12 +52,11 @@ struct Reader {
     }
 };
 
-void SetColumns(CConfigDoc& doc, int columns, const int32_t (&widths)[10], const char* const (&names)[10]) {
+void SetColumns(CConfigDoc& doc, int columns, const int32_t (&widths)[10]) {
     doc.m_nColumns = columns;
     for (int i = 0; i < CConfigDoc::kMaxColumns; ++i) {
         doc.m_nColWidth[i] = widths[i];
         doc.m_nColPos[i] = i < columns ? i : -1;
-        doc.m_strColName[i] = names[i];
     }
 }
 
@@ -80,29 +79,8 @@ CConfigDoc CConfigDoc::ForAlert() {
     CConfigDoc doc;
     doc.ResetSettings();
     static const int32_t widths[10] = {24, 130, 113, 62, 62, 62, 60, 38, 121, 0};
-    static const char* const names[10] = {"",
-                                          "\xCA\xB1\xBC\xE4",                 // "时间"
-                                          "\xB4\xB0\xBF\xDA",                 // "窗口"
-                                          "\xC4\xA3\xBF\xE9",                 // "模块"
-                                          "\xC9\xCC\xC6\xB7\xBC\xF2\xB3\xC6", // "商品简称"
-                                          "\xC9\xCC\xC6\xB7\xB4\xFA\xC2\xEB", // "商品代码"
-                                          "\xB9\xA4\xD7\xF7\xC7\xF8",         // "工作区"
-                                          "\xB1\xA8\xBE\xAF\xB6\xD4\xCF\xF3", // "报警对象"
-                                          "\xB1\xA8\xBE\xAF\xC4\xDA\xC8\xDD", // "报警内容"
-                                          ""};
-    SetColumns(doc, 9, widths, names);
-    doc.m_strTabName = "\xB1\xA8\xBE\xAF"; // "报警"
-    // "来自平台的报警中心，已触发的报警列表。"
-    doc.m_strDescription = "\xC0\xB4\xD7\xD4\xC6\xBD\xCC\xA8\xB5\xC4\xB1\xA8\xBE\xAF\xD6\xD0\xD0\xC4\xA3\xAC"
-                           "\xD2\xD1\xB4\xA5\xB7\xA2\xB5\xC4\xB1\xA8\xBE\xAF\xC1\xD0\xB1\xED\xA1\xA3";
+    SetColumns(doc, 9, widths);
     doc.m_strMsgFile = "AlertMsg.DAT";
-    doc.m_nMenuIndex = 0;
-    doc.m_nListId = 4000;
-    doc.m_nMenuId = 24002;
-    doc.m_nPopupMenuId = 21001;
-    doc.m_nToolBitmapId = 4001;
-    doc.m_nFirstCmd = 24993;
-    doc.m_nLastCmd = 24999;
     return doc;
 }
 
@@ -110,29 +88,8 @@ CConfigDoc CConfigDoc::ForTrade() {
     CConfigDoc doc;
     doc.ResetSettings();
     static const int32_t widths[10] = {22, 38, 129, 127, 0, 0, 0, 0, 0, 0};
-    static const char* const names[10] = {"",
-                                          "\xCA\xC2\xBC\xFE",                 // "事件"
-                                          "\xCF\xEA\xCF\xB8\xCB\xB5\xC3\xF7", // "详细说明"
-                                          "\xB7\xA2\xC9\xFA\xCA\xB1\xBC\xE4", // "发生时间"
-                                          "",
-                                          "",
-                                          "",
-                                          "",
-                                          "",
-                                          ""};
-    SetColumns(doc, 4, widths, names);
-    doc.m_strTabName = "\xBD\xBB\xD2\xD7"; // "交易"
-    // "交易和策略交易消息列表。"
-    doc.m_strDescription = "\xBD\xBB\xD2\xD7\xBA\xCD\xB2\xDF\xC2\xD4\xBD\xBB\xD2\xD7\xCF\xFB\xCF\xA2\xC1\xD0"
-                           "\xB1\xED\xA1\xA3";
+    SetColumns(doc, 4, widths);
     doc.m_strMsgFile = "TradeMsg.DAT";
-    doc.m_nMenuIndex = 1;
-    doc.m_nListId = 4001;
-    doc.m_nMenuId = 27002;
-    doc.m_nPopupMenuId = 21001;
-    doc.m_nToolBitmapId = 5027;
-    doc.m_nFirstCmd = 27993;
-    doc.m_nLastCmd = 27999;
     return doc;
 }
 

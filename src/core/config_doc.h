@@ -1,6 +1,7 @@
 // A category's configuration: the 170-byte settings file (prompt and retention
-// settings, colours, list font, columns, the serial counter), the two file
-// paths, and the category's fixed presentation properties.
+// settings, colours, list font, column places and widths, the serial
+// counter) and the two file paths. What the category looks like (headings,
+// captions, ids) is the category's own, apart from this.
 #pragma once
 
 #include <cstddef>
@@ -66,8 +67,8 @@ public:
     static constexpr size_t kFileSize = 170;
     static constexpr int kMaxColumns = 10;
 
-    // The two categories' documents with their fixed properties and column
-    // defaults; the stored settings start at their defaults.
+    // The two categories' documents with their column counts and defaults;
+    // the stored settings start at their defaults.
     static CConfigDoc ForAlert();
     static CConfigDoc ForTrade();
 
@@ -122,20 +123,10 @@ public:
     std::string m_strMsgFile; // bare name until LoadConfig, then the full path
     std::string m_strCfgFile;
 
-    // ---- category properties (only the two column arrays are stored) ----
+    // ---- the columns: how many of the ten stored slots the category uses ----
     int32_t m_nColumns = 0;
     int32_t m_nColWidth[kMaxColumns] = {};
     int32_t m_nColPos[kMaxColumns] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
-    std::string m_strColName[kMaxColumns];
-    std::string m_strTabName;
-    int32_t m_nMenuIndex = 0;
-    int32_t m_nListId = 0;
-    int32_t m_nMenuId = 0;
-    int32_t m_nPopupMenuId = 0;
-    int32_t m_nToolBitmapId = 0;
-    int32_t m_nFirstCmd = 0;
-    int32_t m_nLastCmd = 0;
-    std::string m_strDescription;
 
 private:
     IFileSystem* m_fs = nullptr;

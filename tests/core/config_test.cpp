@@ -95,7 +95,6 @@ TEST_F(ConfigFiles, FirstStartCreatesTheFolderAndTheDefaultFile) {
 
     CConfigDoc trade = CConfigDoc::ForTrade();
     EXPECT_TRUE(trade.LoadConfig(fs, root, "alice", "TradeMsg.cfg").ok());
-    EXPECT_EQ(trade.m_nMenuIndex, 1);
     EXPECT_EQ(test::ReadNative(cfgNative("alice", "TradeMsg.cfg")).size(), 170u);
 }
 
