@@ -103,7 +103,6 @@ public:
     virtual int32_t GetMsgSerial(int pos) const = 0;
     virtual uint32_t GetMsgImage(int pos) const = 0;
     virtual uint32_t SetMsgImage(int pos, int image) = 0;
-    virtual uint32_t DeleteAt(int pos) = 0;
     virtual uint32_t DeleteSelected() = 0;
     virtual uint32_t DeleteAll() = 0;
     virtual uint32_t DeleteListed(const std::vector<int32_t>& serials) = 0;
@@ -177,8 +176,6 @@ protected:
     void RowInsertedAtTop(bool select);
     // `count` rows at the bottom are gone.
     void RowsRemovedAtBottom(int count);
-    // The row at `pos` is gone; the selection below it moves up.
-    void RowRemovedAt(int pos);
     // Rows were deleted in one go; `marked` are the rows the view showed
     // selected before. No row stays selected but `select` (when it is a row),
     // which also takes the focus.
@@ -189,7 +186,6 @@ protected:
     // runs. Rows, selection and focus change at once all the same.
     void HoldRedraw();
     const std::vector<int>& SelectedRows() const;
-    void MoveSelection(const std::vector<int>& before, const std::vector<int>& after);
     // Clears the rows `off` and selects the rows `on` (the caller keeps m_selRows).
     void SetSelectionStates(const std::vector<int>& off, const std::vector<int>& on);
     void SelectRow(int pos, bool select);
@@ -222,7 +218,7 @@ protected:
     mutable std::vector<int> m_selRows;
     mutable bool m_bSelKnown = false;
     int m_nOwnSelChange = 0;     // inside a selection change of ours
-    int m_nMovingSelection = 0;  // inside MoveSelection, which sets m_selRows itself
+    int m_nMovingSelection = 0;  // inside SetSelectionStates, whose caller sets m_selRows itself
     bool m_bRedrawHeld = false;  // the view draws nothing until ResumeRedraw
     DWORD m_dwRedrawResumed = 0; // tick count of the last ResumeRedraw
 };

@@ -38,16 +38,6 @@ public:
         return kDone;
     }
 
-    uint32_t DeleteAt(int pos) override {
-        if (pos < 0) return kBadPosition;
-        if (Model().DeleteAt(pos) != kDone) return kDone;
-        RowRemovedAt(pos);
-        Show(true);
-        ::InvalidateRect(m_hList, nullptr, TRUE);
-        TellWriteFailure();
-        return kDone;
-    }
-
     // One pass over the list and one durable record, however many rows are
     // selected. The row that moves up into the last deleted place becomes
     // selected and focused.

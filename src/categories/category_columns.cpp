@@ -1,0 +1,166 @@
+// A category's list view as the user sees it: columns and their order, the
+// icons, fonts and colours, and the rows' texts drawn from the model.
+#include <algorithm>
+#include <vector>
+
+#include "categories/font_desc.h"
+#include "categories/msg_category.h"
+#include "resource.h"
+#include "win/help.h"
+
+namespace {
+
+void InsertColumn(HWND list, int index, const char* title, int width, bool image) {
+    LVCOLUMNA col{};
+    col.mask = LVCF_FMT | LVCF_WIDTH | (image ? LVCF_IMAGE : LVCF_TEXT);
+    col.fmt = image ? LVCFMT_IMAGE : LVCFMT_LEFT;
+    col.cx = width;
+    col.pszText = const_cast<char*>(image ? "" : title);
+    col.iImage = CMsgCategory::kHeaderImage;
+    ::SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&col));
+}
+
+} // namespace
+
+uint32_t CMsgCategory::InitColumns() {
+    ListView_SetExtendedListViewStyleEx(m_hList, kListExStyle, kListExStyle);
+    InsertColumn(m_hList, 0, "", m_config.m_nColWidth[0], true);
+    int order[10];
+    std::fill(std::begin(order), std::end(order), -1);
+    int index = 0;
+    for (int slot = 0; slot < m_config.m_nColumns && slot < 10; ++slot) {
+        if (m_config.m_nColPos[slot] == -1) continue;
+        if (slot > 0)
+            InsertColumn(m_hList, index, m_look.headings[slot].c_str(), m_config.m_nColWidth[slot], false);
+        const int pos = m_config.m_nColPos[slot];
+        if (pos >= 0 && pos < 10) order[pos] = index;
+        ++index;
+    }
+    // The icon column stays first whatever the stored positions say.
+    HWND header = ListView_GetHeader(m_hList);
+    const int count = Header_GetItemCount(header);
+    std::vector<int> compact;
+    for (int v : order)
+        if (v >= 0 && v < count) compact.push_back(v);
+    if (static_cast<int>(compact.size()) == count)
+        ListView_SetColumnOrderArray(m_hList, count, compact.data());
+    return kDone;
+}
+
+std::vector<int> CMsgCategory::ShownSlots() const {
+    std::vector<int> slots;
+    for (int slot = 0; slot < m_config.m_nColumns && slot < 10; ++slot) {
+        if (slot == 0 || m_config.m_nColPos[slot] != -1) slots.push_back(slot);
+    }
+    return slots;
+}
+
+uint32_t CMsgCategory::CreateImageList() {
+    m_imageList = ::ImageList_Create(16, 16, ILC_COLOR4 | ILC_MASK, 5, 5);
+    for (int id = IDI_ROW_LATEST; id <= IDI_ROW_SPARE; ++id) {
+        HICON icon = static_cast<HICON>(
+            ::LoadImageA(win::Instance(), MAKEINTRESOURCEA(id), IMAGE_ICON, 16, 16, LR_SHARED));
+        ::ImageList_AddIcon(m_imageList, icon);
+    }
+    ListView_SetImageList(m_hList, m_imageList, LVSIL_SMALL);
+    return 1;
+}
+
+void CMsgCategory::ApplyFonts() {
+    if (m_hListFont != nullptr) ::DeleteObject(m_hListFont);
+    m_hListFont = ::CreateFontIndirectA(&m_lfWork);
+    ::SendMessageA(m_hList, WM_SETFONT, reinterpret_cast<WPARAM>(m_hListFont), TRUE);
+    m_lfHeader = m_lfWork;
+    if (m_lfWork.lfItalic || m_lfWork.lfUnderline || m_lfWork.lfStrikeOut) {
+        m_lfHeader.lfItalic = m_lfHeader.lfUnderline = m_lfHeader.lfStrikeOut = 0;
+        if (m_hHeaderFont != nullptr) ::DeleteObject(m_hHeaderFont);
+        m_hHeaderFont = ::CreateFontIndirectA(&m_lfHeader);
+        ::SendMessageA(ListView_GetHeader(m_hList), WM_SETFONT, reinterpret_cast<WPARAM>(m_hHeaderFont),
+                       TRUE);
+    }
+}
+
+void CMsgCategory::ApplyColors() {
+    ListView_SetTextColor(m_hList, m_config.m_crText);
+    ListView_SetTextBkColor(m_hList, m_config.m_crBack);
+    ListView_SetBkColor(m_hList, m_config.m_crBack);
+    if (m_imageList != nullptr) ::ImageList_SetBkColor(m_imageList, m_config.m_crBack);
+}
+
+void CMsgCategory::FillList() {
+    m_bSelKnown = false;
+    ListView_SetItemCountEx(m_hList, GetMsgCount(), LVSICF_NOINVALIDATEALL);
+    ::InvalidateRect(m_hList, nullptr, TRUE);
+}
+
+void CMsgCategory::ReadBackWidths() {
+    const std::vector<int> slots = ShownSlots();
+    for (size_t i = 0; i < slots.size(); ++i) {
+        m_config.m_nColWidth[slots[i]] = ListView_GetColumnWidth(m_hList, static_cast<int>(i));
+    }
+}
+
+void CMsgCategory::OnGetDispInfo(NMLVDISPINFOA& info) const {
+    LVITEMA& item = info.item;
+    if (item.iItem < 0 || item.iItem >= GetMsgCount()) return;
+    if (item.mask & LVIF_IMAGE) item.iImage = RowImage(item.iItem);
+    if ((item.mask & LVIF_TEXT) && item.pszText != nullptr && item.cchTextMax > 0) {
+        const std::vector<int> slots = ShownSlots();
+        std::string text;
+        if (item.iSubItem > 0 && item.iSubItem < static_cast<int>(slots.size()))
+            text = RowText(item.iItem, slots[static_cast<size_t>(item.iSubItem)]);
+        ::lstrcpynA(item.pszText, text.c_str(), item.cchTextMax);
+    }
+}
+
+std::vector<int> CMsgCategory::SetupColumns(HWND target) {
+    ListView_SetExtendedListViewStyleEx(target, kListExStyle, kListExStyle);
+    ListView_DeleteAllItems(target);
+    for (int i = 0; i < 10; ++i)
+        ListView_DeleteColumn(target, 0);
+    ListView_SetImageList(target, m_imageList, LVSIL_SMALL);
+    InsertColumn(target, 0, "", m_config.m_nColWidth[0], true);
+    std::vector<int> slots;
+    for (int slot = 1; slot < m_config.m_nColumns && slot < 10; ++slot) {
+        if (m_config.m_nColPos[slot] == -1) continue;
+        InsertColumn(target, static_cast<int>(slots.size()) + 1, m_look.headings[slot].c_str(),
+                     m_config.m_nColWidth[slot], false);
+        slots.push_back(slot);
+    }
+    return slots;
+}
+
+void CMsgCategory::RevealRow(int pos) {
+    const int top = ListView_GetTopIndex(m_hList);
+    const int perPage = ListView_GetCountPerPage(m_hList);
+    RECT rc{};
+    ListView_GetItemRect(m_hList, pos, &rc, LVIR_BOUNDS);
+    const int rowHeight = rc.bottom - rc.top;
+    if (pos < top)
+        ListView_Scroll(m_hList, 0, (pos - top - 1) * rowHeight);
+    else if (pos > top + perPage)
+        ListView_Scroll(m_hList, 0, (pos - (top + perPage) + 1) * rowHeight);
+    ListView_EnsureVisible(m_hList, pos, FALSE);
+    ListView_SetItemState(m_hList, pos, LVIS_SELECTED, LVIS_SELECTED);
+}
+
+void CMsgCategory::ReadBackPositions() {
+    HWND header = ListView_GetHeader(m_hList);
+    const int count = Header_GetItemCount(header);
+    if (count <= 0) return;
+    std::vector<int> order(static_cast<size_t>(count), -1);
+    ListView_GetColumnOrderArray(m_hList, count, order.data());
+    const std::vector<int> slots = ShownSlots();
+    for (size_t i = 0; i < slots.size(); ++i) {
+        auto it = std::find(order.begin(), order.end(), static_cast<int>(i));
+        if (it != order.end()) m_config.m_nColPos[slots[i]] = static_cast<int>(it - order.begin());
+    }
+}
+
+void CMsgCategory::RebuildColumns() {
+    ListView_SetItemCountEx(m_hList, 0, 0);
+    for (int i = 0; i < 10; ++i)
+        ListView_DeleteColumn(m_hList, 0);
+    InitColumns();
+    FillList();
+}
