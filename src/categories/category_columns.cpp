@@ -1,6 +1,7 @@
 // A category's list view as the user sees it: columns and their order, the
 // icons, fonts and colours, and the rows' texts drawn from the model.
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "categories/font_desc.h"
@@ -56,27 +57,27 @@ std::vector<int> CMsgCategory::ShownSlots() const {
 }
 
 uint32_t CMsgCategory::CreateImageList() {
-    m_imageList = ::ImageList_Create(16, 16, ILC_COLOR4 | ILC_MASK, 5, 5);
+    m_imageList.Reset(::ImageList_Create(16, 16, ILC_COLOR4 | ILC_MASK, 5, 5));
     for (int id = IDI_ROW_LATEST; id <= IDI_ROW_SPARE; ++id) {
         HICON icon = static_cast<HICON>(
             ::LoadImageA(win::Instance(), MAKEINTRESOURCEA(id), IMAGE_ICON, 16, 16, LR_SHARED));
-        ::ImageList_AddIcon(m_imageList, icon);
+        ::ImageList_AddIcon(m_imageList.Get(), icon);
     }
-    ListView_SetImageList(m_hList, m_imageList, LVSIL_SMALL);
+    ListView_SetImageList(m_hList, m_imageList.Get(), LVSIL_SMALL);
     return 1;
 }
 
 void CMsgCategory::ApplyFonts() {
-    if (m_hListFont != nullptr) ::DeleteObject(m_hListFont);
-    m_hListFont = ::CreateFontIndirectA(&m_lfWork);
-    ::SendMessageA(m_hList, WM_SETFONT, reinterpret_cast<WPARAM>(m_hListFont), TRUE);
+    // The list takes the new font before the old one goes.
+    win::UniqueFont list(::CreateFontIndirectA(&m_lfWork));
+    ::SendMessageA(m_hList, WM_SETFONT, reinterpret_cast<WPARAM>(list.Get()), TRUE);
+    m_hListFont = std::move(list);
     m_lfHeader = m_lfWork;
     if (m_lfWork.lfItalic || m_lfWork.lfUnderline || m_lfWork.lfStrikeOut) {
         m_lfHeader.lfItalic = m_lfHeader.lfUnderline = m_lfHeader.lfStrikeOut = 0;
-        if (m_hHeaderFont != nullptr) ::DeleteObject(m_hHeaderFont);
-        m_hHeaderFont = ::CreateFontIndirectA(&m_lfHeader);
-        ::SendMessageA(ListView_GetHeader(m_hList), WM_SETFONT, reinterpret_cast<WPARAM>(m_hHeaderFont),
-                       TRUE);
+        win::UniqueFont header(::CreateFontIndirectA(&m_lfHeader));
+        ::SendMessageA(ListView_GetHeader(m_hList), WM_SETFONT, reinterpret_cast<WPARAM>(header.Get()), TRUE);
+        m_hHeaderFont = std::move(header);
     }
 }
 
@@ -84,7 +85,7 @@ void CMsgCategory::ApplyColors() {
     ListView_SetTextColor(m_hList, m_config.m_crText);
     ListView_SetTextBkColor(m_hList, m_config.m_crBack);
     ListView_SetBkColor(m_hList, m_config.m_crBack);
-    if (m_imageList != nullptr) ::ImageList_SetBkColor(m_imageList, m_config.m_crBack);
+    if (m_imageList) ::ImageList_SetBkColor(m_imageList.Get(), m_config.m_crBack);
 }
 
 void CMsgCategory::FillList() {
@@ -118,7 +119,7 @@ std::vector<int> CMsgCategory::SetupColumns(HWND target) {
     ListView_DeleteAllItems(target);
     for (int i = 0; i < 10; ++i)
         ListView_DeleteColumn(target, 0);
-    ListView_SetImageList(target, m_imageList, LVSIL_SMALL);
+    ListView_SetImageList(target, m_imageList.Get(), LVSIL_SMALL);
     InsertColumn(target, 0, "", m_config.m_nColWidth[0], true);
     std::vector<int> slots;
     for (int slot = 1; slot < m_config.m_nColumns && slot < 10; ++slot) {

@@ -14,12 +14,6 @@ CMsgCategory::CMsgCategory(nuntio::CConfigDoc& config, CategoryLook look)
 
 CMsgCategory::~CMsgCategory() {
     ResumeRedraw();
-    if (m_hListFont != nullptr) ::DeleteObject(m_hListFont);
-    if (m_hHeaderFont != nullptr) ::DeleteObject(m_hHeaderFont);
-    if (m_hMenuBar != nullptr && (m_hParent == nullptr || ::GetMenu(m_hParent) != m_hMenuBar))
-        ::DestroyMenu(m_hMenuBar);
-    if (m_hPopupMenu != nullptr) ::DestroyMenu(m_hPopupMenu);
-    if (m_imageList != nullptr) ::ImageList_Destroy(m_imageList);
 }
 
 uint32_t CMsgCategory::Create(HWND parent, const nuntio::Session& session, ICategorySink& sink,
@@ -55,9 +49,9 @@ uint32_t CMsgCategory::Create(HWND parent, const nuntio::Session& session, ICate
     InitColumns();
     FillList();
 
-    m_hMenuBar = ::LoadMenuA(instance, MAKEINTRESOURCEA(m_look.menuId));
-    m_hPopupMenu = ::LoadMenuA(instance, MAKEINTRESOURCEA(m_look.popupMenuId));
-    if (m_hMenuBar == nullptr || m_hPopupMenu == nullptr) return kNoMenu;
+    m_hMenuBar.Reset(::LoadMenuA(instance, MAKEINTRESOURCEA(m_look.menuId)));
+    m_hPopupMenu.Reset(::LoadMenuA(instance, MAKEINTRESOURCEA(m_look.popupMenuId)));
+    if (!m_hMenuBar || !m_hPopupMenu) return kNoMenu;
 
     RECT empty{};
     // The arrangement is kept per user and per toolbar.
@@ -84,7 +78,7 @@ void CMsgCategory::LoadSkin() {
 }
 
 HMENU CMsgCategory::PopupSubMenu() const {
-    return m_hPopupMenu != nullptr ? ::GetSubMenu(m_hPopupMenu, m_look.menuIndex) : nullptr;
+    return m_hPopupMenu ? ::GetSubMenu(m_hPopupMenu.Get(), m_look.menuIndex) : nullptr;
 }
 
 void CMsgCategory::UpdateDeleteCommands() {
@@ -96,7 +90,7 @@ void CMsgCategory::UpdateDeleteCommands() {
         const UINT id = static_cast<UINT>(first + i);
         ::SendMessageA(m_toolbar.Handle(), TB_ENABLEBUTTON, id, MAKELPARAM(enable[i] ? TRUE : FALSE, 0));
         const UINT flag = MF_BYCOMMAND | (enable[i] ? MF_ENABLED : MF_GRAYED);
-        if (m_hMenuBar != nullptr) ::EnableMenuItem(m_hMenuBar, id, flag);
+        if (m_hMenuBar) ::EnableMenuItem(m_hMenuBar.Get(), id, flag);
         if (HMENU popup = PopupSubMenu()) ::EnableMenuItem(popup, id, flag);
     }
 }
@@ -114,8 +108,8 @@ uint32_t CMsgCategory::Show(bool show) {
     ::ShowWindow(m_toolbar.Handle(), m_nToolBarShown == 1 ? SW_SHOW : SW_HIDE);
     // Every delivered message selects its tab: installing the same menu again
     // would recalculate the frame each time.
-    if (m_hParent != nullptr && m_hMenuBar != nullptr && ::GetMenu(m_hParent) != m_hMenuBar)
-        ::SetMenu(m_hParent, m_hMenuBar);
+    if (m_hParent != nullptr && m_hMenuBar && ::GetMenu(m_hParent) != m_hMenuBar.Get())
+        ::SetMenu(m_hParent, m_hMenuBar.Get());
     // Only a window the user is working in takes the focus: a message arriving
     // while the window is hidden must not take the keyboard from the host.
     if (::IsWindowVisible(m_hParent) && ::GetActiveWindow() == m_hParent) ::SetFocus(m_hList);
@@ -129,7 +123,7 @@ void CMsgCategory::Resize(UINT /*type*/, int cx, int cy) {
 }
 
 uint32_t CMsgCategory::ToggleToolBar(bool showNow) {
-    HMENU view = ::GetSubMenu(m_hMenuBar, 1);
+    HMENU view = ::GetSubMenu(m_hMenuBar.Get(), 1);
     HMENU popup = PopupSubMenu();
     if (view == nullptr || popup == nullptr) return kNoSubMenu;
     if (m_nToolBarShown == 1) {

@@ -20,6 +20,7 @@
 #include "categories/category_look.h"
 #include "categories/category_sink.h"
 #include "core/session.h"
+#include "win/handles.h"
 #include "win/toolbar.h"
 #include "core/config_doc.h"
 #include "notify/taskbar_notifier.h"
@@ -50,8 +51,14 @@ enum CategoryResult : uint32_t {
 
 class CMsgCategory {
 public:
-    static constexpr DWORD kListStyle = 0x50818049 | LVS_OWNERDATA;
-    static constexpr DWORD kListExStyle = 0x00020270;
+    // The image list is shared: the category owns it and gives it to the
+    // find window's list too.
+    static constexpr DWORD kListStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_REPORT |
+                                        LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS | LVS_NOSORTHEADER |
+                                        LVS_OWNERDATA;
+    static constexpr DWORD kListExStyle = LVS_EX_HEADERDRAGDROP | LVS_EX_FULLROWSELECT |
+                                          LVS_EX_ONECLICKACTIVATE | LVS_EX_REGIONAL | LVS_EX_HIDELABELS;
+    static_assert((kListStyle & ~LVS_OWNERDATA) == 0x50818049 && kListExStyle == 0x00020270);
     static constexpr int kBottomMargin = 40;
     static constexpr int kToolBarBand = 28;
     static constexpr int kHeaderImage = 3;
@@ -130,12 +137,12 @@ public:
     const char* Description() const { return m_look.description.c_str(); }
     int ListId() const { return m_look.listId; }
     int LastCmd() const { return m_look.lastCmd; }
-    HMENU MenuBar() const { return m_hMenuBar; }
+    HMENU MenuBar() const { return m_hMenuBar.Get(); }
     HMENU PopupSubMenu() const;
     bool ToolBarShown() const { return m_nToolBarShown != 0; }
     nuntio::CConfigDoc& Config() { return m_config; }
     HWND Parent() const { return m_hParent; }
-    HIMAGELIST ImageList() const { return m_imageList; }
+    HIMAGELIST ImageList() const { return m_imageList.Get(); }
     // 0 alert, 1 trade: the kind of the settings sheet.
     virtual int Kind() const = 0;
 
@@ -198,17 +205,17 @@ protected:
     HWND m_hParent = nullptr;
     ICategorySink* m_sink = nullptr;
     nuntio::IFileSystem* m_fs = nullptr;
-    HIMAGELIST m_imageList = nullptr;
+    win::UniqueImageList m_imageList;
     HWND m_hList = nullptr;
-    HMENU m_hMenuBar = nullptr;
-    HMENU m_hPopupMenu = nullptr;
+    win::UniqueMenu m_hMenuBar;
+    win::UniqueMenu m_hPopupMenu;
     CMsgToolBar m_toolbar;
     nuntio::CConfigDoc& m_config;
     const CategoryLook m_look;
     CTaskbarNotifier m_notifier;
-    HFONT m_hListFont = nullptr;
+    win::UniqueFont m_hListFont;
     LOGFONTA m_lfWork{};
-    HFONT m_hHeaderFont = nullptr;
+    win::UniqueFont m_hHeaderFont;
     LOGFONTA m_lfHeader{};
     int m_nToolBarShown = 0;
     std::string m_strStartupNotice;

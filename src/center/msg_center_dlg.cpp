@@ -75,14 +75,14 @@ BOOL CMsgCenterDlg::InitWindow() {
     SetStatusText("");
     m_statusBar.Show(SW_HIDE);
 
-    m_tabImages = ::ImageList_Create(16, 16, ILC_COLOR4 | ILC_MASK, 3, 0);
+    m_tabImages.Reset(::ImageList_Create(16, 16, ILC_COLOR4 | ILC_MASK, 3, 0));
     for (int id : {IDI_TAB_ALERT, IDI_TAB_TRADE, IDI_TAB_TRADE + 1}) {
         HICON icon =
             static_cast<HICON>(::LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_ICON, 16, 16, LR_SHARED));
-        if (icon != nullptr) ::ImageList_AddIcon(m_tabImages, icon);
+        if (icon != nullptr) ::ImageList_AddIcon(m_tabImages.Get(), icon);
     }
-    if (::ImageList_GetImageCount(m_tabImages) >= 2) {
-        m_tabs.Send(TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_tabImages));
+    if (::ImageList_GetImageCount(m_tabImages.Get()) >= 2) {
+        m_tabs.Send(TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_tabImages.Get()));
     }
     for (int i = 0; i < kPages; ++i) {
         TCITEMA item{};
@@ -335,6 +335,8 @@ void CMsgCenterDlg::SaveAtProcessExit() {
 }
 
 void CMsgCenterDlg::OnDestroy() {
+    // The menu bar is a category's, which destroys it: the window must not.
+    ::SetMenu(m_hwnd, nullptr);
     if (!m_bSaved) {
         m_bSaved = true;
         SaveWindowState();
@@ -343,11 +345,8 @@ void CMsgCenterDlg::OnDestroy() {
         m_categories[1]->Close();
     }
     m_trayIcon.Delete();
-    if (m_tabImages != nullptr) {
-        m_tabs.Send(TCM_SETIMAGELIST, 0, 0);
-        ::ImageList_Destroy(m_tabImages);
-        m_tabImages = nullptr;
-    }
+    m_tabs.Send(TCM_SETIMAGELIST, 0, 0);
+    m_tabImages.Reset();
 }
 
 INT_PTR CMsgCenterDlg::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

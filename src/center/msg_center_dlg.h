@@ -12,6 +12,7 @@
 #include "messages/find_owner.h"
 #include "categories/msg_category.h"
 #include "nuntio.h"
+#include "win/handles.h"
 #include "win/thunk.h"
 
 class CMsgCenterDlg : public win::Dialog, private ICategorySink, private IFindOwner {
@@ -90,7 +91,7 @@ private:
     IHostLink& m_host;
     std::string m_strIniPath;
     HICON m_hIcon = nullptr;
-    HIMAGELIST m_tabImages = nullptr;
+    win::UniqueImageList m_tabImages;
     win::Window m_tabs;
     win::Window m_statusBar;
 };

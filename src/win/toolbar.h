@@ -12,7 +12,8 @@
 
 class CMsgToolBar {
 public:
-    static constexpr DWORD kStyle = 0x50800921; // child, visible, border, flat, tooltips, adjustable, top
+    static constexpr DWORD kStyle =
+        WS_CHILD | WS_VISIBLE | WS_BORDER | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_ADJUSTABLE | CCS_TOP;
 
     CMsgToolBar() = default;
     ~CMsgToolBar();
