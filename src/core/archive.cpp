@@ -1,6 +1,8 @@
 // The object archive: tags, class records, counts and the error report.
 #include "archive.h"
 
+#include "le_bytes.h"
+
 #include <cstdio>
 
 bool CRuntimeClass::IsDerivedFrom(const CRuntimeClass* base) const {
@@ -134,7 +136,7 @@ bool CArchive::ReadU16(uint16_t& v, const char* what) {
         v = 0;
         return false;
     }
-    v = static_cast<uint16_t>(b[0] | (b[1] << 8));
+    v = nuntio::GetU16(b);
     return true;
 }
 
@@ -144,8 +146,7 @@ bool CArchive::ReadU32(uint32_t& v, const char* what) {
         v = 0;
         return false;
     }
-    v = static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
-        (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24);
+    v = nuntio::GetU32(b);
     return true;
 }
 

@@ -1,6 +1,8 @@
 // The configuration document and its 170-byte file.
 #include "config_doc.h"
 
+#include "le_bytes.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -11,11 +13,7 @@ namespace {
 struct Writer {
     std::vector<uint8_t>& out;
     void U8(uint8_t v) { out.push_back(v); }
-    void I32(int32_t v) {
-        const auto u = static_cast<uint32_t>(v);
-        for (int i = 0; i < 4; ++i)
-            out.push_back(static_cast<uint8_t>(u >> (8 * i)));
-    }
+    void I32(int32_t v) { PutU32(out, static_cast<uint32_t>(v)); }
     void Bytes(const void* p, size_t n) {
         const auto* b = static_cast<const uint8_t*>(p);
         out.insert(out.end(), b, b + n);
@@ -37,10 +35,7 @@ struct Reader {
     template <class T>
     bool I32(T& v) {
         if (!Has(4)) return false;
-        uint32_t u = 0;
-        for (int i = 0; i < 4; ++i)
-            u |= static_cast<uint32_t>(p[pos + i]) << (8 * i);
-        v = static_cast<T>(u);
+        v = static_cast<T>(GetU32(p + pos));
         pos += 4;
         return true;
     }

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "gbk_text.h"
+#include "local_time.h"
 
 namespace nuntio {
 
@@ -19,6 +20,21 @@ bool WriteFileAtomic(IFileSystem& fs, const std::string& path, const void* data,
         return false;
     }
     return true;
+}
+
+std::string AsideName(IFileSystem& fs, const std::string& path, int64_t now) {
+    const std::string base = path + ".damaged-" + FileStamp(now);
+    for (int n = 1; n < 100; ++n) {
+        const std::string name = n == 1 ? base : base + "-" + std::to_string(n);
+        if (!fs.FileExists(name)) return name;
+    }
+    return {};
+}
+
+std::string KeepCopyAside(IFileSystem& fs, const std::string& path, const std::vector<uint8_t>& bytes,
+                          int64_t now) {
+    const std::string name = AsideName(fs, path, now);
+    return !name.empty() && WriteFileAtomic(fs, name, bytes.data(), bytes.size()) ? name : std::string();
 }
 
 ReadStatus ReadPatiently(IFileSystem& fs, const std::string& path, std::vector<uint8_t>& out, size_t max) {

@@ -108,18 +108,27 @@ bool WriteFileAtomic(IFileSystem& fs, const std::string& path, const void* data,
 // The temporary file that WriteFileAtomic uses for path.
 std::string TempPathFor(const std::string& path);
 
+// A free name beside path for a damaged file kept aside:
+// "<path>.damaged-YYYYMMDD-HHMMSS" (local time now), then "-2" to "-99" when
+// taken; empty when all are.
+std::string AsideName(IFileSystem& fs, const std::string& path, int64_t now);
+// Writes bytes (a damaged file's) to AsideName(path), atomically; the name,
+// or empty when nothing could be written.
+std::string KeepCopyAside(IFileSystem& fs, const std::string& path, const std::vector<uint8_t>& bytes,
+                          int64_t now);
+
 // The per-user folder: root + "\User\" + user + "\Nuntio\" (ends with a backslash).
 std::string UserFolder(const std::string& root, const std::string& user);
 
 // Whether user names exactly one folder under root + "\User\".
 enum class UserNameCheck {
     kOk,
-    kEmpty,         // no name, or no root
-    kSeparator,     // a path separator or a drive's colon: the files would land elsewhere
-    kDots,          // "." or "..", or a name ending in a dot or a space (Windows drops them)
-    kDeviceName,    // CON, PRN, AUX, NUL, COM1-9, LPT1-9, CONIN$, CONOUT$, with any extension
-    kBadCharacter,  // a control character, one of < > " | ? *, or bytes that are no GBK character
-    kTooLong,       // the folder would leave no room within MAX_PATH for the longest file name we write
+    kEmpty,        // no name, or no root
+    kSeparator,    // a path separator or a drive's colon: the files would land elsewhere
+    kDots,         // "." or "..", or a name ending in a dot or a space (Windows drops them)
+    kDeviceName,   // CON, PRN, AUX, NUL, COM1-9, LPT1-9, CONIN$, CONOUT$, with any extension
+    kBadCharacter, // a control character, one of < > " | ? *, or bytes that are no GBK character
+    kTooLong,      // the folder would leave no room within MAX_PATH for the longest file name we write
 };
 // The longest file name the library writes into the user folder:
 // "AlertMsg.DAT.journal.damaged-YYYYMMDD-HHMMSS-NN.tmp".

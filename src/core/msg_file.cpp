@@ -31,17 +31,12 @@ bool CMsgFile::ReadFile(std::vector<uint8_t>& bytes) {
 }
 
 std::string CMsgFile::KeepAside(const std::vector<uint8_t>& bytes, int64_t now) {
-    const std::string base = m_strPath + ".damaged-" + FileStamp(now);
-    for (int n = 1; n < 100; ++n) {
-        const std::string name = n == 1 ? base : base + "-" + std::to_string(n);
-        if (m_fs->FileExists(name)) continue;
-        if (WriteFileAtomic(*m_fs, name, bytes.data(), bytes.size())) {
-            m_damagedBytes.clear();
-            m_damagedBytes.shrink_to_fit();
-            m_damagedNotKept = false;
-            return name;
-        }
-        break;
+    const std::string name = KeepCopyAside(*m_fs, m_strPath, bytes, now);
+    if (!name.empty()) {
+        m_damagedBytes.clear();
+        m_damagedBytes.shrink_to_fit();
+        m_damagedNotKept = false;
+        return name;
     }
     m_damagedBytes = bytes;
     m_damagedNotKept = true;

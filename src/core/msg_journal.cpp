@@ -5,6 +5,7 @@
 #include <array>
 #include <cstring>
 
+#include "le_bytes.h"
 #include "local_time.h"
 
 namespace nuntio {
@@ -29,19 +30,6 @@ constexpr CrcTables MakeCrcTables() {
     return t;
 }
 constexpr CrcTables kCrc = MakeCrcTables();
-
-void PutU16(std::vector<uint8_t>& out, uint16_t v) {
-    out.push_back(static_cast<uint8_t>(v));
-    out.push_back(static_cast<uint8_t>(v >> 8));
-}
-void PutU32(std::vector<uint8_t>& out, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-uint32_t GetU32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
 
 } // namespace
 
@@ -221,13 +209,7 @@ bool CMsgJournal::CloseAndRemove() {
 }
 
 std::string CMsgJournal::KeepAside(const std::vector<uint8_t>& bytes, int64_t now) {
-    const std::string base = m_strPath + ".damaged-" + FileStamp(now);
-    for (int n = 1; n < 100; ++n) {
-        const std::string name = n == 1 ? base : base + "-" + std::to_string(n);
-        if (m_fs->FileExists(name)) continue;
-        return WriteFileAtomic(*m_fs, name, bytes.data(), bytes.size()) ? name : std::string();
-    }
-    return {};
+    return KeepCopyAside(*m_fs, m_strPath, bytes, now);
 }
 
 } // namespace nuntio

@@ -36,6 +36,7 @@
 #include <vector>
 
 #include "file_io.h"
+#include "le_bytes.h"
 #include "msg_file.h"
 #include "msg_list.h"
 #include "msg_obj.h"
@@ -194,13 +195,6 @@ private:
 // ---- implementation of the template ------------------------------------
 
 namespace journal_detail {
-inline uint32_t GetU32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-inline int32_t GetI32(const uint8_t* p) {
-    return static_cast<int32_t>(GetU32(p));
-}
 inline void RaiseSerial(int32_t& nextSerial, int64_t atLeast) {
     if (atLeast > 0x7FFFFFFF) atLeast = 0x7FFFFFFF;
     if (nextSerial < atLeast) nextSerial = static_cast<int32_t>(atLeast);

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "config_doc.h"
+#include "le_bytes.h"
 #include "local_time.h"
 #include "msg_file.h"
 #include "msg_journal.h"
@@ -225,13 +226,8 @@ private:
     // Renames path to "<path>.damaged-YYYYMMDD-HHMMSS" (a file too large to
     // copy); the new path, or empty when it could not be moved.
     std::string MoveAside(const std::string& path, int64_t now) {
-        const std::string base = path + ".damaged-" + FileStamp(now);
-        for (int n = 1; n < 100; ++n) {
-            const std::string name = n == 1 ? base : base + "-" + std::to_string(n);
-            if (m_fs->FileExists(name)) continue;
-            return m_fs->ReplaceFile(path, name) ? name : std::string();
-        }
-        return {};
+        const std::string name = AsideName(*m_fs, path, now);
+        return !name.empty() && m_fs->ReplaceFile(path, name) ? name : std::string();
     }
 
     // Reads the message file into the list, waiting a moment for a program
@@ -279,11 +275,6 @@ private:
         parsed.records = std::move(kept);
         return parsed;
     }
-    static uint32_t GetU32(const uint8_t* p) {
-        return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-               static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-    }
-
     void OpenFiles(int64_t now, CategoryOpenResult& res) {
         const std::string& path = m_config.m_strMsgFile;
         m_file.emplace(*m_fs, path);
@@ -468,9 +459,8 @@ private:
     bool NoteFold(JournalBase base) {
         if (!m_pending) return true;
         std::vector<uint8_t> payload, rec;
-        for (uint32_t v : {base.size, base.crc})
-            for (int i = 0; i < 4; ++i)
-                payload.push_back(static_cast<uint8_t>(v >> (8 * i)));
+        PutU32(payload, base.size);
+        PutU32(payload, base.crc);
         EncodeRecord(kFoldedOp, payload, rec);
         return m_pending->Write(rec);
     }

@@ -510,7 +510,7 @@ std::vector<uint8_t> WithHeader(uint16_t kind, const std::vector<uint8_t>& recor
 // match it exactly.
 template <class T>
 ReplayResult ReferenceReplay(const ParsedJournal& journal, CMsgList<T>& list, int32_t& nextSerial) {
-    using journal_detail::GetI32;
+    using nuntio::GetI32;
     auto locate = [&](int32_t pos, int32_t serial) -> T* {
         if (T* m = list.GetAt(pos); m != nullptr && m->m_nSerial == serial) return m;
         for (const auto& m : list)
