@@ -2,7 +2,6 @@
 // damaged file.
 #include "msg_file.h"
 
-#include "local_time.h"
 
 namespace nuntio {
 

@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "le_bytes.h"
-#include "local_time.h"
 
 namespace nuntio {
 namespace {
