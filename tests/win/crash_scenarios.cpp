@@ -1,5 +1,10 @@
 #include "crash_scenarios.h"
 
+#include <type_traits>
+
+#include "core/gbk_text.h"
+#include "core/msg_file.h"
+
 #include <windows.h>
 #include <commctrl.h>
 
@@ -255,10 +260,6 @@ int ReadOnlyFolder(const std::string& root) {
     return g_boxes == 0 ? 100 + rows : 16;
 }
 
-uint16_t U16(const std::vector<uint8_t>& b, size_t at) {
-    return static_cast<uint16_t>(b[at] | b[at + 1] << 8);
-}
-
 } // namespace
 
 HWND StartOn(NuntioDll& dll, const std::string& root) {
@@ -283,40 +284,27 @@ int RunCrashScenario(const std::string& name, const std::string& root) {
     return 2;
 }
 
-bool ParseMsgFile(const std::vector<uint8_t>& b, bool trade, std::vector<StoredMsg>& out) {
+namespace {
+template <class T>
+bool Parse(const std::vector<uint8_t>& bytes, std::vector<StoredMsg>& out) {
+    CMsgList<T> list;
+    if (!nuntio::DecodeMessages(bytes.data(), bytes.size(), list).ok()) return false;
+    for (const auto& m : list) {
+        std::string text;
+        if constexpr (std::is_same_v<T, CAlertMsgObj>)
+            text = std::string(nuntio::FieldText(m->m_record.szContent));
+        else
+            text = std::string(nuntio::FieldText(m->m_record.szDetail));
+        out.push_back({m->m_nSerial, m->m_nImage, text});
+    }
+    return true;
+}
+} // namespace
+
+// The core's own decoder reads what the library wrote.
+bool ParseMsgFile(const std::vector<uint8_t>& bytes, bool trade, std::vector<StoredMsg>& out) {
     out.clear();
-    if (b.empty()) return true;
-    const size_t data = 16 + (trade ? sizeof(TradeRecord) : sizeof(AlertRecord));
-    const size_t textAt = 16 + (trade ? offsetof(TradeRecord, szDetail) : offsetof(AlertRecord, szContent));
-    const size_t textMax = trade ? sizeof(TradeRecord::szDetail) : sizeof(AlertRecord::szContent);
-    if (b.size() < 2) return false;
-    size_t at = 2;
-    uint32_t count = U16(b, 0);
-    if (count == 0xFFFF) {
-        if (b.size() < 6) return false;
-        count = b[2] | b[3] << 8 | b[4] << 16 | static_cast<uint32_t>(b[5]) << 24;
-        at = 6;
-    }
-    for (uint32_t i = 0; i < count; ++i) {
-        if (b.size() - at < 2) return false;
-        const uint16_t tag = U16(b, at);
-        at += 2;
-        if (tag == 0xFFFF) {
-            if (b.size() - at < 4) return false;
-            at += 4 + U16(b, at + 2);
-        } else if (tag != 0x8001) {
-            return false;
-        }
-        if (at > b.size() || b.size() - at < data) return false;
-        StoredMsg m;
-        std::memcpy(&m.serial, &b[at], 4);
-        std::memcpy(&m.image, &b[at + 4], 4);
-        const char* text = reinterpret_cast<const char*>(&b[at + textAt]);
-        m.text.assign(text, strnlen(text, textMax));
-        out.push_back(m);
-        at += data;
-    }
-    return at == b.size();
+    return trade ? Parse<CTradeMsgObj>(bytes, out) : Parse<CAlertMsgObj>(bytes, out);
 }
 
 } // namespace testhost
