@@ -47,14 +47,14 @@ export NUNTIO_CUT_EVERY_BYTE=1
 # In ranges of 800 cuts, a process each, so that a failure names its range.
 cut_all() {
   local from test rc=0
-  for test in AJournalCutAtAnyByte AMessageFileCutAtAnyByte; do
+  for test in AJournalCutAtAnyByte; do
     for from in 0 800 1600 2400 3200 4000; do
       NUNTIO_CUT_FROM=$from NUNTIO_CUT_TO=$((from + 800)) wine_test "CrashTest.$test*" || rc=1
     done
   done
   return $rc
 }
-part "journal and message file cut at every byte" cut_all
+part "journal cut at every byte" cut_all
 
 export NUNTIO_LOAD_MESSAGES=${NUNTIO_LOAD_MESSAGES:-20000}
 part "load test, $NUNTIO_LOAD_MESSAGES messages" wine_test 'CrashTest.Thousands*'

@@ -129,3 +129,23 @@ TEST_F(MessageFiles, OnlyAWholeTempFileOfAnInterruptedSaveIsRecovered) {
     EXPECT_EQ(test::ReadNative(native), saved);
     EXPECT_EQ(test::ListNative(dir.Native()), std::vector<std::string>{"AlertMsg.DAT"});
 }
+
+// A file cut at any byte (a crash in the middle of a copy, a full disk at a
+// backup): every whole message before the cut is loaded, the rest is damage.
+TEST_F(MessageFiles, ACutAtAnyByteKeepsTheWholeMessagesBeforeIt) {
+    const std::vector<uint8_t> whole = Encoded(Alerts(4));
+    // count, the first object with its class name, then class references
+    std::vector<size_t> ends = {2 + 18 + 502};
+    for (int i = 1; i < 4; ++i)
+        ends.push_back(ends.back() + 2 + 502);
+    ASSERT_EQ(whole.size(), ends.back());
+    for (size_t cut = 0; cut <= whole.size(); ++cut) {
+        CMsgList<CAlertMsgObj> list;
+        const DecodeResult r = DecodeMessages(whole.data(), cut, list);
+        size_t kept = 0;
+        for (size_t e : ends)
+            kept += e <= cut ? 1 : 0;
+        ASSERT_EQ(list.GetCount(), kept) << "cut at " << cut;
+        ASSERT_EQ(r.ok(), cut == 0 || cut == whole.size()) << "cut at " << cut;
+    }
+}
