@@ -12,7 +12,7 @@
 #include <new>
 #include <vector>
 
-#include "notify/popup_text.h"
+#include "core/popup_text.h"
 
 namespace {
 

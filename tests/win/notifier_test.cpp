@@ -16,7 +16,6 @@
 #include <string>
 #include <vector>
 
-#include "../../src/notify/popup_text.h"
 #include "iat_hook.h"
 #include "nuntio_host.h"
 #include "ui_driver.h"
@@ -593,33 +592,6 @@ TEST_F(NotifierTest, TitleAndBodyAreDrawnWithoutEmptyBracketsAndHoverUnderlinesT
     ASSERT_EQ(t.size(), 2u);
     EXPECT_EQ(t[0].text, "交易-委托成交");
     EXPECT_EQ(t[1].text, "买入 浦发银行 100股");
-}
-
-// ---- The caption's parts -------------------------------------------------------------
-
-TEST(PopupTextTest, TitleBeforeTheFirstLineBreakBodyAfterTheBlankLineWithoutEmptyBrackets) {
-    const std::string lead = "\x81["; // one character whose trail byte is '['
-    const struct {
-        std::string text, title, body;
-    } cases[] = {
-        {"行情[]预警\r\n\r\n[]600000:浦发银行\r\n最新价[]上穿[]", "行情[]预警",
-         "600000:浦发银行\r\n最新价上穿"},
-        {"", "", ""},
-        {"\r\n\r\n", "", ""},
-        {"交易-\r\n\r\n[][]", "交易-", ""},
-        {"t\r\n\r\n[[]]", "t", "[]"},                // one pass from the left
-        {"标题\r\n正文", "标题", "正文"},            // no blank line: the body follows the title's line break
-        {"只有正文[]", "", "只有正文"},              // no line break: no title
-        {"t\r\n\r\n" + lead + "]", "t", lead + "]"}, // the ']' after it ends no empty pair
-        {"t\r\n\r\n" + lead + "[]", "t", lead},
-        {"t\r\n\r\n[\x81]]", "t", "[\x81]]"},
-        {"t\r\n\r\n\x81", "t", "\x81"}, // a lone lead byte at the end
-    };
-    for (const auto& c : cases) {
-        const nuntio::PopupText t = nuntio::SplitPopupText(c.text);
-        EXPECT_EQ(t.title, c.title) << c.text;
-        EXPECT_EQ(t.body, c.body) << c.text;
-    }
 }
 
 // ---- With the real timers ---------------------------------------------------------------
