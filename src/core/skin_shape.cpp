@@ -44,8 +44,9 @@ std::vector<Rect> SkinShape(std::span<const uint8_t> pixels, int32_t width, int3
                 ++x;
             runs.push_back(Rect{left, y, x, y + 1});
         }
+        // The band is the row above's runs (none after a row without any).
         const bool sameAsBand =
-            !runs.empty() && shape.size() - band == runs.size() && shape.back().bottom == y &&
+            shape.size() - band == runs.size() &&
             std::equal(runs.begin(), runs.end(), shape.begin() + static_cast<std::ptrdiff_t>(band),
                        [](const Rect& a, const Rect& b) { return a.left == b.left && a.right == b.right; });
         if (sameAsBand) {
