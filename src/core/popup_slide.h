@@ -25,8 +25,8 @@ struct Point {
 inline constexpr int32_t kSlideStep = 2; // pixels per tick
 
 // The road of a popup of width x height on one side of the work area. It
-// slides along `step` until it has come the width (left, right) or the height
-// (top, bottom) from `start`, in whole steps, and back to `start`.
+// slides along `step`, in whole steps, until it has come at least its width
+// (left, right) or its height (top, bottom) from `start`, and back to `start`.
 struct SlidePlan {
     Point start;       // just beyond the work area's edge, against its far corner
     Point shown;       // wholly inside the work area, against the same corner

@@ -30,8 +30,8 @@ size_t Rgb24Stride(int32_t width);
 int32_t ShownSkinWidth(int32_t width);
 
 // The shape of a skin: in the shown columns of each row, the runs of pixels
-// that are not `transparent`; rows in a row with the same runs make one band
-// of taller rectangles. Ordered top to bottom, then left to right (the order
+// that are not `transparent`; consecutive rows with the same runs make one
+// band of taller rectangles. Ordered top to bottom, then left to right (the order
 // of a region's rectangles). `pixels` holds `height` rows top-down, 3 bytes a
 // pixel (blue, green, red), Rgb24Stride(width) bytes apart; empty when it is
 // shorter than that or nothing is shown.
