@@ -9,24 +9,18 @@
 
 #include <string>
 
-class CTaskbarNotifier {
+#include "core/popup_slide.h"
+#include "win/handles.h"
+#include "win/thunk.h"
+
+class CTaskbarNotifier : private win::WindowImpl {
 public:
     static constexpr UINT kPopupClicked = 0x047B; // WM_POPUP_CLICKED, posted to the parent
     static constexpr const char* kClassName = "NuntioTaskbarNotifier";
-    // Timers of the window: slide out, stay, slide back.
-    static constexpr UINT_PTR kShowTimer = 1;
-    static constexpr UINT_PTR kStayTimer = 2;
-    static constexpr UINT_PTR kHideTimer = 3;
-    static constexpr int kStep = 2;      // pixels per timer tick
     static constexpr int kCloseBox = 20; // the close box: this square at the top right
 
-    enum State { Idle = 0, Appearing = 1, Waiting = 2, Disappearing = 3 };
-    enum Edge { EdgeNone = 0, EdgeTop = 1, EdgeLeft = 2, EdgeRight = 3, EdgeBottom = 4 };
-
     CTaskbarNotifier() = default;
-    ~CTaskbarNotifier();
-    CTaskbarNotifier(const CTaskbarNotifier&) = delete;
-    CTaskbarNotifier& operator=(const CTaskbarNotifier&) = delete;
+    ~CTaskbarNotifier() override;
 
     // Makes the window (hidden, 0 x 0 at 0, 0), owned by `parent`, which also
     // receives WM_POPUP_CLICKED. A second call makes a new window.
@@ -49,53 +43,38 @@ public:
     // Shows `text` ("title\r\n\r\nbody"): slides out in about showMs, stays
     // stayMs, slides back in about hideMs.
     void ShowPopup(const std::string& text, DWORD showMs, DWORD stayMs, DWORD hideMs);
-    // Stops the animation and hides the window.
+    // Stops the slide and hides the window.
     void Hide();
 
     int SkinWidth() const { return m_nSkinWidth; }
     int SkinHeight() const { return m_nSkinHeight; }
-    HWND Handle() const { return m_hwnd; }
+    using win::WindowImpl::Handle;
     const std::string& Text() const { return m_strText; }
-    State CurrentState() const { return m_nState; }
 
 private:
-    static LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
-    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
-    static bool RegisterWindowClass();
-    static HRGN BuildRegion(HBITMAP bitmap, BYTE red, BYTE green, BYTE blue);
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+    void OnFinalMessage() override { m_slide.Stop(); }
 
+    // Does what a step of the slide asks of the window.
+    void Apply(const nuntio::SlideStep& step);
     void OnTimer(UINT_PTR id);
     void OnPaint();
     bool OnEraseBackground(HDC dc);
     void OnLButtonDown(POINT pt);
-    void MoveToCurrent();
     void Redraw();
-    void ReleaseFonts();
 
-    HWND m_hwnd = nullptr;
-    HWND m_hParent = nullptr;
-    HFONT m_hNormalFont = nullptr;
-    HFONT m_hHoverFont = nullptr;
+    win::Window m_parent;
+    win::UniqueFont m_normalFont;
+    win::UniqueFont m_hoverFont;
     COLORREF m_crNormal = RGB(133, 146, 181);
     COLORREF m_crHover = RGB(10, 36, 106);
-    HCURSOR m_hCursor = nullptr;
-    HBITMAP m_hSkin = nullptr;
-    HRGN m_hSkinRegion = nullptr; // the window owns it once given
-    bool m_bOwnRegion = false;    // true while no window holds m_hSkinRegion
+    HCURSOR m_hCursor = nullptr; // the system's hand, shared
+    win::UniqueBitmap m_skin;
+    win::UniqueRegion m_region; // the skin's region until a window takes it
     RECT m_rcText{};
     int m_nSkinWidth = 0;
     int m_nSkinHeight = 0;
     std::string m_strText;
-    int m_nMouseOver = 0;
-    State m_nState = Idle;
-    DWORD m_dwShowTime = 0;
-    DWORD m_dwStayTime = 0;
-    DWORD m_dwHideTime = 0;
-    DWORD m_dwShowTick = 0;
-    DWORD m_dwHideTick = 0;
-    int m_nStartX = 0;
-    int m_nStartY = 0;
-    int m_nCurrentX = 0;
-    int m_nCurrentY = 0;
-    int m_nEdge = EdgeNone;
+    bool m_bHover = false;
+    nuntio::PopupSlide m_slide;
 };
