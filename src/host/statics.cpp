@@ -8,6 +8,7 @@
 #include "categories/trade_category.h"
 #include "core/msg_obj.h"
 #include "host/module.h"
+#include "win/thunk.h"
 
 // The message classes' registry fills itself on first use, which is before
 // any file is read: the categories' constructors ask for it first.
@@ -37,6 +38,9 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
     if (reason == DLL_PROCESS_DETACH) {
         try {
             g_module.Shutdown(reserved != nullptr);
+            // Every window is gone: the classes of this load go with it, so
+            // that a later load registers its own procedures.
+            if (reserved == nullptr) win::UnregisterClasses();
         } catch (...) {
         }
     }

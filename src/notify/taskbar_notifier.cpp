@@ -25,12 +25,6 @@ void ApplyStyle(LOGFONTA& lf, int mask) {
 
 } // namespace
 
-CTaskbarNotifier::~CTaskbarNotifier() {
-    // The notifiers go when the library unloads, after every window of its
-    // classes, so that a library loaded again registers them afresh.
-    win::UnregisterClasses();
-}
-
 bool CTaskbarNotifier::Create(HWND parent) {
     Destroy();
     m_slide.Stop();

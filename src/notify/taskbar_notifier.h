@@ -20,7 +20,6 @@ public:
     static constexpr int kCloseBox = 20; // the close box: this square at the top right
 
     CTaskbarNotifier() = default;
-    ~CTaskbarNotifier() override;
 
     // Makes the window (hidden, 0 x 0 at 0, 0), owned by `parent`, which also
     // receives WM_POPUP_CLICKED. A second call makes a new window.

@@ -53,33 +53,4 @@ protected:
     HWND m_hwnd = nullptr;
 };
 
-// The window procedure of a window made by a C++ object of class T, which
-// keeps the handle in m_hwnd and answers in HandleMessage (T names
-// ObjectWindow<T> its friend). Bind, right after the window is created, makes
-// every later message reach the object until WM_NCDESTROY, which lets go of
-// it; no exception leaves the procedure.
-template <class T>
-struct ObjectWindow {
-    static void Bind(HWND hwnd, T* self) {
-        self->m_hwnd = hwnd;
-        ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc));
-    }
-
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-        try {
-            auto* self = reinterpret_cast<T*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-            if (self == nullptr || self->m_hwnd != hwnd) return ::DefWindowProcA(hwnd, msg, wp, lp);
-            if (msg == WM_NCDESTROY) {
-                ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-                self->m_hwnd = nullptr;
-                return ::DefWindowProcA(hwnd, msg, wp, lp);
-            }
-            return self->HandleMessage(msg, wp, lp);
-        } catch (...) {
-            return 0;
-        }
-    }
-};
-
 } // namespace win
