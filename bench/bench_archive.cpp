@@ -20,10 +20,10 @@ namespace {
 
 constexpr int kAlerts = 100000;
 
-CMsgList<CAlertMsgObj> MakeAlerts() {
-    CMsgList<CAlertMsgObj> list;
+nuntio::CMsgList<nuntio::CAlertMsgObj> MakeAlerts() {
+    nuntio::CMsgList<nuntio::CAlertMsgObj> list;
     for (int i = 0; i < kAlerts; ++i) {
-        auto a = std::make_unique<CAlertMsgObj>();
+        auto a = std::make_unique<nuntio::CAlertMsgObj>();
         a->m_nSerial = i;
         a->m_tArrived = 1700000000 + i;
         std::memset(a->m_record.szContent, 'a' + i % 26, 100);
@@ -53,7 +53,7 @@ void BM_Memcpy(benchmark::State& state) {
 }
 
 void BM_EncodeAlerts(benchmark::State& state) {
-    const CMsgList<CAlertMsgObj> list = MakeAlerts();
+    const nuntio::CMsgList<nuntio::CAlertMsgObj> list = MakeAlerts();
     std::vector<uint8_t> out;
     out.reserve(FileBytes().size());
     for (auto _ : state) {
@@ -68,7 +68,7 @@ void BM_EncodeAlerts(benchmark::State& state) {
 void BM_DecodeAlerts(benchmark::State& state) {
     const std::vector<uint8_t>& bytes = FileBytes();
     for (auto _ : state) {
-        CMsgList<CAlertMsgObj> list;
+        nuntio::CMsgList<nuntio::CAlertMsgObj> list;
         const nuntio::DecodeResult r = nuntio::DecodeMessages(bytes.data(), bytes.size(), list);
         if (!r.ok() || r.decoded != kAlerts) state.SkipWithError("decoding failed");
         benchmark::DoNotOptimize(list.GetTail());
@@ -84,7 +84,7 @@ void BM_DecodeAlerts(benchmark::State& state) {
 void BM_DecodeAlertsFreshMemory(benchmark::State& state) {
     const std::vector<uint8_t>& bytes = FileBytes();
     for (auto _ : state) {
-        CMsgList<CAlertMsgObj> list;
+        nuntio::CMsgList<nuntio::CAlertMsgObj> list;
         nuntio::DecodeMessages(bytes.data(), bytes.size(), list);
         benchmark::DoNotOptimize(list.GetTail());
         state.PauseTiming();

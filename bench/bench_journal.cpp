@@ -24,10 +24,10 @@
 namespace {
 
 // Stored alerts, newest first: the newest holds serial count-1.
-CMsgList<CAlertMsgObj> MakeAlerts(int count) {
-    CMsgList<CAlertMsgObj> list;
+nuntio::CMsgList<nuntio::CAlertMsgObj> MakeAlerts(int count) {
+    nuntio::CMsgList<nuntio::CAlertMsgObj> list;
     for (int i = count - 1; i >= 0; --i) {
-        auto a = std::make_unique<CAlertMsgObj>();
+        auto a = std::make_unique<nuntio::CAlertMsgObj>();
         a->m_nSerial = i;
         a->m_nImage = nuntio::kImageEarlier;
         a->m_tArrived = 1700000000 + i;
@@ -62,7 +62,7 @@ const std::vector<uint8_t>& MixedJournal() {
             serials.push_back(i);
         int32_t next = kStored;
         std::vector<uint8_t> recs;
-        CAlertMsgObj a;
+        nuntio::CAlertMsgObj a;
         std::memset(a.m_record.szContent, 'n', 100);
         for (int i = 0; i < kRecords; ++i) {
             const size_t size = serials.size();
@@ -121,7 +121,7 @@ void Replay(benchmark::State& state, const std::vector<uint8_t>& bytes, int stor
         state.SkipWithError("the journal does not parse");
     for (auto _ : state) {
         state.PauseTiming(); // the stored list is loaded before the replay
-        CMsgList<CAlertMsgObj> list = MakeAlerts(stored);
+        nuntio::CMsgList<nuntio::CAlertMsgObj> list = MakeAlerts(stored);
         int32_t next = stored;
         state.ResumeTiming();
         nuntio::ReplayResult r;

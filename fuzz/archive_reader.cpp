@@ -13,7 +13,7 @@ namespace {
 
 template <class T>
 void Check(const uint8_t* data, size_t size) {
-    CMsgList<T> list;
+    nuntio::CMsgList<T> list;
     const nuntio::DecodeResult r = nuntio::DecodeMessages(data, size, list);
     if (r.decoded != list.GetCount()) __builtin_trap();
     if (r.ok() && size > 0 && r.count < r.decoded) __builtin_trap();
@@ -21,7 +21,7 @@ void Check(const uint8_t* data, size_t size) {
 
     std::vector<uint8_t> once, twice;
     nuntio::EncodeMessages(list, once);
-    CMsgList<T> again;
+    nuntio::CMsgList<T> again;
     if (!nuntio::DecodeMessages(once.data(), once.size(), again).ok()) __builtin_trap();
     nuntio::EncodeMessages(again, twice);
     if (once != twice) __builtin_trap();
@@ -38,10 +38,10 @@ void Check(const uint8_t* data, size_t size) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    Check<CAlertMsgObj>(data, size);
-    Check<CTradeMsgObj>(data, size);
+    Check<nuntio::CAlertMsgObj>(data, size);
+    Check<nuntio::CTradeMsgObj>(data, size);
     // Any registered class, as a reader without expectations sees it.
-    CArchive ar(data, size, MessageClasses());
+    nuntio::CArchive ar(data, size, nuntio::MessageClasses());
     while (!ar.Failed() && !ar.AtEnd())
         ar.ReadObject(nullptr);
     return 0;

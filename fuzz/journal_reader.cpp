@@ -15,7 +15,7 @@ namespace {
 
 template <class T>
 void Replay(const nuntio::ParsedJournal& parsed, uint8_t pick) {
-    CMsgList<T> list;
+    nuntio::CMsgList<T> list;
     int32_t serial = 0;
     const size_t start = pick % 16;
     const size_t share = (pick & 16) != 0 ? 3 : 1;
@@ -44,7 +44,7 @@ void Replay(const nuntio::ParsedJournal& parsed, uint8_t pick) {
     // What remains still makes a whole message file.
     std::vector<uint8_t> bytes;
     nuntio::EncodeMessages(list, bytes);
-    CMsgList<T> again;
+    nuntio::CMsgList<T> again;
     if (!nuntio::DecodeMessages(bytes.data(), bytes.size(), again).ok()) __builtin_trap();
 }
 
@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         nuntio::EncodeRecord(r.op, r.payload, again);
     if (!parsed.records.empty() && !std::equal(again.begin(), again.end(), data + nuntio::kJournalHeaderSize))
         __builtin_trap();
-    Replay<CAlertMsgObj>(parsed, pick);
-    Replay<CTradeMsgObj>(parsed, pick);
+    Replay<nuntio::CAlertMsgObj>(parsed, pick);
+    Replay<nuntio::CTradeMsgObj>(parsed, pick);
     return 0;
 }

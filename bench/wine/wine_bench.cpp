@@ -55,10 +55,10 @@ InboundMessage SampleAlert(int i) {
 // Writes a message file of n alerts the way the library itself stores them
 // (serials 0 to n-1 from the bottom up); its bytes go to `bytes` when asked.
 bool WriteAlerts(const std::string& folder, int n, std::vector<uint8_t>* bytes = nullptr) {
-    CMsgList<CAlertMsgObj> list;
+    nuntio::CMsgList<nuntio::CAlertMsgObj> list;
     int32_t serial = 0;
     for (int i = 0; i < n; ++i) {
-        auto obj = std::make_unique<CAlertMsgObj>();
+        auto obj = std::make_unique<nuntio::CAlertMsgObj>();
         obj->Fill(SampleAlert(i), serial, 1764900000 + i);
         obj->m_nImage = 2;
         list.AddHead(std::move(obj));
@@ -186,7 +186,7 @@ void MeasureReplay(const std::string& dllPath, const std::string& root, int stor
     for (int i = 0; i < records; ++i) {
         const int kind = mixed ? i % 6 : 1;
         if (kind == 0 || kind == 3) {
-            CAlertMsgObj obj;
+            nuntio::CAlertMsgObj obj;
             obj.Fill(SampleAlert(stored + i), next, 1764990000 + i);
             nuntio::EncodeAddRecord(obj, true, 0, next, journal);
         } else if (kind == 1) {

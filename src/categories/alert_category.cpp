@@ -2,6 +2,8 @@
 
 #include "core/gbk_text.h"
 
+namespace nuntio {
+
 namespace {
 template <size_t N>
 std::string Text(const char (&field)[N]) {
@@ -78,3 +80,5 @@ uint32_t CAlertCategory::ActivateSource(int pos) {
     ::MessageBoxA(host, "该窗口或工作区已经关闭！", "提示", MB_OK | MB_ICONINFORMATION);
     return kSourceClosed;
 }
+
+} // namespace nuntio

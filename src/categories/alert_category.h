@@ -4,6 +4,8 @@
 
 #include "categories/msg_list_category.h"
 
+namespace nuntio {
+
 class CAlertCategory : public CMsgListCategory<CAlertMsgObj> {
 public:
     CAlertCategory();
@@ -16,3 +18,5 @@ public:
     // The popup text: module; blank line; code:name; object and content.
     static std::string PopupText(const AlertRecord& r);
 };
+
+} // namespace nuntio

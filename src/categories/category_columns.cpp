@@ -9,6 +9,8 @@
 #include "resource.h"
 #include "win/help.h"
 
+namespace nuntio {
+
 namespace {
 
 void InsertColumn(HWND list, int index, const char* title, int width, bool image) {
@@ -165,3 +167,5 @@ void CMsgCategory::RebuildColumns() {
     InitColumns();
     FillList();
 }
+
+} // namespace nuntio

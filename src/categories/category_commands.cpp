@@ -13,6 +13,8 @@
 #include "settings/page_settings.h"
 #include "win/help.h"
 
+namespace nuntio {
+
 uint32_t CMsgCategory::OnListNotify(HWND owner, UINT_PTR id, NMHDR* hdr, LRESULT* result) {
     if (hdr->hwndFrom == m_toolbar.Handle() && m_toolbar.Handle() != nullptr) {
         return m_toolbar.OnChildNotify(hdr, result) ? kDone : kNotHandled;
@@ -150,3 +152,5 @@ uint32_t CMsgCategory::OnPageSettings() {
     ::RedrawWindow(m_hList, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     return kDone;
 }
+
+} // namespace nuntio

@@ -1,9 +1,11 @@
 // The two kinds' looks.
 #include "categories/category_look.h"
 
+namespace nuntio {
+
 CategoryLook AlertLook() {
     CategoryLook look;
-    const char* const headings[10] = {"",     "时间",     "窗口",     "模块",     "商品简称",
+    const char* const headings[10] = {"",         "时间",   "窗口",     "模块",     "商品简称",
                                       "商品代码", "工作区", "报警对象", "报警内容", ""};
     for (int i = 0; i < 10; ++i)
         look.headings[i] = headings[i];
@@ -35,3 +37,5 @@ CategoryLook TradeLook() {
     look.lastCmd = 27999;
     return look;
 }
+
+} // namespace nuntio

@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace nuntio {
+
 struct CategoryLook {
     std::string headings[10]; // per column slot; slot 0 is the icon column
     std::string tabName;
@@ -20,3 +22,5 @@ struct CategoryLook {
 
 CategoryLook AlertLook();
 CategoryLook TradeLook();
+
+} // namespace nuntio

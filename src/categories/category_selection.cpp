@@ -7,6 +7,8 @@
 #include "categories/msg_category.h"
 #include "core/selection.h"
 
+namespace nuntio {
+
 namespace {
 
 // Fires once, from the host's message loop, after a burst of rows; the timer's
@@ -146,3 +148,5 @@ void CMsgCategory::ClearSelection() {
     SelectRow(-1, false);
     UpdateDeleteCommands();
 }
+
+} // namespace nuntio

@@ -8,6 +8,8 @@
 
 #include "nuntio.h"
 
+namespace nuntio {
+
 class ICategorySink {
 public:
     // Starts the tray icon's flashing (a new message waits to be seen).
@@ -23,3 +25,5 @@ public:
 protected:
     ~ICategorySink() = default;
 };
+
+} // namespace nuntio

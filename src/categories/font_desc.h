@@ -9,6 +9,8 @@
 
 #include "core/config_doc.h"
 
+namespace nuntio {
+
 static_assert(sizeof(LOGFONTA) == sizeof(nuntio::FontDesc) && offsetof(LOGFONTA, lfFaceName) == 28,
               "the stored font has the LOGFONTA layout");
 
@@ -24,3 +26,5 @@ inline nuntio::FontDesc FromLogFont(const LOGFONTA& lf) {
     std::memcpy(&out, &lf, sizeof out);
     return out;
 }
+
+} // namespace nuntio

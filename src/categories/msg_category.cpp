@@ -9,6 +9,8 @@
 #include "resource.h"
 #include "win/help.h"
 
+namespace nuntio {
+
 CMsgCategory::CMsgCategory(nuntio::CConfigDoc& config, CategoryLook look)
     : m_config(config), m_look(std::move(look)) {}
 
@@ -173,3 +175,5 @@ std::string CMsgCategory::TakeStartupNotice() {
     n.swap(m_strStartupNotice);
     return n;
 }
+
+} // namespace nuntio

@@ -23,31 +23,12 @@
 #include "win/handles.h"
 #include "win/toolbar.h"
 #include "core/config_doc.h"
+#include "core/found_messages.h"
+#include "core/result_codes.h"
 #include "notify/taskbar_notifier.h"
 #include "nuntio.h"
 
 namespace nuntio {
-class IFoundMessages;
-}
-
-// Result codes of the category operations. The window ignores them.
-enum CategoryResult : uint32_t {
-    kDone = 0,
-    kFound = 1,
-    kNotHandled = 5000,
-    kNoParentWindow = 5002,
-    kNoListView = 5003,
-    kNoMenu = 5004,
-    kMsgFileNotCreated = 5005,
-    kMsgFileCreated = 5006,
-    kListEmpty = 5007,
-    kBadPosition = 5009,
-    kNoObject = 5010,
-    kNoSubMenu = 5011,
-    kNoRecord = 5013,
-    kNoHostWindow = 5015,
-    kSourceClosed = 5016,
-};
 
 class CMsgCategory {
 public:
@@ -229,3 +210,5 @@ protected:
     bool m_bRedrawHeld = false;  // the view draws nothing until ResumeRedraw
     DWORD m_dwRedrawResumed = 0; // tick count of the last ResumeRedraw
 };
+
+} // namespace nuntio

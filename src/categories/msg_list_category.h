@@ -11,6 +11,8 @@
 #include "core/local_time.h"
 #include "core/msg_model.h"
 
+namespace nuntio {
+
 // Holds the model ahead of CMsgCategory in the object, so that the category
 // can refer to the model's configuration from its construction on.
 template <class T>
@@ -206,3 +208,5 @@ protected:
                      (Model().Partial() ? "退出后不会保留。" : "稍后和退出时再试保存。"));
     }
 };
+
+} // namespace nuntio

@@ -2,6 +2,8 @@
 
 #include "core/gbk_text.h"
 
+namespace nuntio {
+
 namespace {
 template <size_t N>
 std::string Text(const char (&field)[N]) {
@@ -44,3 +46,5 @@ uint32_t CTradeCategory::OnListNotify(HWND owner, UINT_PTR id, NMHDR* hdr, LRESU
     const uint32_t r = CMsgCategory::OnListNotify(owner, id, hdr, result);
     return r == kNotHandled ? kDone : r;
 }
+
+} // namespace nuntio

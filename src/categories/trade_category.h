@@ -4,6 +4,8 @@
 
 #include "categories/msg_list_category.h"
 
+namespace nuntio {
+
 class CTradeCategory : public CMsgListCategory<CTradeMsgObj> {
 public:
     CTradeCategory();
@@ -18,3 +20,5 @@ public:
     // "交易-event", a blank line, the detail.
     static std::string PopupText(const TradeRecord& r);
 };
+
+} // namespace nuntio

@@ -6,6 +6,8 @@
 
 #include "nuntio.h"
 
+namespace nuntio {
+
 class IHostLink {
 public:
     virtual HWND HostWindow() = 0;
@@ -15,3 +17,5 @@ public:
 protected:
     ~IHostLink() = default;
 };
+
+} // namespace nuntio

@@ -11,6 +11,8 @@
 #include "core/placement.h"
 #include "resource.h"
 
+namespace nuntio {
+
 namespace {
 // Broadcast by the shell when it starts again (Explorer restarted).
 const UINT s_taskbarCreated = ::RegisterWindowMessageA("TaskbarCreated");
@@ -401,3 +403,5 @@ void CMsgCenterDlg::Reveal(int page, int pos) {
 void CMsgCenterDlg::Open(int page, int pos) {
     if (page == 0 || page == 1) m_categories[page]->ActivateSource(pos);
 }
+
+} // namespace nuntio

@@ -15,6 +15,8 @@
 #include "win/handles.h"
 #include "win/thunk.h"
 
+namespace nuntio {
+
 class CMsgCenterDlg : public win::Dialog, private ICategorySink, private IFindOwner {
 public:
     static constexpr int kPages = 2;
@@ -95,3 +97,5 @@ private:
     win::Window m_tabs;
     win::Window m_statusBar;
 };
+
+} // namespace nuntio

@@ -3,6 +3,8 @@
 
 #include <shellapi.h>
 
+namespace nuntio {
+
 namespace {
 constexpr const char* kTipBlank = "新消息到达!";
 constexpr const char* kTipShown = "双击察看!";
@@ -92,3 +94,5 @@ int CTrayIcon::OnNotify(WPARAM /*wp*/, LPARAM lp) {
     StopFlash();
     return 1;
 }
+
+} // namespace nuntio

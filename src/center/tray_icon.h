@@ -6,6 +6,8 @@
 
 #include <string>
 
+namespace nuntio {
+
 class CTrayIcon {
 public:
     static constexpr UINT kIconId = 20010;
@@ -40,3 +42,5 @@ private:
     HICON m_hIcon = nullptr;
     UINT_PTR m_nFlashTimer = 0;
 };
+
+} // namespace nuntio

@@ -5,6 +5,8 @@
 
 #include <cstdio>
 
+namespace nuntio {
+
 bool CRuntimeClass::IsDerivedFrom(const CRuntimeClass* base) const {
     for (const CRuntimeClass* c = this; c != nullptr; c = c->m_pBaseClass)
         if (c == base) return true;
@@ -278,3 +280,5 @@ std::unique_ptr<CObject> CArchive::ReadObject(const CRuntimeClass* expected, boo
     }
     return obj;
 }
+
+} // namespace nuntio

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+namespace nuntio {
+
 class CArchive;
 class CObject;
 
@@ -168,3 +170,5 @@ private:
     };
     std::vector<ClassEntry> m_classes;
 };
+
+} // namespace nuntio

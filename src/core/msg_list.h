@@ -7,6 +7,8 @@
 #include <memory>
 #include <vector>
 
+namespace nuntio {
+
 template <class T>
 class CMsgList {
 public:
@@ -68,3 +70,5 @@ public:
 private:
     std::deque<Ptr> m_items;
 };
+
+} // namespace nuntio

@@ -7,6 +7,8 @@
 #include <bit>
 #include <cstring>
 
+namespace nuntio {
+
 static_assert(std::endian::native == std::endian::little, "records are stored in memory order");
 
 namespace {
@@ -42,7 +44,7 @@ struct SlotRelease {
 } g_slotRelease;
 } // namespace
 
-void nuntio::ReleaseMessageSlots() {
+void ReleaseMessageSlots() {
     g_alertSlots.Release();
     g_tradeSlots.Release();
 }
@@ -138,3 +140,5 @@ const CClassRegistry& MessageClasses() {
     }();
     return registry;
 }
+
+} // namespace nuntio

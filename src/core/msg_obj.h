@@ -7,6 +7,8 @@
 #include "archive.h"
 #include "nuntio.h"
 
+namespace nuntio {
+
 class CMsgObj : public CObject {
 public:
     static const CRuntimeClass classCMsgObj;
@@ -80,11 +82,9 @@ private:
 // start-up order: CAlertMsgObj, then CMsgObj, then CTradeMsgObj.
 const CClassRegistry& MessageClasses();
 
-namespace nuntio {
 // Frees the message objects' slot blocks at unload (now, or when the last
 // object goes). The DLL need not call it: a static object of the core does.
 void ReleaseMessageSlots();
-} // namespace nuntio
 
 template <class T>
 struct MsgClassOf;
@@ -96,3 +96,5 @@ template <>
 struct MsgClassOf<CTradeMsgObj> {
     static const CRuntimeClass* Get() { return &CTradeMsgObj::classCTradeMsgObj; }
 };
+
+} // namespace nuntio

@@ -8,6 +8,8 @@
 #include "host/module.h"
 #include "win/help.h"
 
+namespace nuntio {
+
 namespace {
 
 HWND g_hostWindow = nullptr;
@@ -31,8 +33,6 @@ HWND FindHostWindow() {
 }
 
 } // namespace
-
-namespace nuntio {
 
 void TakeHostWindow() {
     // The window the host is working in when it starts us, up to its owner.

@@ -10,6 +10,8 @@
 #include "core/file_io.h"
 #include "settings/category_settings.h"
 
+namespace nuntio {
+
 namespace {
 
 // INI keys of the ten alert flags, in byte order. "AlertStaus" is the stored
@@ -136,3 +138,5 @@ int32_t CMsgCenterModule::SetAlertDefaultSet(const AlertProperty& prop) const {
 int32_t CMsgCenterModule::OpenAlertPropertyDlg(AlertProperty& prop) {
     return nuntio::RunAlertPropertyDlg(prop);
 }
+
+} // namespace nuntio

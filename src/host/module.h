@@ -12,6 +12,8 @@
 #include "core/session.h"
 #include "nuntio.h"
 
+namespace nuntio {
+
 class CMsgCenterDlg;
 class CMsgCategory;
 
@@ -57,7 +59,6 @@ private:
     InboundMessage m_alertBuffer{};
 };
 
-namespace nuntio {
 CMsgCenterModule& Module();
 CMsgCategory& AlertCategory();
 CMsgCategory& TradeCategory();
@@ -68,4 +69,5 @@ void TakeHostWindow();
 // The host's main window, or null: the one taken at Nuntio_Init while it
 // exists, visible or hidden; once it is gone, found again the same way.
 HWND HostMainWindow();
+
 } // namespace nuntio

@@ -10,14 +10,16 @@
 #include "host/module.h"
 #include "win/thunk.h"
 
+namespace nuntio {
+namespace {
 // The message classes' registry fills itself on first use, which is before
 // any file is read: the categories' constructors ask for it first.
-static const CClassRegistry& g_classes = MessageClasses();
-static CAlertCategory g_alertCategory;
-static CTradeCategory g_tradeCategory;
-static CMsgCenterModule g_module;
+const CClassRegistry& g_classes = MessageClasses();
+CAlertCategory g_alertCategory;
+CTradeCategory g_tradeCategory;
+CMsgCenterModule g_module;
+} // namespace
 
-namespace nuntio {
 CMsgCenterModule& Module() {
     return g_module;
 }
@@ -37,7 +39,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
     if (reason == DLL_PROCESS_ATTACH) ::DisableThreadLibraryCalls(instance);
     if (reason == DLL_PROCESS_DETACH) {
         try {
-            g_module.Shutdown(reserved != nullptr);
+            nuntio::Module().Shutdown(reserved != nullptr);
             // Every window is gone: the classes of this load go with it, so
             // that a later load registers its own procedures.
             if (reserved == nullptr) win::UnregisterClasses();

@@ -7,6 +7,7 @@
 #include <vector>
 
 namespace nuntio {
+
 namespace {
 
 // A region of the rectangles, which lie within width x height.

@@ -11,6 +11,8 @@
 #include "core/popup_text.h"
 #include "notify/popup_skin.h"
 
+namespace nuntio {
+
 namespace {
 
 constexpr UINT kMoveFlags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
@@ -235,3 +237,5 @@ LRESULT CTaskbarNotifier::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     }
     return Default(msg, wp, lp);
 }
+
+} // namespace nuntio

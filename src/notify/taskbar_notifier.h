@@ -13,6 +13,8 @@
 #include "win/handles.h"
 #include "win/thunk.h"
 
+namespace nuntio {
+
 class CTaskbarNotifier : private win::WindowImpl {
 public:
     static constexpr UINT kPopupClicked = 0x047B; // WM_POPUP_CLICKED, posted to the parent
@@ -77,3 +79,5 @@ private:
     bool m_bHover = false;
     nuntio::PopupSlide m_slide;
 };
+
+} // namespace nuntio

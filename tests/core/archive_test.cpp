@@ -11,7 +11,7 @@ using test::AppendU32;
 
 namespace {
 
-void AppendObjectBytes(std::vector<uint8_t>& out, const CMsgObj& o, const void* record, size_t size) {
+void AppendObjectBytes(std::vector<uint8_t>& out, const nuntio::CMsgObj& o, const void* record, size_t size) {
     AppendU32(out, static_cast<uint32_t>(o.m_nSerial));
     AppendU32(out, static_cast<uint32_t>(o.m_nImage));
     AppendU32(out, static_cast<uint32_t>(o.m_nCategory));
@@ -24,21 +24,21 @@ const std::vector<uint8_t> kAlertClassRecord = {0xFF, 0xFF, 0x01, 0x00, 0x0C, 0x
 const std::vector<uint8_t> kTradeClassRecord = {0xFF, 0xFF, 0x01, 0x00, 0x0C, 0x00, 'C', 'T', 'r',
                                                 'a',  'd',  'e',  'M',  's',  'g',  'O', 'b', 'j'};
 
-CMsgList<CAlertMsgObj> ThreeAlerts() {
-    CMsgList<CAlertMsgObj> list;
+nuntio::CMsgList<nuntio::CAlertMsgObj> ThreeAlerts() {
+    nuntio::CMsgList<nuntio::CAlertMsgObj> list;
     for (int i = 0; i < 3; ++i)
         list.AddTail(test::MakeAlert(10 + 2 * i, 1700000000 - 100 * i));
     return list;
 }
 
-std::vector<uint8_t> Encode(const CMsgList<CAlertMsgObj>& list) {
+std::vector<uint8_t> Encode(const nuntio::CMsgList<nuntio::CAlertMsgObj>& list) {
     std::vector<uint8_t> out;
     EncodeMessages(list, out);
     return out;
 }
 
 template <class T>
-DecodeResult Decode(const std::vector<uint8_t>& bytes, CMsgList<T>& list) {
+DecodeResult Decode(const std::vector<uint8_t>& bytes, nuntio::CMsgList<T>& list) {
     return DecodeMessages(bytes.data(), bytes.size(), list);
 }
 
@@ -56,12 +56,12 @@ TEST(MessageFileBytes, AlertsTradesAndAnEmptyListAreLaidOutAsTheFrameworkWritesT
         }
         return expected;
     };
-    const CMsgList<CAlertMsgObj> alerts = ThreeAlerts();
+    const nuntio::CMsgList<nuntio::CAlertMsgObj> alerts = ThreeAlerts();
     const std::vector<uint8_t> got = Encode(alerts);
     ASSERT_EQ(got.size(), 1530u);
     EXPECT_EQ(got, expect(alerts, kAlertClassRecord));
 
-    CMsgList<CTradeMsgObj> trades;
+    nuntio::CMsgList<nuntio::CTradeMsgObj> trades;
     for (int i = 0; i < 3; ++i)
         trades.AddTail(test::MakeTrade(i, 1700000000 + i));
     std::vector<uint8_t> tradeBytes;
@@ -69,17 +69,17 @@ TEST(MessageFileBytes, AlertsTradesAndAnEmptyListAreLaidOutAsTheFrameworkWritesT
     EXPECT_EQ(tradeBytes.size(), 2u + 18 + 316 + 2 * (2 + 316));
     EXPECT_EQ(tradeBytes, expect(trades, kTradeClassRecord));
 
-    EXPECT_EQ(Encode(CMsgList<CAlertMsgObj>()), test::Bytes({0x00, 0x00}));
+    EXPECT_EQ(Encode(nuntio::CMsgList<nuntio::CAlertMsgObj>()), test::Bytes({0x00, 0x00}));
 }
 
 TEST(MessageFileRoundTrip, BothKindsComeBackFieldForFieldInOrder) {
-    const CMsgList<CAlertMsgObj> alerts = ThreeAlerts();
-    CMsgList<CAlertMsgObj> alertsBack;
+    const nuntio::CMsgList<nuntio::CAlertMsgObj> alerts = ThreeAlerts();
+    nuntio::CMsgList<nuntio::CAlertMsgObj> alertsBack;
     const DecodeResult ra = Decode(Encode(alerts), alertsBack);
     ASSERT_TRUE(ra.ok()) << ra.error.Describe();
     ASSERT_EQ(alertsBack.GetCount(), 3u);
     for (ptrdiff_t i = 0; i < 3; ++i) {
-        const CAlertMsgObj &a = *alerts.GetAt(i), &b = *alertsBack.GetAt(i);
+        const nuntio::CAlertMsgObj &a = *alerts.GetAt(i), &b = *alertsBack.GetAt(i);
         EXPECT_EQ(a.m_nSerial, b.m_nSerial);
         EXPECT_EQ(a.m_nImage, b.m_nImage);
         EXPECT_EQ(a.m_nCategory, b.m_nCategory);
@@ -87,7 +87,7 @@ TEST(MessageFileRoundTrip, BothKindsComeBackFieldForFieldInOrder) {
         EXPECT_EQ(0, std::memcmp(&a.m_record, &b.m_record, sizeof a.m_record));
     }
 
-    CMsgList<CTradeMsgObj> trades, tradesBack;
+    nuntio::CMsgList<nuntio::CTradeMsgObj> trades, tradesBack;
     trades.AddTail(test::MakeTrade(-5, -1)); // negative words survive
     trades.AddTail(test::MakeTrade(0x7FFFFFFF, 0x7FFFFFFF));
     std::vector<uint8_t> bytes;
@@ -102,7 +102,7 @@ TEST(MessageFileRoundTrip, BothKindsComeBackFieldForFieldInOrder) {
 }
 
 TEST(MessageFileBytes, SeventyThousandMessagesUseTheLongCount) {
-    CMsgList<CAlertMsgObj> list;
+    nuntio::CMsgList<nuntio::CAlertMsgObj> list;
     for (int i = 0; i < 70000; ++i)
         list.AddTail(test::MakeAlert(i, 1700000000));
     const std::vector<uint8_t> bytes = Encode(list);
@@ -111,7 +111,7 @@ TEST(MessageFileBytes, SeventyThousandMessagesUseTheLongCount) {
               test::Bytes({0xFF, 0xFF, 0x70, 0x11, 0x01, 0x00}));
     EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 6, bytes.begin() + 24), kAlertClassRecord);
     EXPECT_EQ(bytes.size(), 6u + 18 + 502 + 69999u * 504);
-    CMsgList<CAlertMsgObj> back;
+    nuntio::CMsgList<nuntio::CAlertMsgObj> back;
     const DecodeResult r = Decode(bytes, back);
     ASSERT_TRUE(r.ok()) << r.error.Describe();
     EXPECT_EQ(back.GetCount(), 70000u);
@@ -120,7 +120,7 @@ TEST(MessageFileBytes, SeventyThousandMessagesUseTheLongCount) {
 
 TEST(MessageFileBytes, CountJustBelowTheLongFormStaysShort) {
     std::vector<uint8_t> out;
-    CArchive ar(out);
+    nuntio::CArchive ar(out);
     ar.WriteCount(0xFFFE);
     ar.WriteCount(0xFFFF);
     EXPECT_EQ(out, test::Bytes({0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00}));
@@ -131,11 +131,11 @@ TEST(ArchiveTags, ClassNumbersFrom0x7FFFOnAreWrittenAndReadWithTheEscape) {
     // takes 40002 and its second object must refer to it with the escape.
     std::vector<uint8_t> out;
     {
-        CArchive ar(out);
-        CAlertMsgObj a;
+        nuntio::CArchive ar(out);
+        nuntio::CAlertMsgObj a;
         for (int i = 0; i < 40000; ++i)
             ar.WriteObject(&a);
-        CTradeMsgObj t;
+        nuntio::CTradeMsgObj t;
         t.m_nSerial = 1;
         ar.WriteObject(&t);
         t.m_nSerial = 2;
@@ -149,13 +149,13 @@ TEST(ArchiveTags, ClassNumbersFrom0x7FFFOnAreWrittenAndReadWithTheEscape) {
     EXPECT_EQ(std::vector<uint8_t>(out.begin() + escape, out.begin() + escape + 6),
               test::Bytes({0xFF, 0x7F, 0x42, 0x9C, 0x00, 0x80})); // 0x80000000 | 40002
 
-    CArchive in(out.data(), out.size(), MessageClasses());
+    nuntio::CArchive in(out.data(), out.size(), nuntio::MessageClasses());
     for (int i = 0; i < 40000; ++i)
         ASSERT_TRUE(in.ReadObject(nullptr)) << in.Error().Describe();
-    auto t1 = in.ReadObject(&CTradeMsgObj::classCTradeMsgObj);
-    auto t2 = in.ReadObject(&CTradeMsgObj::classCTradeMsgObj);
+    auto t1 = in.ReadObject(&nuntio::CTradeMsgObj::classCTradeMsgObj);
+    auto t2 = in.ReadObject(&nuntio::CTradeMsgObj::classCTradeMsgObj);
     ASSERT_TRUE(t1 && t2) << in.Error().Describe();
-    EXPECT_EQ(static_cast<CTradeMsgObj&>(*t2).m_nSerial, 2);
+    EXPECT_EQ(static_cast<nuntio::CTradeMsgObj&>(*t2).m_nSerial, 2);
     EXPECT_TRUE(in.AtEnd());
 }
 
@@ -165,7 +165,7 @@ TEST(ArchiveTags, EscapedReferenceToASmallClassNumberIsAccepted) {
     bytes.erase(bytes.begin() + 522, bytes.begin() + 524);
     const auto esc = test::Bytes({0xFF, 0x7F, 0x01, 0x00, 0x00, 0x80});
     bytes.insert(bytes.begin() + 522, esc.begin(), esc.end());
-    CMsgList<CAlertMsgObj> list;
+    nuntio::CMsgList<nuntio::CAlertMsgObj> list;
     EXPECT_TRUE(Decode(bytes, list).ok());
     EXPECT_EQ(list.GetCount(), 3u);
 }
@@ -174,7 +174,7 @@ TEST(ArchiveTags, NullObjectEntryIsSkipped) {
     std::vector<uint8_t> bytes = Encode(ThreeAlerts());
     bytes[0] = 4;
     bytes.insert(bytes.begin() + 2, {0x00, 0x00});
-    CMsgList<CAlertMsgObj> list;
+    nuntio::CMsgList<nuntio::CAlertMsgObj> list;
     const DecodeResult r = Decode(bytes, list);
     EXPECT_TRUE(r.ok()) << r.error.Describe();
     EXPECT_EQ(r.decoded, 3u);
@@ -205,27 +205,29 @@ TEST(DecodingErrors, StopWithKindOffsetAndKeepWhatCameBefore) {
     const struct {
         const char* name;
         std::vector<uint8_t> bytes;
-        ArchiveError::Kind kind;
+        nuntio::ArchiveError::Kind kind;
         size_t offset, kept;
     } cases[] = {
-        {"unknown class CXlertMsgObj", with(8, 'X'), ArchiveError::kUnknownClass, 2, 0},
-        {"other schema", with(4, 2), ArchiveError::kBadSchema, 4, 0},
-        {"class name too long", with(6, 64), ArchiveError::kUnknownClass, 6, 0},
-        {"class number never met (05 80)", with(522, 0x05), ArchiveError::kBadClassIndex, 522, 1},
-        {"class number of an object (02 80)", with(1026, 0x02), ArchiveError::kBadClassIndex, 1026, 2},
-        {"reference to object 1 (01 00)", with(523, 0x00), ArchiveError::kObjectRef, 522, 1},
-        {"ends inside the third object", cut(1529), ArchiveError::kEndOfData, 1028, 2},
-        {"ends inside a tag", cut(1027), ArchiveError::kEndOfData, 1026, 2},
-        {"ends inside the class name", cut(12), ArchiveError::kEndOfData, 8, 0},
-        {"ends inside the count", test::Bytes({0x03}), ArchiveError::kEndOfData, 0, 0},
-        {"ends inside the long count", test::Bytes({0xFF, 0xFF, 0x01, 0x00}), ArchiveError::kEndOfData, 2, 0},
-        {"count promises more", with(0, 4), ArchiveError::kEndOfData, 1530, 3},
-        {"bytes after the last object", longer, ArchiveError::kEndOfData, 1530, 3},
-        {"base class in an alert file", baseClass, ArchiveError::kWrongClass, 2, 0},
+        {"unknown class CXlertMsgObj", with(8, 'X'), nuntio::ArchiveError::kUnknownClass, 2, 0},
+        {"other schema", with(4, 2), nuntio::ArchiveError::kBadSchema, 4, 0},
+        {"class name too long", with(6, 64), nuntio::ArchiveError::kUnknownClass, 6, 0},
+        {"class number never met (05 80)", with(522, 0x05), nuntio::ArchiveError::kBadClassIndex, 522, 1},
+        {"class number of an object (02 80)", with(1026, 0x02), nuntio::ArchiveError::kBadClassIndex, 1026,
+         2},
+        {"reference to object 1 (01 00)", with(523, 0x00), nuntio::ArchiveError::kObjectRef, 522, 1},
+        {"ends inside the third object", cut(1529), nuntio::ArchiveError::kEndOfData, 1028, 2},
+        {"ends inside a tag", cut(1027), nuntio::ArchiveError::kEndOfData, 1026, 2},
+        {"ends inside the class name", cut(12), nuntio::ArchiveError::kEndOfData, 8, 0},
+        {"ends inside the count", test::Bytes({0x03}), nuntio::ArchiveError::kEndOfData, 0, 0},
+        {"ends inside the long count", test::Bytes({0xFF, 0xFF, 0x01, 0x00}),
+         nuntio::ArchiveError::kEndOfData, 2, 0},
+        {"count promises more", with(0, 4), nuntio::ArchiveError::kEndOfData, 1530, 3},
+        {"bytes after the last object", longer, nuntio::ArchiveError::kEndOfData, 1530, 3},
+        {"base class in an alert file", baseClass, nuntio::ArchiveError::kWrongClass, 2, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        CMsgList<CAlertMsgObj> list;
+        nuntio::CMsgList<nuntio::CAlertMsgObj> list;
         const DecodeResult r = Decode(c.bytes, list);
         EXPECT_EQ(r.error.kind, c.kind) << r.error.Describe();
         EXPECT_EQ(r.error.offset, c.offset) << r.error.Describe();
@@ -237,13 +239,13 @@ TEST(DecodingErrors, StopWithKindOffsetAndKeepWhatCameBefore) {
 }
 
 TEST(DecodingErrorsOfKind, TradeFileReadAsAlertsIsAnotherClass) {
-    CMsgList<CTradeMsgObj> trades;
+    nuntio::CMsgList<nuntio::CTradeMsgObj> trades;
     trades.AddTail(test::MakeTrade(1, 1));
     std::vector<uint8_t> bytes;
     EncodeMessages(trades, bytes);
-    CMsgList<CAlertMsgObj> alerts;
+    nuntio::CMsgList<nuntio::CAlertMsgObj> alerts;
     const DecodeResult r = Decode(bytes, alerts);
-    EXPECT_EQ(r.error.kind, ArchiveError::kWrongClass);
+    EXPECT_EQ(r.error.kind, nuntio::ArchiveError::kWrongClass);
     EXPECT_NE(r.error.Describe().find("CTradeMsgObj"), std::string::npos) << r.error.Describe();
     EXPECT_EQ(alerts.GetCount(), 0u);
 }
@@ -251,7 +253,7 @@ TEST(DecodingErrorsOfKind, TradeFileReadAsAlertsIsAnotherClass) {
 TEST(DecodingErrorsOfKind, ShortObjectNamesItsSize) {
     auto b = Good();
     b.resize(100);
-    CMsgList<CAlertMsgObj> list;
+    nuntio::CMsgList<nuntio::CAlertMsgObj> list;
     const DecodeResult r = Decode(b, list);
     EXPECT_EQ(r.error.Describe(),
               "offset 20: unexpected end of data: expected 502 bytes of a CAlertMsgObj, found only 80 bytes "
@@ -261,15 +263,15 @@ TEST(DecodingErrorsOfKind, ShortObjectNamesItsSize) {
 TEST(MessageObjects, SlotsOutliveAReleaseWhileObjectsLive) {
     // At unload the slots are released while a static owner may still hold
     // objects; those are freed afterwards and new ones still work.
-    CMsgList<CAlertMsgObj> held;
+    nuntio::CMsgList<nuntio::CAlertMsgObj> held;
     for (int i = 0; i < 200; ++i)
         held.AddTail(test::MakeAlert(i, i));
     nuntio::ReleaseMessageSlots();
     held.RemoveAll();
-    CMsgList<CTradeMsgObj> more;
+    nuntio::CMsgList<nuntio::CTradeMsgObj> more;
     for (int i = 0; i < 100; ++i)
         more.AddHead(test::MakeTrade(i, i));
     EXPECT_EQ(more.GetTail()->m_nSerial, 0);
-    CAlertMsgObj fresh;
+    nuntio::CAlertMsgObj fresh;
     EXPECT_EQ(fresh.m_record.szContent[255], 0); // a new object's record is zero
 }

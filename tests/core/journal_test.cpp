@@ -471,20 +471,20 @@ using Msg = std::tuple<int32_t, int32_t, int32_t>;
 
 template <class T>
 std::unique_ptr<T> MakeMsg(int32_t serial, int32_t arrived) {
-    if constexpr (std::is_same_v<T, CAlertMsgObj>)
+    if constexpr (std::is_same_v<T, nuntio::CAlertMsgObj>)
         return test::MakeAlert(serial, arrived);
     else
         return test::MakeTrade(serial, arrived);
 }
 template <class T>
-CMsgList<T> ListOf(const std::vector<int32_t>& serials) {
-    CMsgList<T> list;
+nuntio::CMsgList<T> ListOf(const std::vector<int32_t>& serials) {
+    nuntio::CMsgList<T> list;
     for (size_t i = 0; i < serials.size(); ++i)
         list.AddTail(MakeMsg<T>(serials[i], static_cast<int32_t>(i)));
     return list;
 }
 template <class T>
-std::vector<Msg> MsgsOf(const CMsgList<T>& list) {
+std::vector<Msg> MsgsOf(const nuntio::CMsgList<T>& list) {
     std::vector<Msg> out;
     for (const auto& m : list)
         out.emplace_back(m->m_nSerial, m->m_nImage, m->m_tArrived);
@@ -492,7 +492,7 @@ std::vector<Msg> MsgsOf(const CMsgList<T>& list) {
 }
 // The arrivals (first-list positions) of what is left.
 template <class T>
-std::vector<int32_t> ArrivalsOf(const CMsgList<T>& list) {
+std::vector<int32_t> ArrivalsOf(const nuntio::CMsgList<T>& list) {
     std::vector<int32_t> out;
     for (const auto& m : list)
         out.push_back(m->m_tArrived);
@@ -509,7 +509,7 @@ std::vector<uint8_t> WithHeader(uint16_t kind, const std::vector<uint8_t>& recor
 // walk to find a message and an erase to remove it. The fast replay must
 // match it exactly.
 template <class T>
-ReplayResult ReferenceReplay(const ParsedJournal& journal, CMsgList<T>& list, int32_t& nextSerial) {
+ReplayResult ReferenceReplay(const ParsedJournal& journal, nuntio::CMsgList<T>& list, int32_t& nextSerial) {
     using nuntio::GetI32;
     auto locate = [&](int32_t pos, int32_t serial) -> T* {
         if (T* m = list.GetAt(pos); m != nullptr && m->m_nSerial == serial) return m;
@@ -533,19 +533,20 @@ ReplayResult ReferenceReplay(const ParsedJournal& journal, CMsgList<T>& list, in
         bool ok = true, found = true;
         switch (r.op) {
         case JournalOp::kAdd: {
-            std::unique_ptr<CObject> obj; // stored as a one-message file
+            std::unique_ptr<nuntio::CObject> obj; // stored as a one-message file
             uint32_t count = 0;
             bool isNull = false;
-            CArchive ar(p + std::min<size_t>(n, 9), n - std::min<size_t>(n, 9), MessageClasses());
+            nuntio::CArchive ar(p + std::min<size_t>(n, 9), n - std::min<size_t>(n, 9),
+                                nuntio::MessageClasses());
             if (n >= 9 && ar.ReadCount(count) && count == 1)
-                obj = ar.ReadObject(MsgClassOf<T>::Get(), &isNull);
+                obj = ar.ReadObject(nuntio::MsgClassOf<T>::Get(), &isNull);
             if (obj == nullptr || !ar.AtEnd()) {
                 ok = false;
                 break;
             }
             const int32_t serial = static_cast<T*>(obj.get())->m_nSerial;
             list.AddHead(std::unique_ptr<T>(static_cast<T*>(obj.release())));
-            if (std::is_same_v<T, CAlertMsgObj> || (p[0] & 1) != 0)
+            if (std::is_same_v<T, nuntio::CAlertMsgObj> || (p[0] & 1) != 0)
                 if (T* below = list.GetAt(1); below != nullptr && below->m_nImage == kImageLatest)
                     below->m_nImage = kImageEarlier;
             for (uint32_t i = static_cast<uint32_t>(GetI32(p + 1)); i > 0 && list.RemoveTail(); --i) {
@@ -638,7 +639,7 @@ TEST(JournalReplay, ABatchDeletionRemovesWhatItsRowsNameAtOnce) {
         ASSERT_EQ(parsed.status, JournalStatus::kWhole);
         ASSERT_EQ(parsed.records.size(), 1u);
         EXPECT_EQ(parsed.records[0].payload.size(), 4 + 8 * c.rows.size());
-        CMsgList<CAlertMsgObj> list = ListOf<CAlertMsgObj>(c.list);
+        nuntio::CMsgList<nuntio::CAlertMsgObj> list = ListOf<nuntio::CAlertMsgObj>(c.list);
         int32_t next = 0;
         const ReplayResult r = ReplayJournal(parsed, list, next);
         EXPECT_EQ(ArrivalsOf(list), c.left);
@@ -665,7 +666,7 @@ TEST(JournalReplay, ASplitBatchRemovesTheSameRowsAsOneRecord) {
         const ParsedJournal parsed = ParseJournal(bytes.data(), bytes.size());
         ASSERT_EQ(parsed.status, JournalStatus::kWhole);
         EXPECT_EQ(parsed.records.size(), (rows.size() + perRecord - 1) / perRecord);
-        CMsgList<CAlertMsgObj> list = ListOf<CAlertMsgObj>(sevens);
+        nuntio::CMsgList<nuntio::CAlertMsgObj> list = ListOf<nuntio::CAlertMsgObj>(sevens);
         int32_t next = 0;
         const ReplayResult r = ReplayJournal(parsed, list, next);
         EXPECT_EQ(ArrivalsOf(list), (std::vector<int32_t>{1, 4, 6, 7, 10}));
@@ -692,7 +693,7 @@ TEST(JournalReplay, AMalformedBatchIsDamage) {
         EncodeRecord(JournalOp::kDeleteBatch, payload, recs);
         EncodeDeleteRecord(0, 12, recs);
         const std::vector<uint8_t> bytes = WithHeader(0, recs);
-        CMsgList<CAlertMsgObj> list = ListOf<CAlertMsgObj>({10, 11, 12});
+        nuntio::CMsgList<nuntio::CAlertMsgObj> list = ListOf<nuntio::CAlertMsgObj>({10, 11, 12});
         int32_t next = 0;
         const ReplayResult r = ReplayJournal(ParseJournal(bytes.data(), bytes.size()), list, next);
         EXPECT_TRUE(r.damaged);
@@ -717,10 +718,10 @@ void ReplayMatchesTheReference(uint32_t seed) {
         std::vector<int32_t> listSerials;
         for (int i = 0; i < size; ++i)
             listSerials.push_back(shared ? below(serials) : size - i);
-        CMsgList<T> fast = ListOf<T>(listSerials);
+        nuntio::CMsgList<T> fast = ListOf<T>(listSerials);
         for (const auto& m : fast)
             m->m_nImage = below(3);
-        CMsgList<T> plain;
+        nuntio::CMsgList<T> plain;
         for (const auto& m : fast) {
             auto copy = MakeMsg<T>(m->m_nSerial, m->m_tArrived);
             copy->m_nImage = m->m_nImage;
@@ -792,8 +793,8 @@ void ReplayMatchesTheReference(uint32_t seed) {
 TEST(JournalReplay, MatchesThePlainReplayRecordForRecord) {
     for (uint32_t seed : {1u, 2u, 3u}) {
         SCOPED_TRACE(seed);
-        ReplayMatchesTheReference<CAlertMsgObj>(seed);
-        ReplayMatchesTheReference<CTradeMsgObj>(seed);
+        ReplayMatchesTheReference<nuntio::CAlertMsgObj>(seed);
+        ReplayMatchesTheReference<nuntio::CTradeMsgObj>(seed);
     }
 }
 
@@ -806,7 +807,8 @@ TEST(JournalReplay, AReplayedAlertMakesTheLatestBelowItEarlier) {
         std::vector<uint8_t> recs;
         EncodeAddRecord(*test::MakeAlert(50, 0), flag, 0, 51, recs);
         std::vector<uint8_t> bytes = WithHeader(0, recs);
-        CMsgList<CAlertMsgObj> alerts = ListOf<CAlertMsgObj>({3}); // serial 3: icon 0, latest
+        nuntio::CMsgList<nuntio::CAlertMsgObj> alerts =
+            ListOf<nuntio::CAlertMsgObj>({3}); // serial 3: icon 0, latest
         int32_t next = 0;
         ReplayJournal(ParseJournal(bytes.data(), bytes.size()), alerts, next);
         EXPECT_EQ(alerts.GetAt(1)->m_nImage, kImageEarlier);
@@ -814,7 +816,7 @@ TEST(JournalReplay, AReplayedAlertMakesTheLatestBelowItEarlier) {
         recs.clear();
         EncodeAddRecord(*test::MakeTrade(50, 0), flag, 0, 51, recs);
         bytes = WithHeader(1, recs);
-        CMsgList<CTradeMsgObj> trades = ListOf<CTradeMsgObj>({3});
+        nuntio::CMsgList<nuntio::CTradeMsgObj> trades = ListOf<nuntio::CTradeMsgObj>({3});
         trades.GetAt(0)->m_nImage = kImageLatest;
         ReplayJournal(ParseJournal(bytes.data(), bytes.size()), trades, next);
         EXPECT_EQ(trades.GetAt(1)->m_nImage, flag ? kImageEarlier : kImageLatest);
@@ -833,7 +835,7 @@ TEST(MessageList, RemoveSortedTakesTheGivenPositionsInOnePass) {
         {{5}, {0, 1, 2, 3, 4}},    {{2, 1, 4}, {0, 1, 3}},    // out of order: the lower one is ignored
     };
     for (const Case& c : cases) {
-        CMsgList<int> list;
+        nuntio::CMsgList<int> list;
         for (int i = 0; i < 5; ++i)
             list.AddTail(std::make_unique<int>(i));
         EXPECT_EQ(list.RemoveSorted(c.positions), 5 - c.left.size());
@@ -842,7 +844,7 @@ TEST(MessageList, RemoveSortedTakesTheGivenPositionsInOnePass) {
             left.push_back(*p);
         EXPECT_EQ(left, c.left);
     }
-    CMsgList<int> empty;
+    nuntio::CMsgList<int> empty;
     EXPECT_EQ(empty.RemoveSorted({0, 1}), 0u);
 }
 
@@ -859,7 +861,7 @@ TEST(SerialNumbers, TheCounterStartsAboveEveryListedSerial) {
         {{INT32_MIN, INT32_MAX}, 3, INT32_MIN + 1},
     };
     for (const auto& c : cases) {
-        CMsgList<CAlertMsgObj> list;
+        nuntio::CMsgList<nuntio::CAlertMsgObj> list;
         for (int32_t s : c.listed)
             list.AddTail(test::MakeAlert(s, 0));
         EXPECT_EQ(SerialAboveAll(list, c.counter), c.want)

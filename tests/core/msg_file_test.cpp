@@ -22,13 +22,13 @@ protected:
     test::ScopedTimeZone tz{"UTC"};
     int64_t now = 1709993106;
 
-    static CMsgList<CAlertMsgObj> Alerts(int n) {
-        CMsgList<CAlertMsgObj> list;
+    static nuntio::CMsgList<nuntio::CAlertMsgObj> Alerts(int n) {
+        nuntio::CMsgList<nuntio::CAlertMsgObj> list;
         for (int i = 0; i < n; ++i)
             list.AddTail(test::MakeAlert(i, 1700000000 - i));
         return list;
     }
-    static std::vector<uint8_t> Encoded(const CMsgList<CAlertMsgObj>& list) {
+    static std::vector<uint8_t> Encoded(const nuntio::CMsgList<nuntio::CAlertMsgObj>& list) {
         std::vector<uint8_t> b;
         EncodeMessages(list, b);
         return b;
@@ -72,12 +72,12 @@ TEST_F(MessageFiles, DamagedFileKeepsWhatDecodedAndIsKeptAsideBeforeTheSave) {
 
     CMsgFile file(fs, path);
     EXPECT_EQ(file.EnsureExists(), kDone);
-    CMsgList<CAlertMsgObj> list;
+    nuntio::CMsgList<nuntio::CAlertMsgObj> list;
     const MsgLoadResult r = file.Load(list, now);
     EXPECT_TRUE(r.damaged());
     EXPECT_EQ(r.loaded, 2u);
     EXPECT_EQ(list.GetCount(), 2u);
-    EXPECT_EQ(r.error.kind, ArchiveError::kEndOfData);
+    EXPECT_EQ(r.error.kind, nuntio::ArchiveError::kEndOfData);
     EXPECT_EQ(r.error.offset, 1028u);
     EXPECT_EQ(r.keptAsidePath, path + ".damaged-20240309-140506");
     EXPECT_EQ(test::ReadNative(native + ".damaged-20240309-140506"), damaged);
@@ -90,7 +90,7 @@ TEST_F(MessageFiles, DamagedFileKeepsWhatDecodedAndIsKeptAsideBeforeTheSave) {
 
     // A second damage in the same second gets its own name.
     test::WriteNative(native, damaged);
-    CMsgList<CAlertMsgObj> again;
+    nuntio::CMsgList<nuntio::CAlertMsgObj> again;
     EXPECT_EQ(CMsgFile(fs, path).Load(again, now).keptAsidePath, path + ".damaged-20240309-140506-2");
 }
 
@@ -103,7 +103,7 @@ TEST_F(MessageFiles, DamagedFileThatCannotBeKeptAsideIsNotOverwritten) {
     failing.failWrite = true;
     failing.failWriteSuffix = ".tmp"; // every atomic write fails
     CMsgFile file(failing, path);
-    CMsgList<CAlertMsgObj> list;
+    nuntio::CMsgList<nuntio::CAlertMsgObj> list;
     const MsgLoadResult r = file.Load(list, now);
     EXPECT_TRUE(r.damaged());
     EXPECT_EQ(r.loaded, 3u);
@@ -140,7 +140,7 @@ TEST_F(MessageFiles, ACutAtAnyByteKeepsTheWholeMessagesBeforeIt) {
         ends.push_back(ends.back() + 2 + 502);
     ASSERT_EQ(whole.size(), ends.back());
     for (size_t cut = 0; cut <= whole.size(); ++cut) {
-        CMsgList<CAlertMsgObj> list;
+        nuntio::CMsgList<nuntio::CAlertMsgObj> list;
         const DecodeResult r = DecodeMessages(whole.data(), cut, list);
         size_t kept = 0;
         for (size_t e : ends)

@@ -11,15 +11,15 @@ using namespace nuntio;
 namespace {
 
 // Newest first: the list is built from the oldest time to the newest.
-CMsgList<CAlertMsgObj> Arrived(std::initializer_list<int64_t> newestFirst) {
-    CMsgList<CAlertMsgObj> list;
+nuntio::CMsgList<nuntio::CAlertMsgObj> Arrived(std::initializer_list<int64_t> newestFirst) {
+    nuntio::CMsgList<nuntio::CAlertMsgObj> list;
     int serial = 0;
     for (int64_t t : newestFirst)
         list.AddTail(test::MakeAlert(serial++, static_cast<int32_t>(t)));
     return list;
 }
 
-std::vector<int32_t> Serials(const CMsgList<CAlertMsgObj>& list) {
+std::vector<int32_t> Serials(const nuntio::CMsgList<nuntio::CAlertMsgObj>& list) {
     std::vector<int32_t> s;
     for (const auto& m : list)
         s.push_back(m->m_nSerial);
@@ -29,7 +29,7 @@ std::vector<int32_t> Serials(const CMsgList<CAlertMsgObj>& list) {
 } // namespace
 
 TEST(RetentionByCount, DropsFromTheBottomAndALimitBelowOneOrAnotherModeKeepsAll) {
-    CMsgList<CAlertMsgObj> list = Arrived({4, 3, 2, 1});
+    nuntio::CMsgList<nuntio::CAlertMsgObj> list = Arrived({4, 3, 2, 1});
     const RetentionResult r = ApplyRetention(list, kKeepByCount, 3, 10);
     EXPECT_EQ(r.code, kDone);
     EXPECT_EQ(r.removed, 1u);
@@ -39,7 +39,7 @@ TEST(RetentionByCount, DropsFromTheBottomAndALimitBelowOneOrAnotherModeKeepsAll)
     for (uint8_t mode : {0, 3, 255})
         EXPECT_EQ(ApplyRetention(list, mode, 1, 1000000000).removed, 0u) << int(mode);
     EXPECT_EQ(list.GetCount(), 3u);
-    CMsgList<CAlertMsgObj> empty;
+    nuntio::CMsgList<nuntio::CAlertMsgObj> empty;
     EXPECT_EQ(ApplyRetention(empty, kKeepByCount, 0, 10).code, kBadKeepLimit); // the limit is checked first
     EXPECT_EQ(ApplyRetention(empty, kKeepByCount, 5, 10).code, kListEmpty);
 }
@@ -54,7 +54,7 @@ protected:
 
 TEST_F(RetentionByDays, YesterdayJustBeforeMidnightHasAgeOne) {
     const int64_t now = T(2024, 5, 10, 0, 1);
-    CMsgList<CAlertMsgObj> list = Arrived({T(2024, 5, 10, 0, 0), T(2024, 5, 9, 23, 59)});
+    nuntio::CMsgList<nuntio::CAlertMsgObj> list = Arrived({T(2024, 5, 10, 0, 0), T(2024, 5, 9, 23, 59)});
     const RetentionResult r = ApplyRetention(list, kKeepByDays, 1, now);
     EXPECT_EQ(r.removed, 1u);
     EXPECT_EQ(Serials(list), std::vector<int32_t>{0});
@@ -64,7 +64,7 @@ TEST_F(RetentionByDays, YesterdayJustBeforeMidnightHasAgeOne) {
 }
 
 TEST_F(RetentionByDays, LimitZeroOrBelowDropsEverythingAndEmptyIsReported) {
-    CMsgList<CAlertMsgObj> list = Arrived({T(2024, 5, 10), T(2024, 5, 10, 1)});
+    nuntio::CMsgList<nuntio::CAlertMsgObj> list = Arrived({T(2024, 5, 10), T(2024, 5, 10, 1)});
     const RetentionResult r = ApplyRetention(list, kKeepByDays, 0, T(2024, 5, 10, 13));
     EXPECT_EQ(r.code, kDone);
     EXPECT_EQ(r.removed, 2u);
@@ -91,7 +91,7 @@ TEST_F(RetentionByDays, MonthYearAndDaylightSavingChangesCountRealCalendarDays) 
     };
     for (const Case& c : cases) {
         // Kept with a limit of age + 1, dropped with a limit of age.
-        CMsgList<CAlertMsgObj> list = Arrived({c.msg});
+        nuntio::CMsgList<nuntio::CAlertMsgObj> list = Arrived({c.msg});
         EXPECT_EQ(ApplyRetention(list, kKeepByDays, c.age + 1, c.now).removed, 0u) << c.age;
         EXPECT_EQ(ApplyRetention(list, kKeepByDays, c.age, c.now).removed, 1u) << c.age;
     }
@@ -100,7 +100,8 @@ TEST_F(RetentionByDays, MonthYearAndDaylightSavingChangesCountRealCalendarDays) 
 
 TEST_F(RetentionByDays, StopsAtTheFirstMessageYoungEnough) {
     const int64_t now = T(2024, 6, 20);
-    CMsgList<CAlertMsgObj> list = Arrived({T(2024, 6, 20), T(2024, 6, 19), T(2024, 6, 15), T(2024, 6, 1)});
+    nuntio::CMsgList<nuntio::CAlertMsgObj> list =
+        Arrived({T(2024, 6, 20), T(2024, 6, 19), T(2024, 6, 15), T(2024, 6, 1)});
     const RetentionResult r = ApplyRetention(list, kKeepByDays, 3, now);
     EXPECT_EQ(r.removed, 2u);
     EXPECT_EQ(Serials(list), (std::vector<int32_t>{0, 1}));
@@ -134,13 +135,13 @@ TEST_F(RetentionByDays, CountingDropsNothingAndAgreesWithTheRuleItCounts) {
     const auto newestFirst = {T(2024, 6, 20, 8), T(2024, 6, 20, 0, 5), T(2024, 6, 15), T(2024, 6, 1)};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << int(c.mode) << " " << c.limit);
-        CMsgList<CAlertMsgObj> list = Arrived(newestFirst);
+        nuntio::CMsgList<nuntio::CAlertMsgObj> list = Arrived(newestFirst);
         EXPECT_EQ(CountRetention(list, c.mode, c.limit, now), c.dropped);
         EXPECT_EQ(list.GetCount(), 4u);
         EXPECT_EQ(ApplyRetention(list, c.mode, c.limit, now).removed, c.dropped);
         EXPECT_EQ(list.GetCount(), 4u - c.dropped);
     }
-    CMsgList<CAlertMsgObj> empty;
+    nuntio::CMsgList<nuntio::CAlertMsgObj> empty;
     EXPECT_EQ(CountRetention(empty, kKeepByDays, 0, now), 0u);
     EXPECT_EQ(CountRetention(empty, kKeepByCount, 1, now), 0u);
 }

@@ -13,8 +13,8 @@
 
 namespace test {
 
-std::unique_ptr<CAlertMsgObj> MakeAlert(int32_t serial, int32_t arrived, const char* content) {
-    auto a = std::make_unique<CAlertMsgObj>();
+std::unique_ptr<nuntio::CAlertMsgObj> MakeAlert(int32_t serial, int32_t arrived, const char* content) {
+    auto a = std::make_unique<nuntio::CAlertMsgObj>();
     a->m_nSerial = serial;
     a->m_nImage = serial % 3;
     a->m_nCategory = 0;
@@ -36,8 +36,8 @@ std::unique_ptr<CAlertMsgObj> MakeAlert(int32_t serial, int32_t arrived, const c
     return a;
 }
 
-std::unique_ptr<CTradeMsgObj> MakeTrade(int32_t serial, int32_t arrived, const char* detail) {
-    auto t = std::make_unique<CTradeMsgObj>();
+std::unique_ptr<nuntio::CTradeMsgObj> MakeTrade(int32_t serial, int32_t arrived, const char* detail) {
+    auto t = std::make_unique<nuntio::CTradeMsgObj>();
     t->m_nSerial = serial;
     t->m_nCategory = 1;
     t->m_tArrived = arrived;

@@ -20,8 +20,10 @@ void SetField(char (&field)[N], const char* text) {
     std::memcpy(field, text, std::min(N, std::strlen(text)));
 }
 
-std::unique_ptr<CAlertMsgObj> MakeAlert(int32_t serial, int32_t arrived, const char* content = "content");
-std::unique_ptr<CTradeMsgObj> MakeTrade(int32_t serial, int32_t arrived, const char* detail = "detail");
+std::unique_ptr<nuntio::CAlertMsgObj> MakeAlert(int32_t serial, int32_t arrived,
+                                                const char* content = "content");
+std::unique_ptr<nuntio::CTradeMsgObj> MakeTrade(int32_t serial, int32_t arrived,
+                                                const char* detail = "detail");
 
 std::vector<uint8_t> Bytes(std::initializer_list<int> b);
 void Append(std::vector<uint8_t>& out, const void* p, size_t n);

@@ -108,7 +108,7 @@ TEST(Matching, AlertSearchesItsSevenTextFieldsButNotTheTime) {
 // results with the texts and icon it had, and a later one that happens to take
 // its serial number again is not it.
 TEST(FoundMessages, RowsFollowTheirMessagesAndKeepTheTextsOfThoseGone) {
-    CMsgList<CAlertMsgObj> list;
+    nuntio::CMsgList<nuntio::CAlertMsgObj> list;
     // Serial numbers that came round after the highest one.
     const int32_t serials[] = {INT32_MAX - 1, INT32_MAX, INT32_MIN, INT32_MIN + 1};
     const char* contents[] = {"hit one", "other", "hit two", "hit three"};
@@ -116,7 +116,7 @@ TEST(FoundMessages, RowsFollowTheirMessagesAndKeepTheTextsOfThoseGone) {
         list.AddHead(test::MakeAlert(serials[i], 1000 + i, contents[i]));
         list.GetHead()->m_nImage = kImageEarlier;
     }
-    CFoundMessages<CAlertMsgObj> found(list, "hit");
+    CFoundMessages<nuntio::CAlertMsgObj> found(list, "hit");
     ASSERT_EQ(found.GetCount(), 3u);
     EXPECT_TRUE(found.Complete());
     int32_t next = INT32_MIN + 2;
@@ -174,7 +174,7 @@ TEST(FoundMessages, RowsFollowTheirMessagesAndKeepTheTextsOfThoseGone) {
         EXPECT_EQ(found.RowImage(1), kImageEarlier) << "the icon hit two had";
     }
     EXPECT_EQ(found.Locate(3), -1);
-    EXPECT_EQ(CFoundMessages<CAlertMsgObj>(list, "").GetCount(), 0u);
+    EXPECT_EQ(CFoundMessages<nuntio::CAlertMsgObj>(list, "").GetCount(), 0u);
 }
 
 TEST(Filling, MessagesTakeSerialsAndTheirBodies) {
@@ -183,7 +183,7 @@ TEST(Filling, MessagesTakeSerialsAndTheirBodies) {
     test::SetField(in.body.alert.szContent, "hello");
     std::memset(in.body.bytes + 300, 0x5A, 186);
     int32_t next = 7;
-    CAlertMsgObj a;
+    nuntio::CAlertMsgObj a;
     a.m_nImage = 2;
     a.Fill(in, next, 1234);
     EXPECT_EQ(a.m_nSerial, 7);
@@ -193,7 +193,7 @@ TEST(Filling, MessagesTakeSerialsAndTheirBodies) {
     EXPECT_EQ(0, std::memcmp(&a.m_record, in.body.bytes, 486));
 
     in.nCategory = 1;
-    CTradeMsgObj t;
+    nuntio::CTradeMsgObj t;
     t.Fill(in, next, 99);
     EXPECT_EQ(t.m_nSerial, 8);
     EXPECT_EQ(t.m_nCategory, 1);
@@ -211,7 +211,7 @@ TEST(UserNames, OneFolderNameUnderTheRoot) {
     } cases[] = {
         {"trader01", UserNameCheck::kOk},
         {"\xBD\xBB\xD2\xD7\xD4\xB1", UserNameCheck::kOk}, // "交易员"
-        {"\x95\x5C", UserNameCheck::kOk},                  // a second byte 0x5C is no backslash
+        {"\x95\x5C", UserNameCheck::kOk},                 // a second byte 0x5C is no backslash
         {"con2", UserNameCheck::kOk},
         {"trader.01", UserNameCheck::kOk},
         {" x", UserNameCheck::kOk},
@@ -231,7 +231,7 @@ TEST(UserNames, OneFolderNameUnderTheRoot) {
         {"a*b", UserNameCheck::kBadCharacter},
         {"a\tb", UserNameCheck::kBadCharacter},
         {"a|b", UserNameCheck::kBadCharacter},
-        {"\x95", UserNameCheck::kBadCharacter},   // a lead byte alone
+        {"\x95", UserNameCheck::kBadCharacter},     // a lead byte alone
         {"\x95\x7F", UserNameCheck::kBadCharacter}, // no trail byte
         {std::string(250, 'n'), UserNameCheck::kTooLong},
     };

@@ -287,11 +287,11 @@ int RunCrashScenario(const std::string& name, const std::string& root) {
 namespace {
 template <class T>
 bool Parse(const std::vector<uint8_t>& bytes, std::vector<StoredMsg>& out) {
-    CMsgList<T> list;
+    nuntio::CMsgList<T> list;
     if (!nuntio::DecodeMessages(bytes.data(), bytes.size(), list).ok()) return false;
     for (const auto& m : list) {
         std::string text;
-        if constexpr (std::is_same_v<T, CAlertMsgObj>)
+        if constexpr (std::is_same_v<T, nuntio::CAlertMsgObj>)
             text = std::string(nuntio::FieldText(m->m_record.szContent));
         else
             text = std::string(nuntio::FieldText(m->m_record.szDetail));
@@ -304,7 +304,7 @@ bool Parse(const std::vector<uint8_t>& bytes, std::vector<StoredMsg>& out) {
 // The core's own decoder reads what the library wrote.
 bool ParseMsgFile(const std::vector<uint8_t>& bytes, bool trade, std::vector<StoredMsg>& out) {
     out.clear();
-    return trade ? Parse<CTradeMsgObj>(bytes, out) : Parse<CAlertMsgObj>(bytes, out);
+    return trade ? Parse<nuntio::CTradeMsgObj>(bytes, out) : Parse<nuntio::CAlertMsgObj>(bytes, out);
 }
 
 } // namespace testhost

@@ -185,7 +185,7 @@ std::string Time(int32_t t) {
     return nuntio::FormatTime(t);
 }
 
-Table AlertTable(const CMsgList<CAlertMsgObj>& list) {
+Table AlertTable(const nuntio::CMsgList<nuntio::CAlertMsgObj>& list) {
     Table t;
     t.header = {"#",         "serial",    "image",     "category",  "arrived", "status",
                 "sound",     "voiceOnce", "visual",    "iconFlash", "popup",   "email",
@@ -223,7 +223,7 @@ Table AlertTable(const CMsgList<CAlertMsgObj>& list) {
     return t;
 }
 
-Table TradeTable(const CMsgList<CTradeMsgObj>& list) {
+Table TradeTable(const nuntio::CMsgList<nuntio::CTradeMsgObj>& list) {
     Table t;
     t.header = {"#", "serial", "image", "category", "arrived", "reserved", "event", "occurred", "detail"};
     size_t i = 0;
@@ -249,8 +249,8 @@ std::string FirstClassName(const std::vector<uint8_t>& b) {
 
 int DumpMessages(const std::string& name, const std::vector<uint8_t>& bytes, Format fmt, bool check) {
     const bool trade = FirstClassName(bytes) == "CTradeMsgObj";
-    CMsgList<CAlertMsgObj> alerts;
-    CMsgList<CTradeMsgObj> trades;
+    nuntio::CMsgList<nuntio::CAlertMsgObj> alerts;
+    nuntio::CMsgList<nuntio::CTradeMsgObj> trades;
     const nuntio::DecodeResult r = trade ? nuntio::DecodeMessages(bytes.data(), bytes.size(), trades)
                                          : nuntio::DecodeMessages(bytes.data(), bytes.size(), alerts);
     const char* kind = trade ? "trade messages" : "alerts";
