@@ -18,7 +18,6 @@ struct AlertChecks {
     bool popup = false;
     bool email = false;
     bool shortMsg = false;
-    bool operator==(const AlertChecks&) const = default;
 };
 
 // What the controls show for prop. A sound other than voice (1) or beep (2)
