@@ -1,6 +1,6 @@
 // The column settings dialog: hidden columns on the left, shown columns in
-// display order on the right. A column is known by its heading; the icon
-// column (slot 0) is never offered and always stays first.
+// display order on the right, kept in step with the core's arrangement, which
+// gives the positions on OK.
 #include "messages/column_settings.h"
 #include "win/help.h"
 
@@ -8,32 +8,17 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "core/column_arrangement.h"
 #include "dialogs_res.h"
 #include "win/thunk.h"
 
 namespace {
 
 constexpr int kMaxSlots = 10;
-
-std::vector<std::string> ListTexts(HWND list) {
-    std::vector<std::string> texts;
-    const int count = ListView_GetItemCount(list);
-    for (int i = 0; i < count; ++i) {
-        char text[64] = {};
-        ListView_GetItemText(list, i, 0, text, sizeof text);
-        texts.emplace_back(text);
-    }
-    return texts;
-}
-
-std::string ItemText(HWND list, int index) {
-    char text[64] = {};
-    ListView_GetItemText(list, index, 0, text, sizeof text);
-    return text;
-}
 
 void InsertText(HWND list, int index, const std::string& text) {
     LVITEMA item{};
@@ -55,9 +40,8 @@ int Selection(HWND list) {
 
 class CColumnSetDlg : public win::Dialog {
 public:
-    int m_nColumns = 0;
-    int m_nColPos[kMaxSlots] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
-    std::string m_strColName[kMaxSlots];
+    explicit CColumnSetDlg(nuntio::ColumnArrangement columns) : m_columns(std::move(columns)) {}
+    const nuntio::ColumnArrangement& Columns() const { return m_columns; }
 
 protected:
     INT_PTR HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override {
@@ -74,6 +58,12 @@ private:
     HWND Applied() const { return Item(IDC_COL_APPLIED); }
     void Enable(int id, bool on) const { ::EnableWindow(Item(id), on ? TRUE : FALSE); }
 
+    // Appends the headings of slots to list.
+    void Append(HWND list, std::span<const int> slots) const {
+        for (int slot : slots)
+            InsertText(list, ListView_GetItemCount(list), m_columns.Name(slot));
+    }
+
     void OnInitDialog() {
         Enable(IDC_COL_ADD, false);
         Enable(IDC_COL_REMOVE, false);
@@ -81,37 +71,26 @@ private:
         Enable(IDC_COL_REMOVEALL, true);
         Enable(IDC_COL_UP, false);
         Enable(IDC_COL_DOWN, false);
-        const int columns = std::clamp(m_nColumns, 0, kMaxSlots);
         for (HWND list : {Available(), Applied()}) {
             // One column as wide as the list, so that no heading is cut.
             RECT rc{};
             ::GetClientRect(list, &rc);
             ListView_SetColumnWidth(list, 0, std::max<LONG>(40, rc.right - rc.left - 4));
         }
-        for (int slot = 1; slot < columns; ++slot)
-            if (m_nColPos[slot] == -1)
-                InsertText(Available(), ListView_GetItemCount(Available()), m_strColName[slot]);
-        // Shown slots by ascending position; equal positions keep slot order,
-        // gaps are skipped.
-        std::vector<int> shown;
-        for (int slot = 1; slot < columns; ++slot)
-            if (m_nColPos[slot] != -1) shown.push_back(slot);
-        std::stable_sort(shown.begin(), shown.end(),
-                         [this](int a, int b) { return m_nColPos[a] < m_nColPos[b]; });
-        for (int slot : shown)
-            InsertText(Applied(), ListView_GetItemCount(Applied()), m_strColName[slot]);
+        Append(Available(), m_columns.Hidden());
+        Append(Applied(), m_columns.Shown());
     }
 
     INT_PTR OnCommand(int id) {
         switch (id) {
-        case IDC_COL_ADD: Move(Available(), Applied()); return TRUE;
-        case IDC_COL_REMOVE: Move(Applied(), Available()); return TRUE;
-        case IDC_COL_ADDALL: MoveAll(Available(), Applied()); return TRUE;
-        case IDC_COL_REMOVEALL: MoveAll(Applied(), Available()); return TRUE;
+        case IDC_COL_ADD: Move(true); return TRUE;
+        case IDC_COL_REMOVE: Move(false); return TRUE;
+        case IDC_COL_ADDALL: MoveAll(true); return TRUE;
+        case IDC_COL_REMOVEALL: MoveAll(false); return TRUE;
         case IDC_COL_UP: Shift(-1); return TRUE;
         case IDC_COL_DOWN: Shift(1); return TRUE;
         case IDC_COL_HELP: win::ShowHelpTopic("::/xx_相关操作说明.htm"); return TRUE;
-        case IDOK: OnOK(); return TRUE;
+        case IDOK: ::EndDialog(m_hwnd, IDOK); return TRUE;
         case IDCANCEL: ::EndDialog(m_hwnd, IDCANCEL); return TRUE;
         default: return FALSE;
         }
@@ -127,12 +106,7 @@ private:
             // of the list that has the focus, too.
             if (::GetFocus() == hdr.hwndFrom) UpdateButtons(available);
             break;
-        case NM_DBLCLK:
-            if (available)
-                Move(Available(), Applied());
-            else
-                Move(Applied(), Available());
-            break;
+        case NM_DBLCLK: Move(available); break;
         default: break;
         }
     }
@@ -148,48 +122,39 @@ private:
         }
     }
 
-    // The selected item goes to the top of the other list.
-    void Move(HWND from, HWND to) {
+    // The selected column goes to the top of the other list; the row where
+    // it was (or the last) is selected in its place.
+    void Move(bool show) {
+        HWND from = show ? Available() : Applied();
+        HWND to = show ? Applied() : Available();
         const int sel = Selection(from);
-        if (sel < 0) return;
-        const std::string text = ItemText(from, sel);
+        if (!(show ? m_columns.Show(sel) : m_columns.Hide(sel))) return;
         ListView_DeleteItem(from, sel);
-        InsertText(to, 0, text);
+        InsertText(to, 0, m_columns.Name((show ? m_columns.Shown() : m_columns.Hidden()).front()));
         const int left = ListView_GetItemCount(from);
         if (left > 0) SelectOnly(from, std::min(sel, left - 1));
     }
 
-    void MoveAll(HWND from, HWND to) {
-        for (const std::string& text : ListTexts(from))
-            InsertText(to, ListView_GetItemCount(to), text);
-        ListView_DeleteAllItems(from);
+    void MoveAll(bool show) {
+        const std::vector<int> moving = show ? m_columns.Hidden() : m_columns.Shown();
+        if (show)
+            m_columns.ShowAll();
+        else
+            m_columns.HideAll();
+        Append(show ? Applied() : Available(), moving);
+        ListView_DeleteAllItems(show ? Available() : Applied());
     }
 
     void Shift(int delta) {
         HWND list = Applied();
         const int sel = Selection(list);
-        const int target = sel + delta;
-        if (sel < 0 || target < 0 || target >= ListView_GetItemCount(list)) return;
-        const std::string text = ItemText(list, sel);
+        if (!m_columns.Shift(sel, delta)) return;
         ListView_DeleteItem(list, sel);
-        InsertText(list, target, text);
-        SelectOnly(list, target);
+        InsertText(list, sel + delta, m_columns.Name(m_columns.Shown()[static_cast<size_t>(sel + delta)]));
+        SelectOnly(list, sel + delta);
     }
 
-    void OnOK() {
-        const int columns = std::clamp(m_nColumns, 0, kMaxSlots);
-        const std::vector<std::string> applied = ListTexts(Applied());
-        for (size_t k = 0; k < applied.size(); ++k)
-            for (int slot = 1; slot < columns; ++slot)
-                if (m_strColName[slot] == applied[k]) m_nColPos[slot] = static_cast<int>(k) + 1;
-        for (const std::string& text : ListTexts(Available()))
-            for (int slot = 1; slot < columns; ++slot)
-                if (m_strColName[slot] == text) m_nColPos[slot] = -1;
-        // The positions handed out start at 1: the icon column stays in front
-        // even when it was dragged away.
-        m_nColPos[0] = 0;
-        ::EndDialog(m_hwnd, IDOK);
-    }
+    nuntio::ColumnArrangement m_columns;
 };
 
 } // namespace
@@ -197,15 +162,14 @@ private:
 namespace nuntio {
 
 bool RunColumnSettings(HWND owner, ColumnChoice& choice) {
-    CColumnSetDlg dlg;
-    dlg.m_nColumns = std::clamp<int>(choice.columns, 0, kMaxSlots);
-    for (int slot = 0; slot < dlg.m_nColumns; ++slot) {
-        dlg.m_nColPos[slot] = choice.positions[slot];
-        dlg.m_strColName[slot] = choice.names[slot];
-    }
+    const size_t columns = static_cast<size_t>(std::clamp<int>(choice.columns, 0, kMaxSlots));
+    CColumnSetDlg dlg(ColumnArrangement(std::span<const std::string>(choice.names, columns),
+                                        std::span<const int32_t>(choice.positions, columns)));
     if (dlg.RunModal(win::Instance(), IDD_COLUMNSET, owner) != IDOK) return false;
-    for (int slot = 0; slot < dlg.m_nColumns; ++slot)
-        choice.positions[slot] = dlg.m_nColPos[slot];
+    // The positions handed out start at 1: the icon column stays in front
+    // even when it was dragged away.
+    const std::vector<int32_t> positions = dlg.Columns().Positions();
+    std::copy(positions.begin(), positions.end(), choice.positions);
     return true;
 }
 

@@ -224,7 +224,7 @@ private:
         }
         HWND button = Item(IDC_FIND_SEARCH);
         ::EnableWindow(button, FALSE);
-        HCURSOR cursor = ::SetCursor(::LoadCursorA(nullptr, MAKEINTRESOURCEA(32514))); // IDC_WAIT
+        HCURSOR cursor = ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
         m_nSearchedCategory = sel;
         SetupResults(sel);
         try {

@@ -2,6 +2,9 @@
 #include "settings/alert_action.h"
 #include "win/help.h"
 
+#include <utility>
+
+#include "core/alert_checks.h"
 #include "settings_res.h"
 
 namespace nuntio {
@@ -12,11 +15,6 @@ constexpr const char* kAlertHelpTopic = "::/xx_报警设置.htm";
 
 bool Checked(HWND dialog, int id) {
     return ::IsDlgButtonChecked(dialog, id) == BST_CHECKED;
-}
-
-// The button's state as it is stored: 0 unchecked, 1 checked.
-uint8_t State(HWND dialog, int id) {
-    return Checked(dialog, id) ? 1 : 0;
 }
 
 void Check(HWND dialog, int id, bool on) {
@@ -48,43 +46,30 @@ void RuleShortMsg(HWND d) {
     Enable(d, {IDC_AP_SHORTMSG_SET}, Checked(d, IDC_AP_SHORTMSG));
 }
 
+// The controls that show the flags, each with the check it stands for.
+constexpr std::pair<int, bool AlertChecks::*> kBoxes[] = {
+    {IDC_AP_SOUND, &AlertChecks::sound},         {IDC_AP_BEEP, &AlertChecks::beep},
+    {IDC_AP_VOICE, &AlertChecks::voice},         {IDC_AP_ONCE, &AlertChecks::once},
+    {IDC_AP_REPEAT, &AlertChecks::repeat},       {IDC_AP_VISUAL, &AlertChecks::visual},
+    {IDC_AP_ICONFLASH, &AlertChecks::iconFlash}, {IDC_AP_POPUP, &AlertChecks::popup},
+    {IDC_AP_EMAIL, &AlertChecks::email},         {IDC_AP_SHORTMSG, &AlertChecks::shortMsg},
+};
+
 } // namespace
 
 namespace alert_action {
 
 void Show(HWND d, const AlertProperty& prop) {
-    switch (prop.Sound) {
-    case 1:
-        Check(d, IDC_AP_SOUND, true);
-        RuleSound(d);
-        Check(d, IDC_AP_VOICE, true);
-        RuleVoice(d);
-        Check(d, prop.VoiceOnce != 1 ? IDC_AP_REPEAT : IDC_AP_ONCE, true);
-        break;
-    case 2:
-        Check(d, IDC_AP_SOUND, true);
-        RuleSound(d);
-        Check(d, IDC_AP_BEEP, true);
-        RuleBeep(d);
-        break;
-    default:
-        // Any other value shows as no sound.
-        Check(d, IDC_AP_SOUND, false);
-        RuleSound(d);
-        break;
-    }
-    if (prop.Visual != 0) {
-        Check(d, IDC_AP_VISUAL, true);
-        RuleVisual(d);
-        Check(d, IDC_AP_ICONFLASH, prop.IconFlash != 0);
-        Check(d, IDC_AP_POPUP, prop.Popup != 0);
-    } else {
-        Check(d, IDC_AP_VISUAL, false);
-        RuleVisual(d);
-    }
-    Check(d, IDC_AP_EMAIL, prop.Email != 0);
+    const AlertChecks checks = ChecksOf(prop);
+    for (const auto& [id, check] : kBoxes)
+        Check(d, id, checks.*check);
+    // The sound's rule first, then its kind's: a beep leaves once and
+    // repeat disabled.
+    RuleSound(d);
+    if (checks.voice) RuleVoice(d);
+    if (checks.beep) RuleBeep(d);
+    RuleVisual(d);
     RuleEmail(d);
-    Check(d, IDC_AP_SHORTMSG, prop.ShortMsg != 0);
     RuleShortMsg(d);
 }
 
@@ -101,23 +86,10 @@ void OnClick(HWND d, int id) {
 }
 
 void Take(HWND d, AlertProperty& prop) {
-    if (!Checked(d, IDC_AP_SOUND)) {
-        prop.Sound = 0; // VoiceOnce keeps its value
-    } else if (Checked(d, IDC_AP_BEEP)) {
-        prop.Sound = 2;
-    } else if (Checked(d, IDC_AP_VOICE)) {
-        prop.Sound = 1;
-        prop.VoiceOnce = Checked(d, IDC_AP_ONCE) ? 1 : 0;
-    } // sound checked without a kind chosen: both bytes stay
-    if (Checked(d, IDC_AP_VISUAL)) {
-        prop.Visual = 1;
-        prop.IconFlash = State(d, IDC_AP_ICONFLASH);
-        prop.Popup = State(d, IDC_AP_POPUP);
-    } else {
-        prop.Visual = 0; // IconFlash and Popup keep their values
-    }
-    prop.Email = State(d, IDC_AP_EMAIL);
-    prop.ShortMsg = State(d, IDC_AP_SHORTMSG);
+    AlertChecks checks;
+    for (const auto& [id, check] : kBoxes)
+        checks.*check = Checked(d, id);
+    TakeChecks(checks, prop);
 }
 
 } // namespace alert_action

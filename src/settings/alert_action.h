@@ -11,9 +11,8 @@
 
 namespace nuntio {
 
-// What both windows do with their controls. Sound, VoiceOnce, Visual,
-// IconFlash, Popup, Email and ShortMsg are edited; AlertStaus and the two
-// reserved bytes pass through untouched.
+// What both windows do with their controls; which flags the controls show
+// and take back is the core's rule (alert_checks.h).
 namespace alert_action {
 // Shows prop in the controls of dialog and runs the enabling rules.
 void Show(HWND dialog, const AlertProperty& prop);

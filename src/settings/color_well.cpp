@@ -4,6 +4,8 @@
 
 #include <commdlg.h>
 
+#include "win/handles.h"
+
 namespace {
 
 constexpr const char* kClassName = "NuntioHueWell";
@@ -30,7 +32,8 @@ void CHueWell::SetBorderType(int type) {
 }
 
 void CHueWell::SetRGB(COLORREF color) {
-    m_color = color & 0x00FFFFFF;
+    // The colour alone: no palette flag in the high byte.
+    m_color = RGB(GetRValue(color), GetGValue(color), GetBValue(color));
     if (m_hwnd != nullptr) ::InvalidateRect(m_hwnd, nullptr, TRUE);
 }
 
@@ -100,9 +103,8 @@ void CHueWell::Paint(HDC dc) const {
     ::InflateRect(&swatch, -8, -8);
     ::DrawEdge(dc, &swatch, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
     if (m_pressed) ::InflateRect(&swatch, -1, -1);
-    HBRUSH brush = ::CreateSolidBrush(enabled ? m_color : ::GetSysColor(COLOR_BTNFACE));
-    ::FillRect(dc, &swatch, brush);
-    ::DeleteObject(brush);
+    const win::UniqueBrush brush(::CreateSolidBrush(enabled ? m_color : ::GetSysColor(COLOR_BTNFACE)));
+    ::FillRect(dc, &swatch, brush.Get());
     if (::GetFocus() == m_hwnd) {
         RECT focus = inner;
         ::InflateRect(&focus, -4, -4);

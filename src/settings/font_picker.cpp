@@ -4,8 +4,9 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <optional>
+#include <string>
 
 namespace {
 
@@ -19,17 +20,11 @@ constexpr int kItalic = 105;
 constexpr int kUnderline = 106;
 constexpr int kStrikeOut = 107;
 constexpr int kSample = 108;
-constexpr int kSizes[] = {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72};
 
+// Raster, device and TrueType faces are offered; vector faces are not.
 int CALLBACK CollectFace(const LOGFONTA* lf, const TEXTMETRICA* /*tm*/, DWORD type, LPARAM param) {
-    auto& faces = *reinterpret_cast<std::map<std::string, BYTE>*>(param);
-    if (lf->lfFaceName[0] == '@' || lf->lfFaceName[0] == '\0') return 1; // vertical faces
-    if ((type & (TRUETYPE_FONTTYPE | DEVICE_FONTTYPE)) == 0 && (type & RASTER_FONTTYPE) == 0) return 1;
-    auto it = faces.find(lf->lfFaceName);
-    if (it == faces.end())
-        faces.emplace(lf->lfFaceName, lf->lfCharSet);
-    else if (lf->lfCharSet == GB2312_CHARSET)
-        it->second = GB2312_CHARSET; // Chinese text first where the face has it
+    if ((type & (RASTER_FONTTYPE | DEVICE_FONTTYPE | TRUETYPE_FONTTYPE)) != 0)
+        reinterpret_cast<nuntio::FontFaces*>(param)->Add(lf->lfFaceName, lf->lfCharSet);
     return 1;
 }
 
@@ -177,7 +172,7 @@ void CSelectFont::CreateControls() {
 }
 
 void CSelectFont::FillFaces() {
-    m_faces.clear();
+    m_faces = {};
     HDC dc = ::GetDC(m_hwnd);
     if (dc != nullptr) {
         LOGFONTA query{};
@@ -188,8 +183,8 @@ void CSelectFont::FillFaces() {
     }
     HWND combo = ::GetDlgItem(m_hwnd, kFace);
     ::SendMessageA(combo, CB_RESETCONTENT, 0, 0);
-    for (const auto& face : m_faces)
-        ::SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(face.first.c_str()));
+    for (const std::string& face : m_faces.Names())
+        ::SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(face.c_str()));
 }
 
 // The controls show m_font.
@@ -198,41 +193,21 @@ void CSelectFont::ShowFont() {
     LRESULT index = ::SendMessageA(face, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                    reinterpret_cast<LPARAM>(m_font.lfFaceName));
     if (index == CB_ERR && m_font.lfFaceName[0] != '\0') {
-        m_faces.emplace(m_font.lfFaceName, m_font.lfCharSet);
+        m_faces.AddShown(m_font.lfFaceName, m_font.lfCharSet);
         index = ::SendMessageA(face, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(m_font.lfFaceName));
     }
     ::SendMessageA(face, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 
-    const int dpi = Dpi();
-    const int points = std::max(1, ::MulDiv(std::abs(static_cast<int>(m_font.lfHeight)), 72, dpi));
+    const int points = nuntio::PointsOfHeight(m_font.lfHeight, Dpi());
     HWND size = ::GetDlgItem(m_hwnd, kSize);
     ::SendMessageA(size, CB_RESETCONTENT, 0, 0);
-    bool placed = false;
-    for (int pt : kSizes) {
-        if (!placed && points <= pt) {
-            if (points < pt) {
-                char text[16];
-                std::snprintf(text, sizeof text, "%d", points);
-                const LRESULT i = ::SendMessageA(size, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
-                ::SendMessageA(size, CB_SETITEMDATA, static_cast<WPARAM>(i), points);
-            }
-            placed = true;
-        }
+    for (int pt : nuntio::SizesOffered(points)) {
         char text[16];
         std::snprintf(text, sizeof text, "%d", pt);
         const LRESULT i = ::SendMessageA(size, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
         ::SendMessageA(size, CB_SETITEMDATA, static_cast<WPARAM>(i), pt);
+        if (pt == points) ::SendMessageA(size, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
     }
-    if (!placed) {
-        char text[16];
-        std::snprintf(text, sizeof text, "%d", points);
-        const LRESULT i = ::SendMessageA(size, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
-        ::SendMessageA(size, CB_SETITEMDATA, static_cast<WPARAM>(i), points);
-    }
-    const int count = static_cast<int>(::SendMessageA(size, CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i)
-        if (::SendMessageA(size, CB_GETITEMDATA, static_cast<WPARAM>(i), 0) == points)
-            ::SendMessageA(size, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
 
     ::CheckDlgButton(m_hwnd, kBold, m_font.lfWeight >= FW_BOLD ? BST_CHECKED : BST_UNCHECKED);
     ::CheckDlgButton(m_hwnd, kItalic, m_font.lfItalic ? BST_CHECKED : BST_UNCHECKED);
@@ -259,8 +234,7 @@ void CSelectFont::OnChoice(int id) {
             return;
         ::SendMessageA(face, CB_GETLBTEXT, static_cast<WPARAM>(sel), reinterpret_cast<LPARAM>(name));
         std::memcpy(m_font.lfFaceName, name, sizeof name);
-        auto it = m_faces.find(name);
-        if (it != m_faces.end()) m_font.lfCharSet = it->second;
+        if (const std::optional<uint8_t> charset = m_faces.Charset(name)) m_font.lfCharSet = *charset;
         break;
     }
     case kSize: {
@@ -269,7 +243,7 @@ void CSelectFont::OnChoice(int id) {
         if (sel == CB_ERR) return;
         const int points =
             static_cast<int>(::SendMessageA(size, CB_GETITEMDATA, static_cast<WPARAM>(sel), 0));
-        m_font.lfHeight = -::MulDiv(points, Dpi(), 72);
+        m_font.lfHeight = nuntio::HeightOfPoints(points, Dpi());
         m_font.lfWidth = 0;
         break;
     }

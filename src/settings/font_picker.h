@@ -6,9 +6,7 @@
 
 #include <windows.h>
 
-#include <map>
-#include <string>
-
+#include "core/font_choice.h"
 #include "win/handles.h"
 #include "win/thunk.h"
 
@@ -37,5 +35,5 @@ private:
     UINT m_cmdId = 0;
     LOGFONTA m_font{};
     win::UniqueFont m_sampleFont;
-    std::map<std::string, BYTE> m_faces; // face -> character set to ask for
+    nuntio::FontFaces m_faces;
 };

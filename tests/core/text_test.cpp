@@ -103,6 +103,13 @@ TEST(Matching, AlertSearchesItsSevenTextFieldsButNotTheTime) {
     EXPECT_FALSE(MatchMessage(*a, "QR"));
 }
 
+TEST(Matching, ATradeSearchesItsDetailOnly) {
+    auto t = test::MakeTrade(1, 1709964300, "sell 600000");
+    EXPECT_TRUE(MatchMessage(*t, "600000"));
+    EXPECT_FALSE(MatchMessage(*t, "event"));
+    EXPECT_FALSE(MatchMessage(*t, ""));
+}
+
 // Each result finds its message again after newer ones arrived and others
 // went, whatever order the serials have; a message that went stays in the
 // results with the texts and icon it had, and a later one that happens to take
