@@ -4,7 +4,6 @@
 #include <utility>
 #include <vector>
 
-#include "categories/font_desc.h"
 #include "categories/msg_category.h"
 #include "resource.h"
 #include "win/help.h"

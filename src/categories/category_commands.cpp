@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "categories/font_desc.h"
+#include "win/font_desc.h"
 #include "categories/msg_category.h"
 #include "core/selection.h"
 #include "messages/column_settings.h"
@@ -98,7 +98,7 @@ uint32_t CMsgCategory::OnCategoryCommand(HWND owner, WPARAM wp, LPARAM /*lp*/) {
 uint32_t CMsgCategory::ZoomFont(bool enlarge) {
     m_lfWork.lfHeight = nuntio::ZoomedHeight(m_lfWork.lfHeight, enlarge);
     ApplyFonts();
-    m_config.m_lfList = FromLogFont(m_lfWork);
+    m_config.m_lfList = win::FromLogFont(m_lfWork);
     return kDone;
 }
 
@@ -145,7 +145,7 @@ uint32_t CMsgCategory::OnPageSettings() {
     // strike-out.
     m_lfWork = look.font;
     ApplyFonts();
-    m_config.m_lfList = FromLogFont(m_lfWork);
+    m_config.m_lfList = win::FromLogFont(m_lfWork);
     m_config.m_crText = look.text;
     m_config.m_crBack = look.back;
     ApplyColors();

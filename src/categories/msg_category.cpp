@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "categories/font_desc.h"
+#include "win/font_desc.h"
 #include "resource.h"
 #include "win/help.h"
 
@@ -45,7 +45,7 @@ uint32_t CMsgCategory::Create(HWND parent, const nuntio::Session& session, ICate
     if (m_hList == nullptr) return kNoListView;
     CreateImageList();
 
-    m_lfWork = ToLogFont(m_config.m_lfList);
+    m_lfWork = win::ToLogFont(m_config.m_lfList);
     ApplyFonts();
     ApplyColors();
     InitColumns();
@@ -57,7 +57,7 @@ uint32_t CMsgCategory::Create(HWND parent, const nuntio::Session& session, ICate
 
     RECT empty{};
     // The arrangement is kept per user and per toolbar.
-    m_toolbar.Create(CMsgToolBar::kStyle, empty, parent, static_cast<UINT>(m_look.toolBitmapId),
+    m_toolbar.Create(win::Toolbar::kStyle, empty, parent, static_cast<UINT>(m_look.toolBitmapId),
                      static_cast<UINT>(m_look.firstCmd), static_cast<UINT>(m_look.lastCmd),
                      "Software\\Corvane\\Ostrel证券平台\\User\\" + session.user + "\\MsgCent\\Toolbar");
     ::SendMessageA(m_toolbar.Handle(), TB_AUTOSIZE, 0, 0);

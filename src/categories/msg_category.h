@@ -190,7 +190,7 @@ protected:
     HWND m_hList = nullptr;
     win::UniqueMenu m_hMenuBar;
     win::UniqueMenu m_hPopupMenu;
-    CMsgToolBar m_toolbar;
+    win::Toolbar m_toolbar;
     nuntio::CConfigDoc& m_config;
     const CategoryLook m_look;
     CTaskbarNotifier m_notifier;

@@ -369,11 +369,11 @@ INT_PTR CMsgCenterDlg::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
                 category->HideNotifier();
         }
         return SetResult(1);
-    case kPopupClicked:
+    case NUNTIO_WM_POPUP_CLICKED:
         if (m_bVisible) return SetResult(0);
         ShowCenter();
         return SetResult(1);
-    case kStopTrayFlash: m_trayIcon.StopFlash(); return SetResult(0);
+    case NUNTIO_WM_STOP_TRAYFLASH: m_trayIcon.StopFlash(); return SetResult(0);
     default:
         if (msg == s_taskbarCreated && msg != 0) m_trayIcon.OnShellRestarted();
         return FALSE;

@@ -20,8 +20,6 @@ namespace nuntio {
 class CMsgCenterDlg : public win::Dialog, private ICategorySink, private IFindOwner {
 public:
     static constexpr int kPages = 2;
-    static constexpr UINT kPopupClicked = 0x047B;  // WM_POPUP_CLICKED
-    static constexpr UINT kStopTrayFlash = 0x381B; // WM_STOP_TRAYFLASH
 
     CMsgCenterDlg(CMsgCategory* alert, CMsgCategory* trade, const nuntio::Session& session, IHostLink& host);
     // A live window is destroyed (and saves) while this object is whole.

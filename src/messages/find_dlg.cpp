@@ -26,6 +26,8 @@
 #include "resource.h"
 #include "win/thunk.h"
 
+namespace nuntio {
+
 namespace {
 
 constexpr int kMinWidth = 250;
@@ -349,7 +351,7 @@ private:
     int m_nSearchedCategory = -1;
     HWND m_status = nullptr;
     // The last search's results, until the next show, range change or search.
-    std::unique_ptr<nuntio::IFoundMessages> m_results;
+    std::unique_ptr<IFoundMessages> m_results;
     std::vector<int> m_slots;
     std::string m_text;
 };
@@ -375,3 +377,5 @@ void CFindDlg::Destroy() {
 HWND CFindDlg::Handle() const {
     return m_impl != nullptr ? m_impl->Handle() : nullptr;
 }
+
+} // namespace nuntio

@@ -5,6 +5,8 @@
 
 #include <memory>
 
+namespace nuntio {
+
 class CFindDlgImpl;
 class IFindOwner;
 
@@ -25,3 +27,5 @@ public:
 private:
     std::unique_ptr<CFindDlgImpl> m_impl;
 };
+
+} // namespace nuntio

@@ -10,6 +10,8 @@
 
 #include "core/found_messages.h"
 
+namespace nuntio {
+
 class IFindOwner {
 public:
     // The tab shown (0 alerts, 1 trades).
@@ -20,7 +22,7 @@ public:
     // text columns, in column order.
     virtual std::vector<int> SetupColumns(int page, HWND list) = 0;
     // Copies of the page's messages that hold keyword.
-    virtual std::unique_ptr<nuntio::IFoundMessages> Search(int page, const std::string& keyword) = 0;
+    virtual std::unique_ptr<IFoundMessages> Search(int page, const std::string& keyword) = 0;
     // Shows the page with its row pos selected and scrolled into view.
     virtual void Reveal(int page, int pos) = 0;
     // Opens the message at pos (an alert's source window comes forward).
@@ -29,3 +31,5 @@ public:
 protected:
     ~IFindOwner() = default;
 };
+
+} // namespace nuntio

@@ -197,7 +197,7 @@ void CTaskbarNotifier::OnLButtonDown(POINT pt) {
         if (focus == nullptr || (focus != active && !::IsChild(active, focus))) ::SetFocus(active);
     }
     Hide();
-    if (!close && m_parent.IsLive()) m_parent.Post(kPopupClicked);
+    if (!close && m_parent.IsLive()) m_parent.Post(NUNTIO_WM_POPUP_CLICKED);
 }
 
 LRESULT CTaskbarNotifier::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "core/popup_slide.h"
+#include "nuntio.h"
 #include "win/handles.h"
 #include "win/thunk.h"
 
@@ -17,7 +18,6 @@ namespace nuntio {
 
 class CTaskbarNotifier : private win::WindowImpl {
 public:
-    static constexpr UINT kPopupClicked = 0x047B; // WM_POPUP_CLICKED, posted to the parent
     static constexpr const char* kClassName = "NuntioTaskbarNotifier";
     static constexpr int kCloseBox = 20; // the close box: this square at the top right
 

@@ -6,6 +6,8 @@
 
 #include "win/handles.h"
 
+namespace nuntio {
+
 namespace {
 
 constexpr const char* kClassName = "NuntioHueWell";
@@ -125,3 +127,5 @@ void CHueWell::Choose() {
         ::SendMessageA(::GetParent(m_hwnd), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(m_hwnd), BN_CLICKED),
                        reinterpret_cast<LPARAM>(m_hwnd));
 }
+
+} // namespace nuntio

@@ -6,6 +6,8 @@
 
 #include "win/thunk.h"
 
+namespace nuntio {
+
 class CHueWell : public win::WindowImpl {
 public:
     // Border type with an etched frame around the swatch, the look of the
@@ -29,3 +31,5 @@ private:
     int m_border = 0;
     bool m_pressed = false;
 };
+
+} // namespace nuntio

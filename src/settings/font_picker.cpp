@@ -1,5 +1,6 @@
 // The font picker control.
 #include "settings/font_picker.h"
+#include "win/font_desc.h"
 #include "win/help.h"
 
 #include <algorithm>
@@ -7,6 +8,8 @@
 #include <cstring>
 #include <optional>
 #include <string>
+
+namespace nuntio {
 
 namespace {
 
@@ -24,22 +27,13 @@ constexpr int kSample = 108;
 // Raster, device and TrueType faces are offered; vector faces are not.
 int CALLBACK CollectFace(const LOGFONTA* lf, const TEXTMETRICA* /*tm*/, DWORD type, LPARAM param) {
     if ((type & (RASTER_FONTTYPE | DEVICE_FONTTYPE | TRUETYPE_FONTTYPE)) != 0)
-        reinterpret_cast<nuntio::FontFaces*>(param)->Add(lf->lfFaceName, lf->lfCharSet);
+        reinterpret_cast<FontFaces*>(param)->Add(lf->lfFaceName, lf->lfCharSet);
     return 1;
 }
 
 } // namespace
 
-CSelectFont::CSelectFont() {
-    m_font.lfHeight = -12;
-    m_font.lfWeight = FW_NORMAL;
-    m_font.lfCharSet = GB2312_CHARSET;
-    m_font.lfOutPrecision = OUT_STROKE_PRECIS;
-    m_font.lfClipPrecision = CLIP_STROKE_PRECIS;
-    m_font.lfQuality = DRAFT_QUALITY;
-    m_font.lfPitchAndFamily = VARIABLE_PITCH;
-    std::strcpy(m_font.lfFaceName, "宋体");
-}
+CSelectFont::CSelectFont() : m_font(win::ToLogFont(DefaultListFont())) {}
 
 BOOL CSelectFont::CreateAsChild(HWND parent, const RECT& rect) {
     if (!Register(kClassName, 0, ::LoadCursorA(nullptr, IDC_ARROW))) return FALSE;
@@ -198,10 +192,10 @@ void CSelectFont::ShowFont() {
     }
     ::SendMessageA(face, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 
-    const int points = nuntio::PointsOfHeight(m_font.lfHeight, Dpi());
+    const int points = PointsOfHeight(m_font.lfHeight, Dpi());
     HWND size = ::GetDlgItem(m_hwnd, kSize);
     ::SendMessageA(size, CB_RESETCONTENT, 0, 0);
-    for (int pt : nuntio::SizesOffered(points)) {
+    for (int pt : SizesOffered(points)) {
         char text[16];
         std::snprintf(text, sizeof text, "%d", pt);
         const LRESULT i = ::SendMessageA(size, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
@@ -243,7 +237,7 @@ void CSelectFont::OnChoice(int id) {
         if (sel == CB_ERR) return;
         const int points =
             static_cast<int>(::SendMessageA(size, CB_GETITEMDATA, static_cast<WPARAM>(sel), 0));
-        m_font.lfHeight = nuntio::HeightOfPoints(points, Dpi());
+        m_font.lfHeight = HeightOfPoints(points, Dpi());
         m_font.lfWidth = 0;
         break;
     }
@@ -288,3 +282,5 @@ LRESULT CSelectFont::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     default: return ::DefWindowProcA(m_hwnd, msg, wp, lp);
     }
 }
+
+} // namespace nuntio

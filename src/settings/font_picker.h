@@ -10,6 +10,8 @@
 #include "win/handles.h"
 #include "win/thunk.h"
 
+namespace nuntio {
+
 class CSelectFont : public win::WindowImpl {
 public:
     CSelectFont();
@@ -35,5 +37,7 @@ private:
     UINT m_cmdId = 0;
     LOGFONTA m_font{};
     win::UniqueFont m_sampleFont;
-    nuntio::FontFaces m_faces;
+    FontFaces m_faces;
 };
+
+} // namespace nuntio

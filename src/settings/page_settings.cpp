@@ -15,13 +15,14 @@
 #include "win/help.h"
 #include "win/thunk.h"
 
+namespace nuntio {
 namespace {
 
 constexpr UINT WM_FONTPICKED = WM_USER + 200; // 0x04C8
 
 class CFontSetPage : public win::PropertyPage {
 public:
-    explicit CFontSetPage(nuntio::ListLook& look) : win::PropertyPage(IDD_FONTSET), m_look(look) {}
+    explicit CFontSetPage(ListLook& look) : win::PropertyPage(IDD_FONTSET), m_look(look) {}
 
     bool Applied() const { return m_applied; }
 
@@ -79,7 +80,7 @@ private:
         }
     }
 
-    nuntio::ListLook& m_look;
+    ListLook& m_look;
     CSelectFont m_font;
     CHueWell m_fore;
     CHueWell m_back;
@@ -88,8 +89,6 @@ private:
 };
 
 } // namespace
-
-namespace nuntio {
 
 bool RunPageSettings(HWND owner, const std::string& tabName, ListLook& look) {
     const std::string caption = tabName + " - 页面设置";

@@ -6,12 +6,14 @@
 
 #include "win/help.h"
 
-CMsgToolBar::~CMsgToolBar() {
+namespace win {
+
+Toolbar::~Toolbar() {
     if (m_hwnd != nullptr && ::IsWindow(m_hwnd)) ::DestroyWindow(m_hwnd);
 }
 
-bool CMsgToolBar::Create(DWORD style, const RECT& rc, HWND parent, UINT id, UINT firstCmd, UINT lastCmd,
-                         const std::string& registryKey) {
+bool Toolbar::Create(DWORD style, const RECT& rc, HWND parent, UINT id, UINT firstCmd, UINT lastCmd,
+                     const std::string& registryKey) {
     m_strRegKey = registryKey;
     m_strValueName = std::to_string(id);
     m_nFirstCmd = firstCmd & 0xFFFF;
@@ -54,7 +56,7 @@ bool CMsgToolBar::Create(DWORD style, const RECT& rc, HWND parent, UINT id, UINT
 // command id per button in display order, 0 for a separator. The control's own
 // restore drops the separators under some comctl32 builds, so both directions
 // are done here.
-void CMsgToolBar::SaveState() {
+void Toolbar::SaveState() {
     std::vector<uint32_t> ids;
     const int n = static_cast<int>(::SendMessageA(m_hwnd, TB_BUTTONCOUNT, 0, 0));
     for (int i = 0; i < n; ++i) {
@@ -71,7 +73,7 @@ void CMsgToolBar::SaveState() {
     ::RegCloseKey(key);
 }
 
-void CMsgToolBar::RestoreState() {
+void Toolbar::RestoreState() {
     HKEY key = nullptr;
     if (::RegOpenKeyExA(HKEY_CURRENT_USER, m_strRegKey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
     std::vector<uint32_t> ids(64);
@@ -98,7 +100,7 @@ void CMsgToolBar::RestoreState() {
     }
 }
 
-BOOL CMsgToolBar::OnChildNotify(NMHDR* hdr, LRESULT* result) {
+BOOL Toolbar::OnChildNotify(NMHDR* hdr, LRESULT* result) {
     switch (hdr->code) {
     case TBN_CUSTHELP: ::MessageBoxA(m_hwnd, "Help not implemented!", "", MB_OK); return TRUE;
     case TBN_TOOLBARCHANGE: return TRUE;
@@ -136,3 +138,5 @@ BOOL CMsgToolBar::OnChildNotify(NMHDR* hdr, LRESULT* result) {
     default: return FALSE;
     }
 }
+
+} // namespace win

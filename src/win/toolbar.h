@@ -10,15 +10,17 @@
 #include <string>
 #include <vector>
 
-class CMsgToolBar {
+namespace win {
+
+class Toolbar {
 public:
     static constexpr DWORD kStyle =
         WS_CHILD | WS_VISIBLE | WS_BORDER | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_ADJUSTABLE | CCS_TOP;
 
-    CMsgToolBar() = default;
-    ~CMsgToolBar();
-    CMsgToolBar(const CMsgToolBar&) = delete;
-    CMsgToolBar& operator=(const CMsgToolBar&) = delete;
+    Toolbar() = default;
+    ~Toolbar();
+    Toolbar(const Toolbar&) = delete;
+    Toolbar& operator=(const Toolbar&) = delete;
 
     // id: the control id and the bitmap resource of the strip.
     bool Create(DWORD style, const RECT& rc, HWND parent, UINT id, UINT firstCmd, UINT lastCmd,
@@ -39,3 +41,5 @@ private:
     std::vector<TBBUTTON> m_buttons;
     UINT m_nId = 0;
 };
+
+} // namespace win

@@ -1,5 +1,5 @@
-// The stored font description has the LOGFONTA layout byte for byte (LONG is
-// 32 bits on every Windows), so the two convert by copying.
+// The stored font description of the core has the LOGFONTA layout byte for
+// byte (LONG is 32 bits on every Windows), so the two convert by copying.
 #pragma once
 
 #include <windows.h>
@@ -9,7 +9,7 @@
 
 #include "core/config_doc.h"
 
-namespace nuntio {
+namespace win {
 
 static_assert(sizeof(LOGFONTA) == sizeof(nuntio::FontDesc) && offsetof(LOGFONTA, lfFaceName) == 28,
               "the stored font has the LOGFONTA layout");
@@ -27,4 +27,4 @@ inline nuntio::FontDesc FromLogFont(const LOGFONTA& lf) {
     return out;
 }
 
-} // namespace nuntio
+} // namespace win
