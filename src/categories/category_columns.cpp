@@ -6,6 +6,7 @@
 
 #include "categories/msg_category.h"
 #include "resource.h"
+#include "win/dpi.h"
 #include "win/help.h"
 
 namespace nuntio {
@@ -26,14 +27,15 @@ void InsertColumn(HWND list, int index, const char* title, int width, bool image
 
 uint32_t CMsgCategory::InitColumns() {
     ListView_SetExtendedListViewStyleEx(m_hList, kListExStyle, kListExStyle);
-    InsertColumn(m_hList, 0, "", m_config.m_nColWidth[0], true);
+    InsertColumn(m_hList, 0, "", win::Scale(m_config.m_nColWidth[0], m_dpi), true);
     int order[10];
     std::fill(std::begin(order), std::end(order), -1);
     int index = 0;
     for (int slot = 0; slot < m_config.m_nColumns && slot < 10; ++slot) {
         if (m_config.m_nColPos[slot] == -1) continue;
         if (slot > 0)
-            InsertColumn(m_hList, index, m_look.headings[slot].c_str(), m_config.m_nColWidth[slot], false);
+            InsertColumn(m_hList, index, m_look.headings[slot].c_str(),
+                         win::Scale(m_config.m_nColWidth[slot], m_dpi), false);
         const int pos = m_config.m_nColPos[slot];
         if (pos >= 0 && pos < 10) order[pos] = index;
         ++index;
@@ -58,22 +60,29 @@ std::vector<int> CMsgCategory::ShownSlots() const {
 }
 
 uint32_t CMsgCategory::CreateImageList() {
-    m_imageList.Reset(::ImageList_Create(16, 16, ILC_COLOR4 | ILC_MASK, 5, 5));
+    const int size = win::Scale(16, m_dpi);
+    win::UniqueImageList images(::ImageList_Create(size, size, ILC_COLOR4 | ILC_MASK, 5, 5));
     for (int id = IDI_ROW_LATEST; id <= IDI_ROW_SPARE; ++id) {
         HICON icon = static_cast<HICON>(
-            ::LoadImageA(win::Instance(), MAKEINTRESOURCEA(id), IMAGE_ICON, 16, 16, LR_SHARED));
-        ::ImageList_AddIcon(m_imageList.Get(), icon);
+            ::LoadImageA(win::Instance(), MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, LR_SHARED));
+        ::ImageList_AddIcon(images.Get(), icon);
     }
-    ListView_SetImageList(m_hList, m_imageList.Get(), LVSIL_SMALL);
+    ListView_SetImageList(m_hList, images.Get(), LVSIL_SMALL);
+    // The find window's list may still show the old icons: they go with the category.
+    if (m_imageList) m_retiredImageLists.push_back(std::move(m_imageList));
+    m_imageList = std::move(images);
     return 1;
 }
 
 void CMsgCategory::ApplyFonts() {
+    // The working font is kept at 96 DPI; the list draws it at its own.
+    LOGFONTA shown = m_lfWork;
+    shown.lfHeight = win::ScaleFontHeight(shown.lfHeight, m_dpi);
     // The list takes the new font before the old one goes.
-    win::UniqueFont list(::CreateFontIndirectA(&m_lfWork));
+    win::UniqueFont list(::CreateFontIndirectA(&shown));
     ::SendMessageA(m_hList, WM_SETFONT, reinterpret_cast<WPARAM>(list.Get()), TRUE);
     m_hListFont = std::move(list);
-    m_lfHeader = m_lfWork;
+    m_lfHeader = shown;
     if (m_lfWork.lfItalic || m_lfWork.lfUnderline || m_lfWork.lfStrikeOut) {
         m_lfHeader.lfItalic = m_lfHeader.lfUnderline = m_lfHeader.lfStrikeOut = 0;
         win::UniqueFont header(::CreateFontIndirectA(&m_lfHeader));
@@ -98,7 +107,8 @@ void CMsgCategory::FillList() {
 void CMsgCategory::ReadBackWidths() {
     const std::vector<int> slots = ShownSlots();
     for (size_t i = 0; i < slots.size(); ++i) {
-        m_config.m_nColWidth[slots[i]] = ListView_GetColumnWidth(m_hList, static_cast<int>(i));
+        m_config.m_nColWidth[slots[i]] =
+            win::Unscale(ListView_GetColumnWidth(m_hList, static_cast<int>(i)), m_dpi);
     }
 }
 
@@ -121,12 +131,13 @@ std::vector<int> CMsgCategory::SetupColumns(HWND target) {
     for (int i = 0; i < 10; ++i)
         ListView_DeleteColumn(target, 0);
     ListView_SetImageList(target, m_imageList.Get(), LVSIL_SMALL);
-    InsertColumn(target, 0, "", m_config.m_nColWidth[0], true);
+    const int dpi = win::DpiOf(target);
+    InsertColumn(target, 0, "", win::Scale(m_config.m_nColWidth[0], dpi), true);
     std::vector<int> slots;
     for (int slot = 1; slot < m_config.m_nColumns && slot < 10; ++slot) {
         if (m_config.m_nColPos[slot] == -1) continue;
         InsertColumn(target, static_cast<int>(slots.size()) + 1, m_look.headings[slot].c_str(),
-                     m_config.m_nColWidth[slot], false);
+                     win::Scale(m_config.m_nColWidth[slot], dpi), false);
         slots.push_back(slot);
     }
     return slots;

@@ -7,6 +7,7 @@
 
 #include "win/font_desc.h"
 #include "resource.h"
+#include "win/dpi.h"
 #include "win/help.h"
 
 namespace nuntio {
@@ -22,6 +23,7 @@ uint32_t CMsgCategory::Create(HWND parent, const nuntio::Session& session, ICate
                               const char* cfgName) {
     if (parent == nullptr || !::IsWindow(parent)) return kNoParentWindow;
     m_hParent = parent;
+    m_dpi = win::DpiOf(parent);
     m_sink = &sink;
     m_fs = session.fs;
     const nuntio::CfgResult cfg = m_config.LoadConfig(*session.fs, session.root, session.user, cfgName);
@@ -119,9 +121,23 @@ uint32_t CMsgCategory::Show(bool show) {
 }
 
 void CMsgCategory::Resize(UINT /*type*/, int cx, int cy) {
-    const int top = m_nToolBarShown == 1 ? kToolBarBand : 0;
+    const int top = m_nToolBarShown == 1 ? win::Scale(kToolBarBand, m_dpi) : 0;
     ::SendMessageA(m_toolbar.Handle(), TB_AUTOSIZE, 0, 0);
     ::MoveWindow(m_hList, 0, top, cx, std::max(0, cy - top), TRUE);
+}
+
+void CMsgCategory::SetDpi(int dpi) {
+    if (dpi <= 0 || dpi == m_dpi || m_hList == nullptr) return;
+    // The widths the user gave are kept at 96 DPI before the scale changes.
+    ReadBackWidths();
+    m_dpi = dpi;
+    ApplyFonts();
+    CreateImageList();
+    ApplyColors();
+    const std::vector<int> slots = ShownSlots();
+    for (size_t i = 0; i < slots.size(); ++i)
+        ListView_SetColumnWidth(m_hList, static_cast<int>(i),
+                                win::Scale(m_config.m_nColWidth[slots[i]], m_dpi));
 }
 
 uint32_t CMsgCategory::ToggleToolBar(bool showNow) {

@@ -63,6 +63,10 @@ public:
     virtual void Abandon() = 0;
     uint32_t Show(bool show);
     void Resize(UINT type, int cx, int cy);
+    // The window moved to a monitor of another DPI (or was created on one):
+    // the list's fonts, icons and column widths and the toolbar follow.
+    void SetDpi(int dpi);
+    int Dpi() const { return m_dpi; }
     uint32_t ToggleToolBar(bool showNow);
     virtual uint32_t Close();
     virtual uint32_t AddMessage(const InboundMessage& message) = 0;
@@ -187,6 +191,7 @@ protected:
     ICategorySink* m_sink = nullptr;
     nuntio::IFileSystem* m_fs = nullptr;
     win::UniqueImageList m_imageList;
+    std::vector<win::UniqueImageList> m_retiredImageLists; // made for an earlier DPI
     HWND m_hList = nullptr;
     win::UniqueMenu m_hMenuBar;
     win::UniqueMenu m_hPopupMenu;
@@ -199,6 +204,7 @@ protected:
     win::UniqueFont m_hHeaderFont;
     LOGFONTA m_lfHeader{};
     int m_nToolBarShown = 0;
+    int m_dpi = 96; // what the list's fonts, icons and widths are made for
     std::string m_strStartupNotice;
     mutable std::string m_strDispText; // keeps the text handed to the list view alive
     // The selected rows as this category last set or read them; valid while

@@ -1,6 +1,7 @@
 // The message-center window's behaviour: routing, tabs, layout, show and hide,
 // the bars, and the placement kept in Nuntio.ini.
 #include "center/msg_center_dlg.h"
+#include "win/dpi.h"
 #include "win/help.h"
 
 #include <commctrl.h>
@@ -54,15 +55,7 @@ BOOL CMsgCenterDlg::InitWindow() {
     m_strIniPath = m_session.folder + "Nuntio.ini";
 
     HINSTANCE module = win::Instance();
-    m_hIcon = static_cast<HICON>(::LoadImageA(module, MAKEINTRESOURCEA(IDI_MSGCENTER), IMAGE_ICON,
-                                              ::GetSystemMetrics(SM_CXSMICON),
-                                              ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR | LR_SHARED));
-    Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
-    // The large one for Alt+Tab and the taskbar.
-    Send(WM_SETICON, ICON_BIG,
-         reinterpret_cast<LPARAM>(::LoadImageA(module, MAKEINTRESOURCEA(IDI_MSGCENTER), IMAGE_ICON,
-                                               ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON),
-                                               LR_DEFAULTCOLOR | LR_SHARED)));
+    m_dpi = win::DpiOf(m_hwnd);
     m_trayIcon.Create(m_hwnd, IDI_MSGCENTER, "消息中心");
 
     if (m_categories[0]->Create(m_hwnd, m_session, *this, "AlertMsg.cfg") != kDone ||
@@ -77,15 +70,7 @@ BOOL CMsgCenterDlg::InitWindow() {
     SetStatusText("");
     m_statusBar.Show(SW_HIDE);
 
-    m_tabImages.Reset(::ImageList_Create(16, 16, ILC_COLOR4 | ILC_MASK, 3, 0));
-    for (int id : {IDI_TAB_ALERT, IDI_TAB_TRADE, IDI_TAB_TRADE + 1}) {
-        HICON icon =
-            static_cast<HICON>(::LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_ICON, 16, 16, LR_SHARED));
-        if (icon != nullptr) ::ImageList_AddIcon(m_tabImages.Get(), icon);
-    }
-    if (::ImageList_GetImageCount(m_tabImages.Get()) >= 2) {
-        m_tabs.Send(TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_tabImages.Get()));
-    }
+    LoadImages();
     for (int i = 0; i < kPages; ++i) {
         TCITEMA item{};
         item.mask = TCIF_TEXT | TCIF_IMAGE;
@@ -140,12 +125,73 @@ int CMsgCenterDlg::HideCenter() {
 
 void CMsgCenterDlg::Layout(UINT type, int cx, int cy) {
     if (cx == 0 || cy == 0 || m_tabs.Handle() == nullptr || m_statusBar.Handle() == nullptr) return;
-    const int h = m_statusBar.IsVisible() ? kStatusHeight : 0;
+    int h = 0;
+    if (m_statusBar.IsVisible()) {
+        // The bar takes the height its font needs, whatever it is given:
+        // the tabs go above what it took.
+        const int wanted = win::Scale(kStatusHeight, m_dpi);
+        m_statusBar.Move(0, cy - wanted, cx, wanted);
+        RECT bar{};
+        ::GetWindowRect(m_statusBar.Handle(), &bar);
+        h = bar.bottom > bar.top ? bar.bottom - bar.top : wanted;
+    }
     const int y = cy - h;
-    m_tabs.Move(0, y - kTabHeight, cx + 2, kTabHeight);
-    m_statusBar.Move(0, y, cx, h);
+    const int tabHeight = win::Scale(kTabHeight, m_dpi);
+    m_tabs.Move(0, y - tabHeight, cx + 2, tabHeight);
     for (CMsgCategory* category : m_categories)
-        category->Resize(type, cx, y - kTabHeight);
+        category->Resize(type, cx, y - tabHeight);
+}
+
+void CMsgCenterDlg::LoadImages() {
+    HINSTANCE module = win::Instance();
+    for (WPARAM which : {ICON_SMALL, ICON_BIG}) {
+        // Small: the caption and the taskbar button; big: Alt+Tab.
+        const int size = win::MetricForDpi(which == ICON_SMALL ? SM_CXSMICON : SM_CXICON, m_dpi);
+        HANDLE icon = ::LoadImageA(module, MAKEINTRESOURCEA(IDI_MSGCENTER), IMAGE_ICON, size, size,
+                                   LR_DEFAULTCOLOR | LR_SHARED);
+        Send(WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
+    }
+    const int size = win::Scale(16, m_dpi);
+    win::UniqueImageList images(::ImageList_Create(size, size, ILC_COLOR4 | ILC_MASK, 3, 0));
+    for (int id : {IDI_TAB_ALERT, IDI_TAB_TRADE, IDI_TAB_TRADE + 1}) {
+        HICON icon =
+            static_cast<HICON>(::LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, LR_SHARED));
+        if (icon != nullptr) ::ImageList_AddIcon(images.Get(), icon);
+    }
+    if (::ImageList_GetImageCount(images.Get()) >= 2) {
+        m_tabs.Send(TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.Get()));
+        m_tabImages = std::move(images);
+    }
+}
+
+void CMsgCenterDlg::OnDpiChanged(int dpi, const RECT* suggested) {
+    if (dpi <= 0) return;
+    const int old = m_dpi;
+    m_dpi = dpi;
+    if (dpi != old) {
+        // The template's font was made for the old DPI: the tabs and the
+        // status bar get it again at the new one.
+        LOGFONTA lf{};
+        HFONT current = reinterpret_cast<HFONT>(Send(WM_GETFONT));
+        if (current != nullptr && ::GetObjectA(current, sizeof lf, &lf) == sizeof lf) {
+            lf.lfHeight = ::MulDiv(lf.lfHeight, dpi, old);
+            win::UniqueFont font(::CreateFontIndirectA(&lf));
+            if (font) {
+                for (HWND child : {m_tabs.Handle(), m_statusBar.Handle()})
+                    ::SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+                m_uiFont = std::move(font);
+            }
+        }
+        LoadImages();
+        for (CMsgCategory* category : m_categories)
+            category->SetDpi(dpi);
+    }
+    if (suggested != nullptr) {
+        ::SetWindowPos(m_hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                       suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    const RECT rc = ClientRect();
+    Layout(0, rc.right, rc.bottom);
 }
 
 INT_PTR CMsgCenterDlg::OnSysCommand(WPARAM wp, LPARAM lp) {
@@ -355,6 +401,7 @@ INT_PTR CMsgCenterDlg::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_INITDIALOG: return OnInitDialog();
     case WM_SIZE: Layout(static_cast<UINT>(wp), LOWORD(lp), HIWORD(lp)); return FALSE;
+    case WM_DPICHANGED: OnDpiChanged(HIWORD(wp), reinterpret_cast<const RECT*>(lp)); return SetResult(0);
     case WM_SYSCOMMAND: return OnSysCommand(wp, lp);
     case WM_SHOWWINDOW: OnShowWindow(wp != 0); return FALSE;
     case WM_CLOSE: HideCenter(); return TRUE;

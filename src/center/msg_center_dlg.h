@@ -63,6 +63,11 @@ private:
     BOOL OnInitDialog();
     BOOL InitWindow();
     void Layout(UINT type, int cx, int cy);
+    // Icons and tab images at the window's DPI.
+    void LoadImages();
+    // WM_DPICHANGED: the window takes the suggested place and its fonts,
+    // images and sizes follow the new DPI.
+    void OnDpiChanged(int dpi, const RECT* suggested);
     INT_PTR OnSysCommand(WPARAM wp, LPARAM lp);
     void OnShowWindow(bool show);
     void OnFirstShow();
@@ -90,7 +95,8 @@ private:
     nuntio::Session m_session;
     IHostLink& m_host;
     std::string m_strIniPath;
-    HICON m_hIcon = nullptr;
+    int m_dpi = 96;           // what the window's sizes, fonts and images are made for
+    win::UniqueFont m_uiFont; // the template's font remade for a new DPI
     win::UniqueImageList m_tabImages;
     win::Window m_tabs;
     win::Window m_statusBar;

@@ -1,5 +1,6 @@
 // The font picker control.
 #include "settings/font_picker.h"
+#include "win/dpi.h"
 #include "win/font_desc.h"
 #include "win/help.h"
 
@@ -57,13 +58,6 @@ BOOL CSelectFont::SetCurFont(const LOGFONTA* font) {
     m_font.lfFaceName[LF_FACESIZE - 1] = '\0';
     if (m_hwnd != nullptr) ShowFont();
     return TRUE;
-}
-
-int CSelectFont::Dpi() const {
-    HDC dc = ::GetDC(m_hwnd);
-    const int dpi = dc != nullptr ? ::GetDeviceCaps(dc, LOGPIXELSY) : 96;
-    if (dc != nullptr) ::ReleaseDC(m_hwnd, dc);
-    return dpi > 0 ? dpi : 96;
 }
 
 void CSelectFont::CreateControls() {
@@ -192,7 +186,7 @@ void CSelectFont::ShowFont() {
     }
     ::SendMessageA(face, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 
-    const int points = PointsOfHeight(m_font.lfHeight, Dpi());
+    const int points = PointsOfHeight(m_font.lfHeight, win::kBaseDpi);
     HWND size = ::GetDlgItem(m_hwnd, kSize);
     ::SendMessageA(size, CB_RESETCONTENT, 0, 0);
     for (int pt : SizesOffered(points)) {
@@ -211,7 +205,10 @@ void CSelectFont::ShowFont() {
 }
 
 void CSelectFont::ShowSample() {
-    HFONT font = ::CreateFontIndirectA(&m_font);
+    // The sample shows the font as the list will draw it on this monitor.
+    LOGFONTA shown = m_font;
+    shown.lfHeight = win::ScaleFontHeight(shown.lfHeight, win::DpiOf(m_hwnd));
+    HFONT font = ::CreateFontIndirectA(&shown);
     ::SendMessageA(::GetDlgItem(m_hwnd, kSample), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     m_sampleFont.Reset(font);
 }
@@ -237,7 +234,7 @@ void CSelectFont::OnChoice(int id) {
         if (sel == CB_ERR) return;
         const int points =
             static_cast<int>(::SendMessageA(size, CB_GETITEMDATA, static_cast<WPARAM>(sel), 0));
-        m_font.lfHeight = HeightOfPoints(points, Dpi());
+        m_font.lfHeight = HeightOfPoints(points, win::kBaseDpi);
         m_font.lfWidth = 0;
         break;
     }

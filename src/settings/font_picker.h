@@ -19,7 +19,8 @@ public:
     // Becomes a child control of `parent` in `rect` (parent client coordinates).
     BOOL CreateAsChild(HWND parent, const RECT& rect);
     void SetCmdWndAndID(HWND wnd, UINT msg, UINT id);
-    // Shows that font; the controls follow it.
+    // Shows that font; the controls follow it. Heights are at 96 DPI, as the
+    // configuration keeps them; the sample is drawn at the window's DPI.
     BOOL SetCurFont(const LOGFONTA* font);
     const LOGFONTA& CurFont() const { return m_font; }
 
@@ -30,7 +31,6 @@ private:
     void ShowFont();
     void ShowSample();
     void OnChoice(int id);
-    int Dpi() const;
 
     HWND m_cmdWnd = nullptr;
     UINT m_cmdMsg = 0;

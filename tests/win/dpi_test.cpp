@@ -1,0 +1,120 @@
+// The windows at the DPI of the Wine prefix the tests run in (96 in the main
+// run, 144 in the scaled one: `make test` runs these tests in both) and after
+// WM_DPICHANGED, which a per-monitor aware host's window gets when it is
+// dragged to a monitor of another scale. At 96 every size is the one the
+// windows always had; at other scales the fixed sizes follow the DPI.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "nuntio_host.h"
+
+using namespace testhost;
+
+namespace {
+
+int SystemDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+int S(int px, int dpi) {
+    return MulDiv(px, dpi, 96);
+}
+
+RECT ChildRect(HWND parent, HWND child) {
+    RECT rc{};
+    GetWindowRect(child, &rc);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rc), 2);
+    return rc;
+}
+
+int TextHeight(HWND control, const char* text) {
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32A(dc, text, lstrlenA(text), &size);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return size.cy;
+}
+
+LONG FontHeight(HWND control) {
+    LOGFONTA lf{};
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)), sizeof lf, &lf);
+    return lf.lfHeight;
+}
+
+int ImageSize(HIMAGELIST images) {
+    int cx = 0, cy = 0;
+    ImageList_GetIconSize(images, &cx, &cy);
+    return cx == cy ? cx : -1;
+}
+
+class DpiTest : public HostTest {
+protected:
+    HWND Tabs() const { return GetDlgItem(center, 5000); }
+    HWND Status() const { return FindWindowExA(center, nullptr, STATUSCLASSNAMEA, nullptr); }
+
+    // What the center's layout must hold at dpi: the tab strip as high as
+    // its scaled 26 pixels and its captions need, right above the status bar
+    // (whatever height the bar took), the list above the tabs; fonts, icons
+    // and column widths scaled.
+    void ExpectLaidOutFor(int dpi) {
+        SCOPED_TRACE("at " + std::to_string(dpi) + " DPI");
+        RECT client{};
+        GetClientRect(center, &client);
+        const RECT tabs = ChildRect(center, Tabs());
+        const RECT status = ChildRect(center, Status());
+        EXPECT_EQ(tabs.bottom - tabs.top, S(26, dpi));
+        EXPECT_GE(tabs.bottom - tabs.top, TextHeight(Tabs(), "报警") + 6) << "the captions fit";
+        EXPECT_EQ(status.bottom, client.bottom);
+        EXPECT_EQ(tabs.bottom, status.top) << "the tabs neither overlap the status bar nor leave a gap";
+        if (dpi == 96) {
+            EXPECT_EQ(status.bottom - status.top, 20);
+        }
+        const RECT list = ChildRect(center, List(kAlertList));
+        EXPECT_EQ(list.bottom, tabs.top);
+        EXPECT_EQ(FontHeight(List(kAlertList)), S(-12, dpi)) << "the stored -12 drawn at this DPI";
+        EXPECT_EQ(ListView_GetColumnWidth(List(kAlertList), 0), S(24, dpi)) << "the icon column";
+        EXPECT_EQ(ImageSize(ListView_GetImageList(List(kAlertList), LVSIL_SMALL)), S(16, dpi));
+        EXPECT_EQ(ImageSize(TabCtrl_GetImageList(Tabs())), S(16, dpi));
+    }
+};
+
+TEST_F(DpiTest, TheCenterLaysOutForTheSystemDpiAndFollowsADpiChange) {
+    ASSERT_NE(Init(), nullptr);
+    ASSERT_EQ(dll->ToggleMsgCenter(), 1);
+    const int dpi = SystemDpi();
+    ExpectLaidOutFor(dpi);
+
+    // Dragged to a monitor at one and a half times the scale: the window
+    // takes the place it is given and everything inside follows.
+    RECT before{};
+    GetWindowRect(center, &before);
+    const int dpi2 = dpi * 3 / 2;
+    RECT suggested{20, 10, 20 + 700, 10 + 560};
+    SendMessageA(center, WM_DPICHANGED, MAKEWPARAM(dpi2, dpi2), reinterpret_cast<LPARAM>(&suggested));
+    RECT after{};
+    GetWindowRect(center, &after);
+    EXPECT_TRUE(EqualRect(&after, &suggested));
+    ExpectLaidOutFor(dpi2);
+
+    // A width the trader drags there is kept at 96 DPI in the configuration;
+    // back on the first monitor everything is as it was.
+    ListView_SetColumnWidth(List(kAlertList), 1, S(150, dpi2));
+    SendMessageA(center, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&before));
+    ExpectLaidOutFor(dpi);
+    EXPECT_EQ(ListView_GetColumnWidth(List(kAlertList), 1), S(150, dpi));
+    Unload();
+    const std::vector<uint8_t> cfg = Cfg("AlertMsg.cfg");
+    ASSERT_EQ(cfg.size(), 170u);
+    EXPECT_EQ(I32At(cfg, 126), 150) << "the second column's width, at 96 DPI";
+}
+
+} // namespace
