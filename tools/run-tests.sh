@@ -61,6 +61,32 @@ else
   echo "!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!!"
 fi
 
+# The windows' scaling once more in a prefix at 144 DPI (the run above was
+# at 96).
+run_scaled() { # arch
+  local exe="$B/$1/bin/nuntio_wine_tests.exe" log
+  [ -x "$exe" ] || [ -f "$exe" ] || return 0
+  log=$(mktemp)
+  echo "== Wine tests of the windows' scale at 144 DPI, $1 DLL"
+  (cd "$(dirname "$exe")" && timeout 600 wine "$(basename "$exe")" --gtest_filter='Dpi*' </dev/null 2>&1) |
+    grep -v -E '^(fixme|err:ole|err:winediag)' >"$log"
+  if grep -q '^\[  PASSED  \]' "$log" && ! grep -q '^\[  FAILED  \]' "$log"; then
+    passed=$((passed + $(grep -c '^\[       OK \]' "$log")))
+    grep '^\[  PASSED' "$log"
+  else
+    cat "$log"; failed=$((failed + 1)); status=1
+  fi
+  rm -f "$log"
+}
+nuntio_wine_stop
+if nuntio_wine_prefix_at 144; then
+  nuntio_wine_start
+  run_scaled x64
+  nuntio_have_wine32 && run_scaled x86
+else
+  echo "could not prepare the 144 DPI prefix"; failed=$((failed + 1)); status=1
+fi
+
 echo
 echo "$passed passed, $failed failed, $skipped skipped"
 exit $status

@@ -44,6 +44,27 @@ nuntio_wine_prefix() {
   echo "$want" >"$stamp"
 }
 
+# A prefix like the project's but at another DPI (LogPixels), for the tests
+# of the windows at that scale: nuntio_wine_prefix_at 144 sets WINEPREFIX to it.
+nuntio_wine_prefix_at() {
+  local dpi=$1 base=$WINEPREFIX
+  nuntio_wine_prefix || return 1
+  export WINEPREFIX="$base-$dpi"
+  local want; want="$(cat "$base/.nuntio-stamp") dpi=$dpi"
+  if [ -f "$WINEPREFIX/.nuntio-stamp" ] && [ "$(cat "$WINEPREFIX/.nuntio-stamp")" = "$want" ]; then return 0; fi
+  echo "wine-env: preparing the Wine prefix $WINEPREFIX at $dpi DPI"
+  WINEPREFIX=$base wineserver -k >/dev/null 2>&1 || true
+  WINEPREFIX=$base wineserver -w >/dev/null 2>&1 || true
+  rm -rf "$WINEPREFIX"
+  cp -a "$base" "$WINEPREFIX" || return 1
+  rm -rf "$WINEPREFIX/drive_c/users/"*/Temp/* 2>/dev/null || true
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1 &&
+    wine reg add 'HKCC\Software\Fonts' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1 || return 1
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+  echo "$want" >"$WINEPREFIX/.nuntio-stamp"
+}
+
 # An Xvfb of our own unless DISPLAY already points at a live server.
 nuntio_xvfb_start() {
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
