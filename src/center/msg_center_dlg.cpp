@@ -168,6 +168,7 @@ void CMsgCenterDlg::OnDpiChanged(int dpi, const RECT* suggested) {
     if (dpi <= 0) return;
     const int old = m_dpi;
     m_dpi = dpi;
+    win::NoteDpi(m_hwnd, dpi);
     if (dpi != old) {
         // The template's font was made for the old DPI: the tabs and the
         // status bar get it again at the new one.
@@ -383,6 +384,7 @@ void CMsgCenterDlg::SaveAtProcessExit() {
 }
 
 void CMsgCenterDlg::OnDestroy() {
+    win::NoteDpi(m_hwnd, 0);
     // The menu bar is a category's, which destroys it: the window must not.
     ::SetMenu(m_hwnd, nullptr);
     if (!m_bSaved) {

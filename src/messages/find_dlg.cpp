@@ -24,6 +24,7 @@
 #include "dialogs_res.h"
 #include "messages/find_owner.h"
 #include "resource.h"
+#include "win/dpi.h"
 #include "win/thunk.h"
 
 namespace nuntio {
@@ -63,6 +64,7 @@ public:
     bool Create() {
         if (!CreateModeless(win::Instance(), IDD_FIND, m_center)) return false;
         g_findWindow = m_hwnd;
+        win::FollowDpiChanges(m_hwnd);
         if (g_keyHook == nullptr)
             g_keyHook = ::SetWindowsHookExA(WH_GETMESSAGE, FindKeyHook, nullptr, ::GetCurrentThreadId());
         Place();
@@ -320,8 +322,11 @@ private:
     }
 
     void OnSizing(int edge, RECT* rc) {
-        if (rc->right - rc->left < kMinWidth) rc->right = rc->left + kMinWidth;
-        if (rc->bottom - rc->top < kMinHeight) rc->bottom = rc->top + kMinHeight;
+        const int dpi = win::DpiOf(m_hwnd);
+        if (rc->right - rc->left < win::Scale(kMinWidth, dpi))
+            rc->right = rc->left + win::Scale(kMinWidth, dpi);
+        if (rc->bottom - rc->top < win::Scale(kMinHeight, dpi))
+            rc->bottom = rc->top + win::Scale(kMinHeight, dpi);
         (void)edge;
     }
 
@@ -330,14 +335,17 @@ private:
         struct Place {
             int id, x, y, w, h;
         };
+        // Pixels at 96 DPI, scaled to the window's.
+        const int dpi = win::DpiOf(m_hwnd);
+        auto px = [dpi](int v) { return win::Scale(v, dpi); };
         const Place places[] = {
-            {IDC_FIND_CONDITIONS, 7, 0, cx - 14, 83},
-            {IDC_FIND_RESULTFRAME, 7, 93, cx - 14, cy - 113},
-            {IDC_FIND_RESULTS, 15, 108, cx - 30, cy - 135},
-            {IDC_FIND_SEARCH, cx - 92, 20, 78, 21},
-            {IDCANCEL, cx - 92, 50, 78, 21},
-            {IDC_FIND_KEYWORD, 83, 20, cx - 187, 21},
-            {IDC_FIND_RANGE, 83, 50, cx - 187, 100},
+            {IDC_FIND_CONDITIONS, px(7), 0, cx - px(14), px(83)},
+            {IDC_FIND_RESULTFRAME, px(7), px(93), cx - px(14), cy - px(113)},
+            {IDC_FIND_RESULTS, px(15), px(108), cx - px(30), cy - px(135)},
+            {IDC_FIND_SEARCH, cx - px(92), px(20), px(78), px(21)},
+            {IDCANCEL, cx - px(92), px(50), px(78), px(21)},
+            {IDC_FIND_KEYWORD, px(83), px(20), cx - px(187), px(21)},
+            {IDC_FIND_RANGE, px(83), px(50), cx - px(187), px(100)},
         };
         ::MoveWindow(m_status, 0, 0, cx, cy, TRUE);
         for (const Place& p : places)

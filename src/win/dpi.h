@@ -12,8 +12,13 @@ namespace win {
 constexpr int kBaseDpi = 96;
 
 // The DPI of the window (per monitor where the host is per-monitor aware),
-// or of the system when the window has none yet.
+// or of the system when the window has none yet. A top-level window that
+// was told of a new DPI (WM_DPICHANGED) keeps it with NoteDpi, and its
+// children are asked at that DPI from then on.
 int DpiOf(HWND wnd);
+// Keeps dpi as the DPI of the top-level window top (0: forget it; a window
+// must forget before it is destroyed).
+void NoteDpi(HWND top, int dpi);
 // The DPI of the system: what a new window gets before it has a monitor.
 int SystemDpi();
 // The DPI of the monitor that holds pt, where the host is per-monitor aware;
@@ -37,5 +42,11 @@ int MetricForDpi(int index, int dpi);
 inline LONG ScaleFontHeight(LONG height, int dpi) {
     return ::MulDiv(height, dpi, kBaseDpi);
 }
+
+// Makes a top-level window of standard controls (a dialog, a property sheet)
+// follow WM_DPICHANGED by itself: it takes the suggested place, every window
+// inside moves and grows by the ratio of the two DPIs and gets its font again
+// at the new size. The fonts made are freed with the window.
+void FollowDpiChanges(HWND top);
 
 } // namespace win

@@ -5,18 +5,20 @@
 #include <string>
 #include <vector>
 
+#include "win/dpi.h"
 #include "win/help.h"
 
 namespace win {
 namespace {
 
-std::vector<std::string> g_classes;          // registered in this load
+std::vector<std::string> g_classes;                     // registered in this load
 const std::function<void(HWND)>* g_sheetInit = nullptr; // the sheet being started
 
 int CALLBACK SheetCallback(HWND sheet, UINT msg, LPARAM /*lp*/) {
     try {
-        if (msg == PSCB_INITIALIZED && sheet != nullptr && g_sheetInit != nullptr && *g_sheetInit)
-            (*g_sheetInit)(sheet);
+        if (msg != PSCB_INITIALIZED || sheet == nullptr) return 0;
+        FollowDpiChanges(sheet);
+        if (g_sheetInit != nullptr && *g_sheetInit) (*g_sheetInit)(sheet);
     } catch (...) {
     }
     return 0;
@@ -68,14 +70,15 @@ bool WindowImpl::Register(const char* cls, UINT style, HCURSOR cursor, HBRUSH ba
 
 HWND WindowImpl::Create(const char* cls, DWORD exStyle, DWORD style, const RECT& rc, HWND parent, UINT_PTR id,
                         const char* text) {
-    return ::CreateWindowExA(exStyle, cls, text, style, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
-                             parent, reinterpret_cast<HMENU>(id), Instance(), this);
+    return ::CreateWindowExA(exStyle, cls, text, style, rc.left, rc.top, rc.right - rc.left,
+                             rc.bottom - rc.top, parent, reinterpret_cast<HMENU>(id), Instance(), this);
 }
 
 LRESULT CALLBACK WindowImpl::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
     try {
         Bound* birth = nullptr;
-        if (msg == WM_NCCREATE) birth = static_cast<Bound*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
+        if (msg == WM_NCCREATE)
+            birth = static_cast<Bound*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
         auto* self = static_cast<WindowImpl*>(Take(hwnd, birth));
         if (self == nullptr) return ::DefWindowProcA(hwnd, msg, wp, lp);
         const LRESULT r = self->HandleMessage(msg, wp, lp);
@@ -99,7 +102,8 @@ INT_PTR Dialog::RunModal(HINSTANCE module, int id, HWND parent) {
 
 INT_PTR CALLBACK Dialog::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
     try {
-        auto* self = static_cast<Dialog*>(Take(hwnd, msg == WM_INITDIALOG ? reinterpret_cast<Bound*>(lp) : nullptr));
+        auto* self =
+            static_cast<Dialog*>(Take(hwnd, msg == WM_INITDIALOG ? reinterpret_cast<Bound*>(lp) : nullptr));
         if (self == nullptr) return FALSE;
         const INT_PTR r = self->HandleMessage(msg, wp, lp);
         if (msg == WM_NCDESTROY) Release(hwnd, self);

@@ -117,4 +117,43 @@ TEST_F(DpiTest, TheCenterLaysOutForTheSystemDpiAndFollowsADpiChange) {
     EXPECT_EQ(I32At(cfg, 126), 150) << "the second column's width, at 96 DPI";
 }
 
+// The find window lays out its controls in pixels: they scale, and follow a
+// change of DPI with the results' columns and the font of every control.
+TEST_F(DpiTest, TheFindWindowLaysOutForItsDpiAndFollowsADpiChange) {
+    ASSERT_NE(Init(), nullptr);
+    ASSERT_EQ(dll->ToggleMsgCenter(), 1);
+    SendMessageA(center, WM_COMMAND, 32805, 0);
+    HWND find = nullptr;
+    for (HWND h = GetWindow(GetDesktopWindow(), GW_CHILD); h != nullptr; h = GetWindow(h, GW_HWNDNEXT)) {
+        char text[16] = {};
+        GetWindowTextA(h, text, sizeof text);
+        if (GetWindowThreadProcessId(h, nullptr) == GetCurrentThreadId() && std::string(text) == "查找")
+            find = h;
+    }
+    ASSERT_NE(find, nullptr);
+    HWND search = GetDlgItem(find, 5031);
+    HWND results = GetDlgItem(find, 5032);
+    auto expect = [&](int dpi) {
+        SCOPED_TRACE("at " + std::to_string(dpi) + " DPI");
+        const RECT button = ChildRect(find, search);
+        EXPECT_EQ(button.right - button.left, S(78, dpi));
+        EXPECT_EQ(button.bottom - button.top, S(21, dpi));
+    };
+    const int dpi = SystemDpi();
+    expect(dpi);
+    EXPECT_EQ(ListView_GetColumnWidth(results, 1), S(130, dpi)) << "the alert list's second column";
+    const LONG font = FontHeight(search);
+
+    const int dpi2 = dpi * 3 / 2;
+    RECT suggested{30, 20, 30 + 600, 20 + 450};
+    SendMessageA(find, WM_DPICHANGED, MAKEWPARAM(dpi2, dpi2), reinterpret_cast<LPARAM>(&suggested));
+    RECT after{};
+    GetWindowRect(find, &after);
+    EXPECT_TRUE(EqualRect(&after, &suggested));
+    const RECT button = ChildRect(find, search);
+    EXPECT_EQ(button.right - button.left, S(78, dpi2));
+    EXPECT_EQ(FontHeight(search), MulDiv(font, 3, 2)) << "the controls' font at the new DPI";
+    EXPECT_EQ(ListView_GetColumnWidth(results, 1), S(130, dpi2)) << "the results' columns";
+}
+
 } // namespace
