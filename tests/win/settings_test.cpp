@@ -417,8 +417,8 @@ TEST_F(SettingsTest, TradeSheetTakesThePromptModeTheSkinOfThePopupAndItsKeys) {
 // ---- the alert property dialog (no Nuntio_Init) ----
 
 // Each enabling rule runs at its control's click (and the sound's and the
-// kind's when the dialog opens); OK takes the clicks.
-TEST_F(SettingsTest, PropertyDialogEnablesByItsRulesAndOkTakesTheClicks) {
+// kind's when the dialog opens); OK takes the clicks, Cancel leaves the record.
+TEST_F(SettingsTest, PropertyDialogEnablesByItsRulesOkTakesTheClicksAndCancelNot) {
     AlertProperty p = {1, 2, 9, 1, 1, 1, 1, 1, 3, 4};
     EXPECT_EQ(RunPropertyDialog(p,
                                 [&](HWND d) {
@@ -448,11 +448,10 @@ TEST_F(SettingsTest, PropertyDialogEnablesByItsRulesAndOkTakesTheClicks) {
               1);
     EXPECT_EQ(caption, "报警");
     EXPECT_EQ(Bytes(p), Bytes({1, 1, 1, 1, 1, 0, 1, 1, 3, 4}));
-}
 
-TEST_F(SettingsTest, PropertyDialogHelpsAndCancelAfterChangesLeavesTheRecord) {
+    // Help, and Cancel after changes leaves the record.
     HookHelp();
-    AlertProperty p = {1, 1, 1, 1, 1, 1, 0, 0, 8, 9};
+    p = {1, 1, 1, 1, 1, 1, 0, 0, 8, 9};
     const AlertProperty before = p;
     EXPECT_EQ(RunPropertyDialog(p,
                                 [&](HWND dialog) {
