@@ -73,8 +73,9 @@ protected:
                                  (Folder() + "Nuntio.ini").c_str());
         return text;
     }
-    bool Selected(int id, int row) const {
-        return ListView_GetItemState(List(id), row, LVIS_SELECTED) == LVIS_SELECTED;
+    void SelectOnly(int row) const {
+        ListView_SetItemState(List(kAlertList), -1, 0, LVIS_SELECTED);
+        ListView_SetItemState(List(kAlertList), row, LVIS_SELECTED, LVIS_SELECTED);
     }
     int Tab() const { return static_cast<int>(SendMessageA(GetDlgItem(center, 5000), TCM_GETCURSEL, 0, 0)); }
     bool StatusShown() const {
@@ -84,7 +85,10 @@ protected:
 
 } // namespace
 
-TEST_F(CenterTest, RowsShowTheTextsAndIconsOfBothKinds) {
+// The rows of both kinds; alerts take two serial numbers each, and the files
+// keep them at unload. A damaged message file keeps what decodes, is kept
+// aside, and the status bar says so.
+TEST_F(CenterTest, RowsShowBothKindsTheFilesKeepThemAndADamagedFileIsKeptAside) {
     ASSERT_TRUE(IsWindow(Init()));
     Alert("第一条");
     Alert("第二条");
@@ -107,64 +111,92 @@ TEST_F(CenterTest, RowsShowTheTextsAndIconsOfBothKinds) {
     EXPECT_EQ(Cell(kTradeList, 0, 1), "成交");
     EXPECT_EQ(Cell(kTradeList, 0, 2), "买入 浦发银行 100股");
     EXPECT_EQ(Icon(kTradeList, 0), 4);
-    // Every new alert is selected and the ones selected before stay so.
-    EXPECT_TRUE(Selected(kAlertList, 0));
-    EXPECT_TRUE(Selected(kAlertList, 2));
-}
 
-TEST_F(CenterTest, AlertsTakeTwoSerialNumbersAndTheFilesKeepThemAfterUnload) {
-    Init();
-    Alert("a");
-    Alert("b");
-    Alert("c");
     Reload();
-    const std::vector<uint8_t> dat = ReadFileBytes(Folder() + "AlertMsg.DAT");
+    std::vector<uint8_t> dat = ReadFileBytes(Folder() + "AlertMsg.DAT");
     ASSERT_EQ(dat.size(), 1530u) << "count, one class record, three 502-byte alerts";
     EXPECT_EQ(I32At(dat, 2 + 18), 4) << "newest first";
     EXPECT_EQ(I32At(dat, 2 + 18 + 502 + 2), 2);
     EXPECT_EQ(I32At(dat, 2 + 18 + 2 * (502 + 2)), 0);
     EXPECT_EQ(I32At(Cfg("AlertMsg.cfg"), 162), 6) << "next serial";
 
+    dat.resize(dat.size() - 100); // the oldest alert is cut short
+    WriteFileBytes(Folder() + "AlertMsg.DAT", std::string(dat.begin(), dat.end()));
     Init();
-    ASSERT_EQ(Rows(kAlertList), 3);
-    EXPECT_EQ(Cell(kAlertList, 0, 8), "c");
-    EXPECT_EQ(Cell(kAlertList, 2, 8), "a");
+    ASSERT_EQ(Rows(kAlertList), 2);
+    EXPECT_EQ(Cell(kAlertList, 0, 8), "第三条");
+    EXPECT_EQ(Cell(kAlertList, 1, 8), "第二条");
+    const std::vector<std::string> kept = FilesLike(Folder(), "AlertMsg.DAT.damaged-*");
+    ASSERT_EQ(kept.size(), 1u) << "the damaged file is kept aside";
+    EXPECT_EQ(ReadFileBytes(Folder() + kept[0]).size(), dat.size());
+    ASSERT_EQ(dll->ToggleMsgCenter(), 1);
+    const std::string text = StatusText(center);
+    EXPECT_NE(text.find("已损坏"), std::string::npos) << text;
+    EXPECT_NE(text.find(kept[0]), std::string::npos) << text;
 }
 
-TEST_F(CenterTest, VoiceBringForwardAndAClosedSourceWindowReachTheHost) {
+// Voice and bring-forward requests go to the host's main window, also when a
+// floating window of the host's is in front or the host hides in the
+// notification area; the host keeps the keyboard while messages arrive; a
+// source window closed since is told and the alert is still opened.
+TEST_F(CenterTest, RequestsReachTheHostsMainWindowWhichKeepsTheKeyboard) {
     HostWindow host;
+    SetForegroundWindow(host.hwnd);
+    HWND edit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE, 0, 0, 100, 20, host.hwnd, nullptr,
+                                nullptr, nullptr);
+    SetFocus(edit);
+    ASSERT_EQ(GetFocus(), edit);
     HWND source =
         CreateWindowExA(0, "STATIC", "source", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     Init();
-    Alert("语音", {1, 1, 0, 1, 0, 0, 0, 0, 0, 0}, source);
+    EXPECT_EQ(GetActiveWindow(), host.hwnd);
+    Alert("语音", {1, 1, 0, 1, 1, 1, 0, 0, 0, 0}, source); // voice, flash and popup
+    Trade("交易");
     Pump(50);
+    EXPECT_EQ(GetActiveWindow(), host.hwnd);
+    EXPECT_EQ(GetFocus(), edit) << "the trader goes on typing in the host";
     ASSERT_EQ(HostWindow::requests.size(), 1u);
     EXPECT_EQ(HostWindow::requests[0].msg, 0x083Cu);
     EXPECT_EQ(HostWindow::requests[0].wp, 77u);
     EXPECT_EQ(HostWindow::requests[0].text, "") << "an empty text that is still readable";
+    EXPECT_EQ(HostWindow::requests[0].to, host.hwnd);
 
-    // Enter in the list: the window gets IDOK and opens the selected alert.
-    SendMessageA(center, WM_COMMAND, IDOK, 0);
+    // A floating quote window of the host's, unowned, in front of everything.
+    HWND quote = CreateWindowExA(WS_EX_TOPMOST, "STATIC", "quote", WS_POPUP | WS_VISIBLE, 50, 50, 200, 100,
+                                 nullptr, nullptr, nullptr, nullptr);
+    SetForegroundWindow(quote);
+    Alert("浮动窗口", {1, 1, 0, 1, 0, 0, 0, 0, 0, 0}, source);
+    Pump(50);
     ASSERT_EQ(HostWindow::requests.size(), 2u);
-    EXPECT_EQ(HostWindow::requests[1].msg, 0x0839u);
-    EXPECT_EQ(HostWindow::requests[1].wp, 2u);
-    EXPECT_EQ(HostWindow::requests[1].lp, reinterpret_cast<LPARAM>(source));
+    EXPECT_EQ(HostWindow::requests[1].to, host.hwnd);
+    // The trader minimised the host to the notification area; Enter in the
+    // list: the window gets IDOK and opens the selected alert.
+    ShowWindow(host.hwnd, SW_HIDE);
+    SelectOnly(0);
+    SendMessageA(center, WM_COMMAND, IDOK, 0);
+    ASSERT_EQ(HostWindow::requests.size(), 3u);
+    EXPECT_EQ(HostWindow::requests[2].msg, 0x0839u);
+    EXPECT_EQ(HostWindow::requests[2].wp, 2u);
+    EXPECT_EQ(HostWindow::requests[2].lp, reinterpret_cast<LPARAM>(source));
+    EXPECT_EQ(HostWindow::requests[2].to, host.hwnd);
     EXPECT_EQ(Icon(kAlertList, 0), 1) << "opened";
+    DestroyWindow(quote);
 
-    // A source window closed since: the user is told, the alert is still opened.
     DestroyWindow(source);
     Alert("来源已关闭", {1, 0, 0, 1, 0, 0, 0, 0, 0, 0}, source);
-    ListView_SetItemState(List(kAlertList), -1, 0, LVIS_SELECTED);
-    ListView_SetItemState(List(kAlertList), 0, LVIS_SELECTED, LVIS_SELECTED);
+    SelectOnly(0);
     DialogAnswerer answer(DialogAnswerer::Press(IDOK));
     SendMessageA(center, WM_COMMAND, IDOK, 0);
     ASSERT_EQ(answer.Seen().size(), 1u);
     EXPECT_EQ(answer.Seen()[0].caption, "提示");
     EXPECT_EQ(answer.Seen()[0].message, "该窗口或工作区已经关闭！");
     EXPECT_EQ(Icon(kAlertList, 0), 1);
-    EXPECT_EQ(HostWindow::requests.size(), 2u);
+    EXPECT_EQ(HostWindow::requests.size(), 3u);
 }
 
+// Nuntio.ini keeps the page; the first show centres the window with both
+// bars; showing again gives the keyboard to the list; the window has its
+// icons for Alt+Tab.
 TEST_F(CenterTest, NuntioIniKeepsThePageAndTheFirstShowCentresTheWindowWithBothBars) {
     Init();
     Reload();
@@ -186,14 +218,20 @@ TEST_F(CenterTest, NuntioIniKeepsThePageAndTheFirstShowCentresTheWindowWithBothB
     RECT rc;
     GetWindowRect(center, &rc);
     EXPECT_EQ(rc.left, (GetSystemMetrics(SM_CXSCREEN) - (rc.right - rc.left)) / 2);
+    SetFocus(GetDlgItem(center, 5000)); // the trader clicked the tab strip
     ASSERT_EQ(dll->ToggleMsgCenter(), 0);
-    EXPECT_EQ(Ini("left"), std::to_string(rc.left));
-    EXPECT_EQ(Ini("bottom"), std::to_string(rc.bottom));
-    EXPECT_EQ(Ini("StatusBar"), "1");
-    EXPECT_EQ(Ini("ToolBar"), "1");
-    EXPECT_EQ(Ini("ActivePage"), "1");
+    EXPECT_EQ(Ini("left") + "," + Ini("bottom"), std::to_string(rc.left) + "," + std::to_string(rc.bottom));
+    EXPECT_EQ(Ini("StatusBar") + Ini("ToolBar") + Ini("ActivePage"), "111") << "status bar, toolbar, page";
+    ASSERT_EQ(dll->ToggleMsgCenter(), 1);
+    EXPECT_EQ(GetFocus(), List(kTradeList));
+    EXPECT_NE(SendMessageA(center, WM_GETICON, ICON_BIG, 0), 0) << "for Alt+Tab";
+    EXPECT_NE(SendMessageA(center, WM_GETICON, ICON_SMALL, 0), 0);
 }
 
+// The first show takes the bars and the place from Nuntio.ini, but a message
+// routed before wins the tab; a maximised window saves its normal place. A
+// place off every monitor is brought back whole; an impossible one gives the
+// default place, centred.
 TEST_F(CenterTest, FirstShowRestoresBarsAndPlaceButAMessageRoutedBeforeWinsTheTab) {
     MakeDirs(Folder());
     WriteFileBytes(Folder() + "Nuntio.ini", "[MainDlg]\r\nleft=100\r\ntop=80\r\nright=600\r\nbottom=480\r\n"
@@ -203,10 +241,8 @@ TEST_F(CenterTest, FirstShowRestoresBarsAndPlaceButAMessageRoutedBeforeWinsTheTa
     ASSERT_EQ(dll->ToggleMsgCenter(), 1);
     RECT rc;
     GetWindowRect(center, &rc);
-    EXPECT_EQ(rc.left, 100);
-    EXPECT_EQ(rc.top, 80);
-    EXPECT_EQ(rc.right, 600);
-    EXPECT_EQ(rc.bottom, 480);
+    EXPECT_EQ((std::vector<LONG>{rc.left, rc.top, rc.right, rc.bottom}),
+              (std::vector<LONG>{100, 80, 600, 480}));
     EXPECT_FALSE(StatusShown());
     EXPECT_FALSE(IsWindowVisible(FindChild(center, TOOLBARCLASSNAMEA, 4001)));
     EXPECT_EQ(Tab(), 0);
@@ -215,6 +251,29 @@ TEST_F(CenterTest, FirstShowRestoresBarsAndPlaceButAMessageRoutedBeforeWinsTheTa
     EXPECT_TRUE(StatusShown());
     HMENU view = GetSubMenu(GetMenu(center), 1);
     EXPECT_EQ(GetMenuState(view, 4000, MF_BYCOMMAND) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
+    SendMessageA(center, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    ASSERT_EQ(dll->ToggleMsgCenter(), 0);
+    EXPECT_EQ(Ini("left") + "," + Ini("top") + "," + Ini("right") + "," + Ini("bottom"), "100,80,600,480");
+
+    Reload();
+    WriteFileBytes(Folder() + "Nuntio.ini",
+                   "[MainDlg]\r\nleft=-5000\r\ntop=3000\r\nright=-4400\r\nbottom=3450\r\n");
+    Init();
+    ASSERT_EQ(dll->ToggleMsgCenter(), 1);
+    RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, both;
+    GetWindowRect(center, &rc);
+    EXPECT_EQ(rc.right - rc.left, 600) << "its size is kept";
+    EXPECT_EQ(rc.bottom - rc.top, 450);
+    EXPECT_TRUE(IntersectRect(&both, &rc, &screen) && EqualRect(&both, &rc)) << "wholly on the screen";
+
+    Reload();
+    WriteFileBytes(Folder() + "Nuntio.ini",
+                   "[MainDlg]\r\nleft=700\r\ntop=500\r\nright=100\r\nbottom=-90000\r\n");
+    Init();
+    ASSERT_EQ(dll->ToggleMsgCenter(), 1);
+    GetWindowRect(center, &rc);
+    EXPECT_EQ(rc.left, (screen.right - (rc.right - rc.left)) / 2);
+    EXPECT_GT(rc.right - rc.left, 100);
 }
 
 TEST_F(CenterTest, FilesAreWrittenWhenTheHostExitsWithoutUnloading) {
@@ -231,14 +290,24 @@ TEST_F(CenterTest, FilesAreWrittenWhenTheHostExitsWithoutUnloading) {
     EXPECT_EQ(Cell(kTradeList, 0, 2), "exit-trade-1");
 }
 
-TEST_F(CenterTest, TheTrayIconFlashesUntilStoppedAndADoubleClickShowsTheWindow) {
+// The tray icon is added again when the shell was not up yet or restarts; it
+// flashes until the host stops it, also in a burst of alerts faster than its
+// period; a double click shows the window.
+TEST_F(CenterTest, TheTrayIconComesBackWithTheShellAndFlashesUntilStopped) {
+    g_trayAddsToFail = 1; // no notification area yet at the start
     Init();
     ASSERT_FALSE(g_trayCalls.empty());
     EXPECT_EQ(g_trayCalls[0].action, static_cast<DWORD>(NIM_ADD));
     EXPECT_EQ(g_trayCalls[0].id, 20010u);
     EXPECT_EQ(g_trayCalls[0].tip, "消息中心");
+    for (int i = 0; i < 400 && Count(NIM_ADD) < 2; ++i)
+        Pump(10);
+    EXPECT_EQ(Count(NIM_ADD), 2u) << "the failed add is tried again";
     g_trayCalls.clear();
+    SendMessageA(center, RegisterWindowMessageA("TaskbarCreated"), 0, 0); // Explorer restarted
+    EXPECT_EQ(Count(NIM_ADD), 1u);
 
+    g_trayCalls.clear();
     Alert("闪烁", {1, 0, 0, 1, 1, 0, 0, 0, 0, 0});
     for (int i = 0; i < 200 && g_trayCalls.size() < 3; ++i)
         Pump(10);
@@ -248,7 +317,6 @@ TEST_F(CenterTest, TheTrayIconFlashesUntilStoppedAndADoubleClickShowsTheWindow) 
     EXPECT_TRUE(g_trayCalls[1].hasIcon);
     EXPECT_EQ(g_trayCalls[1].tip, "双击察看!");
     EXPECT_FALSE(g_trayCalls[2].hasIcon);
-
     SendMessageA(center, 0x381B, 0, 0); // the host asks the flash to stop
     EXPECT_TRUE(g_trayCalls.back().hasIcon);
     EXPECT_EQ(g_trayCalls.back().tip, "消息中心");
@@ -256,136 +324,12 @@ TEST_F(CenterTest, TheTrayIconFlashesUntilStoppedAndADoubleClickShowsTheWindow) 
     Pump(400);
     EXPECT_EQ(g_trayCalls.size(), calls) << "no tick after the stop";
 
-    SendMessageA(center, 0x8064, 20010, WM_LBUTTONDBLCLK);
-    EXPECT_TRUE(IsWindowVisible(center));
-}
-
-TEST_F(CenterTest, ADamagedMessageFileKeepsWhatDecodesAndIsKeptAside) {
-    Init();
-    Alert("保留的第一条");
-    Alert("保留的第二条");
-    Reload();
-    std::vector<uint8_t> dat = ReadFileBytes(Folder() + "AlertMsg.DAT");
-    ASSERT_EQ(dat.size(), 2u + 18 + 502 + 2 + 502);
-    dat.resize(dat.size() - 100); // the second alert is cut short
-    WriteFileBytes(Folder() + "AlertMsg.DAT", std::string(dat.begin(), dat.end()));
-
-    Init();
-    ASSERT_EQ(Rows(kAlertList), 1);
-    EXPECT_EQ(Cell(kAlertList, 0, 8), "保留的第二条");
-    const std::vector<std::string> kept = FilesLike(Folder(), "AlertMsg.DAT.damaged-*");
-    ASSERT_EQ(kept.size(), 1u) << "the damaged file is kept aside";
-    EXPECT_EQ(ReadFileBytes(Folder() + kept[0]).size(), dat.size());
-
-    ASSERT_EQ(dll->ToggleMsgCenter(), 1);
-    const std::string text = StatusText(center);
-    EXPECT_NE(text.find("已损坏"), std::string::npos) << text;
-    EXPECT_NE(text.find(kept[0]), std::string::npos) << text;
-}
-
-TEST_F(CenterTest, TheHostKeepsTheKeyboardWhileMessagesArriveBehindAHiddenWindow) {
-    HostWindow host;
-    SetForegroundWindow(host.hwnd);
-    HWND edit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE, 0, 0, 100, 20, host.hwnd, nullptr,
-                                nullptr, nullptr);
-    SetFocus(edit);
-    ASSERT_EQ(GetFocus(), edit);
-    Init();
-    EXPECT_EQ(GetActiveWindow(), host.hwnd);
-    Alert("弹出", {1, 0, 0, 1, 1, 1, 0, 0, 0, 0});
-    Trade("交易");
-    Pump(50);
-    EXPECT_EQ(GetActiveWindow(), host.hwnd);
-    EXPECT_EQ(GetFocus(), edit) << "the trader goes on typing in the host";
-}
-
-TEST_F(CenterTest, RequestsGoToTheHostsMainWindowHiddenOrBehindAFloatingWindow) {
-    HostWindow host;
-    HWND source =
-        CreateWindowExA(0, "STATIC", "src", WS_POPUP, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr);
-    Init();
-    // A floating quote window of the host's, unowned, in front of everything.
-    HWND quote = CreateWindowExA(WS_EX_TOPMOST, "STATIC", "quote", WS_POPUP | WS_VISIBLE, 50, 50, 200, 100,
-                                 nullptr, nullptr, nullptr, nullptr);
-    SetForegroundWindow(quote);
-    const AlertProperty voice{1, 1, 0, 1, 0, 0, 0, 0, 0, 0};
-    Alert("浮动窗口", voice, source);
-    Pump(50);
-    ASSERT_EQ(HostWindow::requests.size(), 1u);
-    EXPECT_EQ(HostWindow::requests[0].to, host.hwnd);
-    // The trader minimised the host to the notification area.
-    ShowWindow(host.hwnd, SW_HIDE);
-    Alert("主窗口隐藏", voice, source);
-    Pump(50);
-    SendMessageA(center, WM_COMMAND, IDOK, 0); // opens the selected alert
-    ASSERT_EQ(HostWindow::requests.size(), 3u);
-    EXPECT_EQ(HostWindow::requests[1].msg, 0x083Cu);
-    EXPECT_EQ(HostWindow::requests[2].msg, 0x0839u);
-    EXPECT_EQ(HostWindow::requests[2].to, host.hwnd);
-    DestroyWindow(quote);
-    DestroyWindow(source);
-}
-
-TEST_F(CenterTest, TheTrayIconComesBackWithTheShellAndKeepsItsRhythmInABurst) {
-    g_trayAddsToFail = 1; // no notification area yet at the start
-    Init();
-    for (int i = 0; i < 400 && Count(NIM_ADD) < 2; ++i)
-        Pump(10);
-    EXPECT_EQ(Count(NIM_ADD), 2u) << "the failed add is tried again";
-    // Explorer restarted: the icon is added again.
-    g_trayCalls.clear();
-    SendMessageA(center, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
-    EXPECT_EQ(Count(NIM_ADD), 1u);
-
-    // Alerts faster than the flash's period: the icon blinks all the same.
     g_trayCalls.clear();
     for (int i = 0; i < 15; ++i) {
         Alert("连续", {1, 0, 0, 1, 1, 0, 0, 0, 0, 0});
         Pump(100);
     }
-    EXPECT_GE(Count(NIM_MODIFY), 3u);
-}
-
-TEST_F(CenterTest, APlaceOffEveryMonitorIsBroughtBackAndAMaximisedWindowSavesItsNormalPlace) {
-    MakeDirs(Folder());
-    WriteFileBytes(Folder() + "Nuntio.ini",
-                   "[MainDlg]\r\nleft=-5000\r\ntop=3000\r\nright=-4400\r\nbottom=3450\r\n");
-    Init();
-    ASSERT_EQ(dll->ToggleMsgCenter(), 1);
-    RECT rc, screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    GetWindowRect(center, &rc);
-    EXPECT_EQ(rc.right - rc.left, 600) << "its size is kept";
-    EXPECT_EQ(rc.bottom - rc.top, 450);
-    RECT both;
-    EXPECT_TRUE(IntersectRect(&both, &rc, &screen) && EqualRect(&both, &rc)) << "wholly on the screen";
-    Pump(50);
-
-    SendMessageA(center, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
-    ASSERT_EQ(dll->ToggleMsgCenter(), 0);
-    EXPECT_EQ(Ini("left"), std::to_string(rc.left)) << "the place it has when not maximised";
-    EXPECT_EQ(Ini("top"), std::to_string(rc.top));
-    EXPECT_EQ(Ini("right"), std::to_string(rc.right));
-    EXPECT_EQ(Ini("bottom"), std::to_string(rc.bottom));
-
-    // An impossible rectangle: the default place, centred.
-    Reload();
-    WriteFileBytes(Folder() + "Nuntio.ini",
-                   "[MainDlg]\r\nleft=700\r\ntop=500\r\nright=100\r\nbottom=-90000\r\n");
-    Init();
-    ASSERT_EQ(dll->ToggleMsgCenter(), 1);
-    GetWindowRect(center, &rc);
-    EXPECT_EQ(rc.left, (screen.right - (rc.right - rc.left)) / 2);
-    EXPECT_GT(rc.right - rc.left, 100);
-}
-
-TEST_F(CenterTest, ShowingAgainGivesTheKeyboardToTheListAndTheWindowHasItsBigIcon) {
-    Init();
-    Alert("焦点");
-    ASSERT_EQ(dll->ToggleMsgCenter(), 1);
-    SetFocus(GetDlgItem(center, 5000)); // the trader clicked the tab strip
-    ASSERT_EQ(dll->ToggleMsgCenter(), 0);
-    ASSERT_EQ(dll->ToggleMsgCenter(), 1);
-    EXPECT_EQ(GetFocus(), List(kAlertList));
-    EXPECT_NE(SendMessageA(center, WM_GETICON, ICON_BIG, 0), 0) << "for Alt+Tab";
-    EXPECT_NE(SendMessageA(center, WM_GETICON, ICON_SMALL, 0), 0);
+    EXPECT_GE(Count(NIM_MODIFY), 3u) << "the icon blinks all the same";
+    SendMessageA(center, 0x8064, 20010, WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(IsWindowVisible(center));
 }

@@ -180,21 +180,21 @@ protected:
 
 // ---- Skins ------------------------------------------------------------------
 
-// Each skin setting's bitmap: its size, its region's width, pixels cut out and
-// pixels kept.
+// Each skin setting's bitmap: its height, its region's width, pixels cut out
+// and pixels kept.
 struct SkinCase {
-    int width, height, regionWidth;
+    int height, regionWidth;
     std::vector<POINT> cut, kept;
 };
 const SkinCase kSkins[] = {
-    {197, 171, 196, {{196, 0}, {196, 100}}, {{0, 0}, {195, 0}, {195, 170}, {0, 170}}},
-    {181, 152, 180, {{0, 0}, {23, 4}, {156, 4}, {179, 0}}, {{24, 0}, {155, 0}, {0, 5}, {179, 5}, {179, 151}}},
-    {181, 152, 180, {{0, 0}, {15, 3}, {164, 3}, {179, 0}}, {{16, 0}, {163, 0}, {0, 4}, {179, 4}, {0, 151}}},
+    {171, 196, {{196, 0}, {196, 100}}, {{0, 0}, {195, 0}, {195, 170}, {0, 170}}},
+    {152, 180, {{0, 0}, {23, 4}, {156, 4}, {179, 0}}, {{24, 0}, {155, 0}, {0, 5}, {179, 5}, {179, 151}}},
+    {152, 180, {{0, 0}, {15, 3}, {164, 3}, {179, 0}}, {{16, 0}, {163, 0}, {0, 4}, {179, 4}, {0, 151}}},
 };
 
 class NotifierSkinTest : public NotifierTest, public ::testing::WithParamInterface<int32_t> {};
 
-TEST_P(NotifierSkinTest, SizeAndRegionOfEachSkinForBothCategories) {
+TEST_P(NotifierSkinTest, RegionOfEachSkinForBothCategories) {
     const SkinCase& c = kSkins[GetParam()];
     if (GetParam() != 0) Configure(GetParam(), 3);
     ASSERT_TRUE(IsWindow(Init()));
@@ -217,18 +217,6 @@ TEST_P(NotifierSkinTest, SizeAndRegionOfEachSkinForBothCategories) {
             EXPECT_TRUE(PtInRegion(rgn, p.x, p.y)) << p.x << "," << p.y;
         DeleteObject(rgn);
     }
-
-    HostWindow host;
-    ASSERT_EQ(GetActiveWindow(), host.hwnd);
-    Alert("行情预警", "上穿 10.00");
-    HWND popup = Shown();
-    ASSERT_NE(popup, nullptr);
-    TickWhileRunning(popup, 1);
-    const RECT rc = Rect(popup);
-    EXPECT_EQ(rc.right - rc.left, c.width);
-    EXPECT_EQ(rc.bottom - rc.top, c.height);
-    EXPECT_EQ(g.periods[popup][2], 3000u) << "3 stay seconds";
-    EXPECT_EQ(GetActiveWindow(), host.hwnd) << "showing never activates the popup";
 }
 
 INSTANTIATE_TEST_SUITE_P(Skins, NotifierSkinTest, ::testing::Range(0, 3),

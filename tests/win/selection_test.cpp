@@ -8,36 +8,25 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <vector>
 
-#include "crash_scenarios.h"
 #include "nuntio_host.h"
 
 using namespace testhost;
 
 namespace {
 
-class SelectionTest : public ::testing::Test {
+class SelectionTest : public HostTest {
 protected:
     void SetUp() override {
-        root = NewTempRoot("selection");
-        MakeDirs(root + "\\User\\trader01");
-        center = reinterpret_cast<HWND>(static_cast<uintptr_t>(dll.Init(0, 0, root.c_str(), "trader01")));
-        ASSERT_NE(center, nullptr);
-        for (HWND h = FindWindowExA(center, nullptr, WC_LISTVIEWA, nullptr); h != nullptr;
-             h = FindWindowExA(center, h, WC_LISTVIEWA, nullptr))
-            if (GetDlgCtrlID(h) == kAlertListId) list = h;
-        ASSERT_NE(list, nullptr);
-    }
-    void TearDown() override {
-        dll.Unload();
-        RemoveTree(root);
+        HostTest::SetUp();
+        ASSERT_TRUE(IsWindow(Init()));
+        list = List(kAlertList);
     }
     void Alert(int n = 1) {
         for (int i = 0; i < n; ++i) {
             InboundMessage a = MakeInbound(0, MakeAlert("sel", "x"));
-            ASSERT_EQ(dll.SendToMsgCenter(0, &a), 1);
+            ASSERT_EQ(dll->SendToMsgCenter(0, &a), 1);
         }
     }
     std::vector<int> Selected() const {
@@ -53,9 +42,6 @@ protected:
             ListView_SetItemState(list, r, LVIS_SELECTED, LVIS_SELECTED);
     }
 
-    NuntioDll dll;
-    std::string root;
-    HWND center = nullptr;
     HWND list = nullptr;
 };
 
@@ -77,7 +63,7 @@ TEST_F(SelectionTest, NewAlertsAreSelectedAndTheUsersSelectionMovesDownWithItsRo
     Alert();
     EXPECT_EQ(Selected(), (std::vector<int>{0, 2, 5, 7}));
     // Deleting the selection, then a new alert: only the new one.
-    SendMessageA(center, WM_COMMAND, kAlertDeleteCmd, 0);
+    SendMessageA(center, WM_COMMAND, 24993, 0); // delete the selected
     EXPECT_EQ(ListView_GetItemCount(list), 5);
     UserSelects({});
     Alert();
@@ -88,7 +74,7 @@ TEST_F(SelectionTest, NewAlertsAreSelectedAndTheUsersSelectionMovesDownWithItsRo
 // selection, focus), and its drawing, scroll bar included, follows when the
 // host's message loop runs again.
 TEST_F(SelectionTest, AShownWindowTakesABurstAtOnceAndDrawsItAfter) {
-    dll.ToggleMsgCenter();
+    dll->ToggleMsgCenter();
     Pump(50);
     ASSERT_TRUE(IsWindowVisible(list));
     Alert(3);
@@ -105,8 +91,8 @@ TEST_F(SelectionTest, AShownWindowTakesABurstAtOnceAndDrawsItAfter) {
     EXPECT_GT(si.nPage, 0u);
     // Hiding the window in the middle of a burst leaves nothing held.
     Alert(5);
-    dll.ToggleMsgCenter();
-    dll.ToggleMsgCenter();
+    dll->ToggleMsgCenter();
+    dll->ToggleMsgCenter();
     Pump(50);
     ASSERT_TRUE(GetScrollInfo(list, SB_VERT, &si));
     EXPECT_EQ(si.nMax, 307);

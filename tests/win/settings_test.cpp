@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -40,28 +41,25 @@ constexpr int kEmailSet = 4049, kShortMsgSet = 4050, kHelp = 1000;
 constexpr size_t kPromptMode = 0, kKeepMode = 1, kPopupStyle = 2, kStay4 = 6, kKeepLimit = 10,
                  kNextSerial = 162;
 
-HWND Item(HWND dialog, int id) {
-    return GetDlgItem(dialog, id);
-}
 bool Checked(HWND dialog, int id) {
     return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
 }
 bool Enabled(HWND dialog, int id) {
-    return IsWindowEnabled(Item(dialog, id)) != FALSE;
+    return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE;
 }
 std::string Text(HWND dialog, int id) {
-    return WindowText(Item(dialog, id));
+    return WindowText(GetDlgItem(dialog, id));
 }
 void Click(HWND dialog, int id) {
-    SendMessageA(Item(dialog, id), BM_CLICK, 0, 0);
+    SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
 }
 void Type(HWND dialog, int id, const char* text) {
     SetDlgItemTextA(dialog, id, text);
 }
 // A key pressed in an edit (the spinners take the arrow keys of their edit).
 void Key(HWND dialog, int id, UINT vk) {
-    SendMessageA(Item(dialog, id), WM_KEYDOWN, vk, 1);
-    SendMessageA(Item(dialog, id), WM_KEYUP, vk, 0xC0000001);
+    SendMessageA(GetDlgItem(dialog, id), WM_KEYDOWN, vk, 1);
+    SendMessageA(GetDlgItem(dialog, id), WM_KEYUP, vk, 0xC0000001);
 }
 // A key as the sheet's own message loop hands it to the dialog manager, sent
 // to the control that has the focus.
@@ -70,9 +68,9 @@ void DialogKey(HWND sheet, UINT msg, WPARAM key, LPARAM lp = 0) {
     PropSheet_IsDialogMessage(sheet, &m);
 }
 void PickSkin(HWND page, int index) {
-    SendMessageA(Item(page, kSkin), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageA(GetDlgItem(page, kSkin), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     SendMessageA(page, WM_COMMAND, MAKEWPARAM(kSkin, CBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(Item(page, kSkin)));
+                 reinterpret_cast<LPARAM>(GetDlgItem(page, kSkin)));
 }
 
 // The bits of a bitmap, after its size.
@@ -129,8 +127,8 @@ protected:
     }
     // The preview the prompt page shows, and a bitmap of the library's resources.
     static std::vector<uint8_t> Preview(HWND page) {
-        return Pixels(
-            reinterpret_cast<HBITMAP>(SendMessageA(Item(page, kPreview), STM_GETIMAGE, IMAGE_BITMAP, 0)));
+        return Pixels(reinterpret_cast<HBITMAP>(
+            SendMessageA(GetDlgItem(page, kPreview), STM_GETIMAGE, IMAGE_BITMAP, 0)));
     }
     std::vector<uint8_t> Bitmap(int id) const {
         HBITMAP b =
@@ -181,20 +179,20 @@ protected:
     void PressButton(HWND dialog, int id) {
         if (id == IDOK || id == IDCANCEL) closed = true;
         SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(Item(dialog, id)));
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
     }
 
-    // The popup once it is on screen: waits for the slide to begin, for at
-    // most about 3 s.
-    static HWND WaitForPopup() {
-        for (int i = 0; i < 300; ++i, Pump(10)) {
-            for (HWND h = nullptr;
-                 (h = FindWindowExA(nullptr, h, "NuntioTaskbarNotifier", nullptr)) != nullptr;) {
-                RECT rc{};
-                if (IsWindowVisible(h) && GetWindowRect(h, &rc) && rc.right > rc.left) return h;
-            }
+    // The widths of the two popups' skins (their regions).
+    static std::multiset<LONG> SkinWidths() {
+        std::multiset<LONG> out;
+        for (HWND h = nullptr;
+             (h = FindWindowExA(nullptr, h, "NuntioTaskbarNotifier", nullptr)) != nullptr;) {
+            HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+            RECT box{};
+            if (GetWindowRgn(h, rgn) != ERROR && GetRgnBox(rgn, &box) != ERROR) out.insert(box.right);
+            DeleteObject(rgn);
         }
-        return nullptr;
+        return out;
     }
 
     bool closed = false;
@@ -243,7 +241,7 @@ TEST_F(SettingsTest, AlertSheetShowsTheStoredSettingsHelpsAndCancelAfterChangesL
 // The spinners cover the whole range; a limit out of it is refused (OK and
 // leaving the page) naming the range, with the focus back in the field; one
 // that would drop messages asks, and No keeps the sheet and the rule.
-TEST_F(SettingsTest, TheLimitIsRefusedOutOfRangeAndAsksBeforeDroppingWhatItThenDropsAtOnce) {
+TEST_F(SettingsTest, TheLimitIsRefusedOutOfRangeAndAsksBeforeDroppingAndTheDefaultsAreEdited) {
     Init();
     Alerts({"一", "二", "三"});
     const std::vector<uint8_t> before = Cfg("AlertMsg.cfg");
@@ -258,7 +256,7 @@ TEST_F(SettingsTest, TheLimitIsRefusedOutOfRangeAndAsksBeforeDroppingWhatItThenD
         std::vector<SeenDialog> boxes = OkAnswering(sheet, IDOK);
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_NE(boxes[0].message.find("1到9999"), std::string::npos) << boxes[0].message;
-        EXPECT_EQ(GetFocus(), Item(page, kDays));
+        EXPECT_EQ(GetFocus(), GetDlgItem(page, kDays));
         {
             DialogAnswerer box(DialogAnswerer::Press(IDOK));
             ShowPage(sheet, 1);
@@ -276,7 +274,7 @@ TEST_F(SettingsTest, TheLimitIsRefusedOutOfRangeAndAsksBeforeDroppingWhatItThenD
         boxes = OkAnswering(sheet, IDOK);
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_NE(boxes[0].message.find("1到100000"), std::string::npos) << boxes[0].message;
-        EXPECT_EQ(GetFocus(), Item(page, kCount));
+        EXPECT_EQ(GetFocus(), GetDlgItem(page, kCount));
 
         Type(page, kCount, "1");
         Type(page, kStay, "");
@@ -286,12 +284,12 @@ TEST_F(SettingsTest, TheLimitIsRefusedOutOfRangeAndAsksBeforeDroppingWhatItThenD
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_EQ(boxes[0].caption, "报警设置");
         EXPECT_NE(boxes[0].message.find("删除最早的2条消息"), std::string::npos) << boxes[0].message;
-        EXPECT_EQ(GetFocus(), Item(page, kCount));
+        EXPECT_EQ(GetFocus(), GetDlgItem(page, kCount));
         ShowPage(sheet, 1);
         EXPECT_EQ(OkAnswering(sheet, IDNO).size(), 1u);
         EXPECT_EQ(Page(sheet), page);
         Pump();
-        EXPECT_EQ(GetFocus(), Item(page, kCount));
+        EXPECT_EQ(GetFocus(), GetDlgItem(page, kCount));
         EXPECT_EQ(Rows(kAlertList), 3);
         EXPECT_EQ(Cfg("AlertMsg.cfg"), before);
         EXPECT_EQ(OkAnswering(sheet, IDYES).size(), 1u);
@@ -312,21 +310,27 @@ TEST_F(SettingsTest, TheLimitIsRefusedOutOfRangeAndAsksBeforeDroppingWhatItThenD
 
     // The next start opens on the stored count; an unknown style selects no
     // skin and is kept. Back to by date: the days field is taken, the count
-    // field is ignored. Today's message stays: no question.
+    // field is ignored. Today's message stays: no question. The action page
+    // edits the defaults and keeps the bytes it does not own.
     Reload();
     PatchCfg("AlertMsg.cfg", kPopupStyle, int32_t{9});
     Init();
+    const AlertProperty defaults = {7, 2, 5, 1, 0, 1, 1, 0, 200, 255};
+    ASSERT_EQ(dll->SetAlertDefaultSet(&defaults), 1);
     RunSheet(kAlertSettings, [&](HWND sheet) {
         HWND page = Page(sheet);
         EXPECT_TRUE(Checked(page, kByCount));
         EXPECT_EQ(Text(page, kCount), "1");
         EXPECT_EQ(Text(page, kStay), "0");
-        EXPECT_EQ(SendMessageA(Item(page, kSkin), CB_GETCURSEL, 0, 0), CB_ERR);
+        EXPECT_EQ(SendMessageA(GetDlgItem(page, kSkin), CB_GETCURSEL, 0, 0), CB_ERR);
         EXPECT_EQ(Preview(page), Bitmap(5004)) << "the template's picture stays";
         Click(page, kByDate);
         Type(page, kCount, "0");
         Type(page, kDays, "7");
         Type(page, kStay, "12");
+        HWND action = ShowPage(sheet, 1);
+        for (int id : {kVoice, kRepeat, kIconFlash, kVisual})
+            Click(action, id);
         EXPECT_TRUE(OkAnswering(sheet, IDNO).empty());
     });
     after = Cfg("AlertMsg.cfg");
@@ -334,20 +338,34 @@ TEST_F(SettingsTest, TheLimitIsRefusedOutOfRangeAndAsksBeforeDroppingWhatItThenD
     EXPECT_EQ(I32At(after, kKeepLimit), 7);
     EXPECT_EQ(I32At(after, kStay4), 12);
     EXPECT_EQ(I32At(after, kPopupStyle), 9);
+    AlertProperty stored{};
+    ASSERT_EQ(dll->GetAlertDefaultSet(&stored), 1);
+    // Voice repeated; visual off keeps IconFlash and Popup as they were.
+    EXPECT_EQ(Bytes(stored), Bytes({7, 1, 0, 0, 0, 1, 1, 0, 200, 255}));
 }
 
-TEST_F(SettingsTest, TheRetentionChoiceIsReachedByArrowKeysAndMnemonics) {
+// The trade sheet has the prompt page alone: no prompt means neither a popup
+// nor a flash; the skin chosen shows its preview and reskins the popup at
+// once. The retention choice is reached by arrow keys and mnemonics.
+TEST_F(SettingsTest, TradeSheetTakesThePromptModeTheSkinOfThePopupAndItsKeys) {
     Init();
     RunSheet(kTradeSettings, [&](HWND sheet) {
+        EXPECT_EQ(Pages(sheet), 1);
         HWND page = Page(sheet);
-        HWND byDate = Item(page, kByDate), byCount = Item(page, kByCount);
+        for (int style : {2, 1}) {
+            PickSkin(page, style);
+            EXPECT_EQ(Preview(page), Bitmap(style == 1 ? 5023 : 5004)) << "style " << style;
+        }
+        EXPECT_TRUE(Checked(page, kPopup));
+        Click(page, kNoPrompt);
+        HWND byDate = GetDlgItem(page, kByDate), byCount = GetDlgItem(page, kByCount);
         SendMessageA(sheet, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(byDate), TRUE);
         DialogKey(sheet, WM_KEYDOWN, VK_DOWN);
         EXPECT_EQ(GetFocus(), byCount);
         EXPECT_TRUE(Checked(page, kByCount));
         EXPECT_TRUE(Enabled(page, kCount));
         DialogKey(sheet, WM_KEYDOWN, VK_TAB);
-        EXPECT_EQ(GetFocus(), Item(page, kCount)) << "Tab goes on to the count";
+        EXPECT_EQ(GetFocus(), GetDlgItem(page, kCount)) << "Tab goes on to the count";
         DialogKey(sheet, WM_KEYDOWN, VK_TAB, 0);
         DialogKey(sheet, WM_SYSCHAR, 'd', 1 << 29);
         EXPECT_TRUE(Checked(page, kByDate));
@@ -361,27 +379,11 @@ TEST_F(SettingsTest, TheRetentionChoiceIsReachedByArrowKeysAndMnemonics) {
         EXPECT_NE(GetWindowLongA(byDate, GWL_STYLE) & WS_TABSTOP, 0) << "the chosen one takes Tab";
         PressButton(sheet, IDOK);
     });
-    EXPECT_EQ(Cfg("TradeMsg.cfg")[kKeepMode], 1);
-}
-
-// The trade sheet has the prompt page alone: no prompt means neither a popup
-// nor a flash; the skin chosen shows its preview and sizes the next popup.
-TEST_F(SettingsTest, TradeSheetTakesThePromptModeAndTheSkinOfTheNextPopup) {
-    Init();
-    RunSheet(kTradeSettings, [&](HWND sheet) {
-        EXPECT_EQ(Pages(sheet), 1);
-        HWND page = Page(sheet);
-        for (int style : {2, 1}) {
-            PickSkin(page, style);
-            EXPECT_EQ(Preview(page), Bitmap(style == 1 ? 5023 : 5004)) << "style " << style;
-        }
-        EXPECT_TRUE(Checked(page, kPopup));
-        Click(page, kNoPrompt);
-        PressButton(sheet, IDOK);
-    });
     EXPECT_EQ(caption, "交易设置");
     EXPECT_EQ(Cfg("TradeMsg.cfg")[kPromptMode], 0);
+    EXPECT_EQ(Cfg("TradeMsg.cfg")[kKeepMode], 1);
     EXPECT_EQ(I32At(Cfg("TradeMsg.cfg"), kPopupStyle), 1);
+    EXPECT_EQ(SkinWidths(), (std::multiset<LONG>{180, 196})) << "the trade popup is 181 wide now";
     EXPECT_FALSE(FileExists(AlertIni())) << "the trade sheet leaves the alert defaults alone";
     Trade("委托已撤销");
     EXPECT_EQ(Rows(kTradeList), 1);
@@ -408,39 +410,15 @@ TEST_F(SettingsTest, TradeSheetTakesThePromptModeAndTheSkinOfTheNextPopup) {
     EXPECT_EQ(I32At(after, kNextSerial), 1) << "no popup took a number";
     Trade("600000 买入 100 股");
     EXPECT_TRUE(KillTimer(center, kFlashTimer)) << "the tray flashes";
-    HWND popup = WaitForPopup();
-    ASSERT_NE(popup, nullptr);
-    RECT rc{};
-    GetWindowRect(popup, &rc);
-    EXPECT_EQ(rc.right - rc.left, 181);
-    EXPECT_EQ(rc.bottom - rc.top, 152);
     Unload();
     EXPECT_EQ(I32At(Cfg("TradeMsg.cfg"), kNextSerial), 3) << "the message and its popup";
-}
-
-TEST_F(SettingsTest, ActionPageEditsTheDefaultsAndKeepsTheBytesItDoesNotOwn) {
-    Init();
-    const AlertProperty defaults = {7, 2, 5, 1, 0, 1, 1, 0, 200, 255};
-    ASSERT_EQ(dll->SetAlertDefaultSet(&defaults), 1);
-    RunSheet(kAlertSettings, [&](HWND sheet) {
-        HWND page = ShowPage(sheet, 1);
-        Click(page, kVoice);
-        Click(page, kRepeat);
-        Click(page, kIconFlash);
-        Click(page, kVisual);
-        PressButton(sheet, IDOK);
-    });
-    AlertProperty stored{};
-    ASSERT_EQ(dll->GetAlertDefaultSet(&stored), 1);
-    // Voice repeated; visual off keeps IconFlash and Popup as they were.
-    EXPECT_EQ(Bytes(stored), Bytes({7, 1, 0, 0, 0, 1, 1, 0, 200, 255}));
 }
 
 // ---- the alert property dialog (no Nuntio_Init) ----
 
 // Each enabling rule runs at its control's click (and the sound's and the
-// kind's when the dialog opens); OK takes the clicks.
-TEST_F(SettingsTest, PropertyDialogEnablesByItsRulesAndOkTakesTheClicks) {
+// kind's when the dialog opens); OK takes the clicks, Cancel leaves the record.
+TEST_F(SettingsTest, PropertyDialogEnablesByItsRulesOkTakesTheClicksAndCancelNot) {
     AlertProperty p = {1, 2, 9, 1, 1, 1, 1, 1, 3, 4};
     EXPECT_EQ(RunPropertyDialog(p,
                                 [&](HWND d) {
@@ -470,11 +448,10 @@ TEST_F(SettingsTest, PropertyDialogEnablesByItsRulesAndOkTakesTheClicks) {
               1);
     EXPECT_EQ(caption, "报警");
     EXPECT_EQ(Bytes(p), Bytes({1, 1, 1, 1, 1, 0, 1, 1, 3, 4}));
-}
 
-TEST_F(SettingsTest, PropertyDialogHelpsAndCancelAfterChangesLeavesTheRecord) {
+    // Help, and Cancel after changes leaves the record.
     HookHelp();
-    AlertProperty p = {1, 1, 1, 1, 1, 1, 0, 0, 8, 9};
+    p = {1, 1, 1, 1, 1, 1, 0, 0, 8, 9};
     const AlertProperty before = p;
     EXPECT_EQ(RunPropertyDialog(p,
                                 [&](HWND dialog) {

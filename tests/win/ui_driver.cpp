@@ -1,5 +1,7 @@
 #include "ui_driver.h"
 
+#include <commctrl.h>
+
 namespace testhost {
 
 namespace {
@@ -16,10 +18,6 @@ BOOL CALLBACK CollectAny(HWND hwnd, LPARAM lp) {
     return TRUE;
 }
 
-BOOL CALLBACK CollectText(HWND hwnd, LPARAM lp) {
-    reinterpret_cast<std::vector<std::string>*>(lp)->push_back(WindowText(hwnd));
-    return TRUE;
-}
 LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg != 0x0839 && msg != 0x083C) return DefWindowProcA(hwnd, msg, wp, lp);
     HostWindow::Request r{msg, wp, lp, {}, hwnd};
@@ -67,6 +65,32 @@ std::vector<HWND> ThreadDialogs() {
     return out;
 }
 
+std::vector<std::string> Headings(HWND list) {
+    HWND header = ListView_GetHeader(list);
+    std::vector<int> order(static_cast<size_t>(Header_GetItemCount(header)));
+    if (!order.empty()) ListView_GetColumnOrderArray(list, static_cast<int>(order.size()), order.data());
+    std::vector<std::string> out;
+    for (int index : order) {
+        char text[64] = {};
+        HDITEMA item{};
+        item.mask = HDI_TEXT;
+        item.pszText = text;
+        item.cchTextMax = sizeof text;
+        Header_GetItem(header, index, &item);
+        out.emplace_back(text);
+    }
+    return out;
+}
+
+int ColumnOf(HWND list, const std::string& heading) {
+    const std::vector<std::string> shown = Headings(list);
+    std::vector<int> order(shown.size());
+    if (!order.empty()) ListView_GetColumnOrderArray(list, static_cast<int>(order.size()), order.data());
+    for (size_t i = 0; i < shown.size(); ++i)
+        if (shown[i] == heading) return order[i];
+    return -1;
+}
+
 DialogAnswerer::DialogAnswerer(Action action) : m_action(std::move(action)) {
     std::vector<HWND> all;
     EnumThreadWindows(GetCurrentThreadId(), CollectAny, reinterpret_cast<LPARAM>(&all));
@@ -92,7 +116,6 @@ void DialogAnswerer::Poll() {
         SeenDialog seen;
         seen.caption = WindowText(dlg);
         if (HWND text = GetDlgItem(dlg, 0xFFFF)) seen.message = WindowText(text);
-        EnumChildWindows(dlg, CollectText, reinterpret_cast<LPARAM>(&seen.texts));
         m_seen.push_back(seen);
         if (m_action) m_action(dlg);
     }

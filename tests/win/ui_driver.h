@@ -1,7 +1,7 @@
 // Answers modal dialogs and message boxes that the code under test opens on
 // this thread. A thread timer (dispatched by the modal loop itself) looks for a
 // visible dialog window (#32770) that did not exist when the answerer was
-// armed, records its caption and texts, and runs the test's action on it. An
+// armed, records its caption and text, and runs the test's action on it. An
 // answerer armed inside another's action (for a box that a dialog opens)
 // answers alone until it goes; then the outer one answers again.
 #pragma once
@@ -17,8 +17,7 @@ namespace testhost {
 
 struct SeenDialog {
     std::string caption;
-    std::string message;            // a message box's text (static 0xFFFF), else empty
-    std::vector<std::string> texts; // every child's text, in z-order
+    std::string message; // a message box's text (static 0xFFFF), else empty
 };
 
 class DialogAnswerer {
@@ -72,5 +71,8 @@ std::string ClassName(HWND hwnd);
 std::string WindowText(HWND hwnd);
 // Visible top-level dialog windows of this thread.
 std::vector<HWND> ThreadDialogs();
+// A list view's column headings in display order, and the column under one.
+std::vector<std::string> Headings(HWND list);
+int ColumnOf(HWND list, const std::string& heading);
 
 } // namespace testhost
