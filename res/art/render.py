@@ -759,8 +759,12 @@ def msgcenter_canvas(size, rich):
         cv.fill(polyline([(ex0 + 1.5 * s, ey0 + 1.5 * s), (midx, midy),
                           (ex1 - 1.5 * s, ey0 + 1.5 * s)], 1.3 * s), (46, 98, 190), ss=ss)
     else:
-        cv.fill(rect(ex0, ey0, ex1, ey1), VGA[4], ss=ss)
-        cv.fill(rect(ex0 + s, ey0 + s, ex1 - s, ey1 - s), VGA[15], ss=ss)
+        # without anti-aliasing the border sits on whole pixels, so that its
+        # four sides come out equally wide at any size
+        X0, Y0, X1, Y1 = (int(v + 0.5) for v in (ex0, ey0, ex1, ey1))
+        bw = line_width(s)
+        cv.fill(rect(X0, Y0, X1, Y1), VGA[4], ss=ss)
+        cv.fill(rect(X0 + bw, Y0 + bw, X1 - bw, Y1 - bw), VGA[15], ss=ss)
         midx, midy = (ex0 + ex1) / 2.0, ey0 + 0.58 * (ey1 - ey0)
         cv.fill(polyline([(ex0 + 1.5 * s, ey0 + 1.5 * s), (midx, midy),
                           (ex1 - 1.5 * s, ey0 + 1.5 * s)], 1.5 * s), VGA[12], ss=ss)
@@ -1006,6 +1010,16 @@ def make_toolbars():
 SAMPLE_TITLE = (64, 64, 225)
 
 
+def px_at(s):
+    """Pixel position at scale s of a position n at 100 %: int(n * s + 0.5)."""
+    return lambda n: int(n * s + 0.5)
+
+
+def line_width(s):
+    """Pixels of a line one pixel wide at 100 %: 1 at 125 and 150 %, 2 at 200 %."""
+    return max(1, int(s))
+
+
 def sample_text(cv, w, h):
     """Stand-in lines of text (title and body) for the preview pictures only."""
     cv.fill(rrect(w / 2.0 - 34, 31, w / 2.0 + 34, 40, 3), SAMPLE_TITLE + (0.85,))
@@ -1015,58 +1029,69 @@ def sample_text(cv, w, h):
             cv.fill(rrect(w / 2.0 - half, y, w / 2.0 + half, y + 8, 3), (40, 40, 40, 0.55))
 
 
-def skin_gold(sample=False):
-    """Skin 138: 197 x 171, gold frame, close mark top right, white text area.
-    Drawn on 196 columns (the window region's width); column 196 repeats 195."""
-    W, H, BW = 196, 171, 197
+def skin_gold(sample=False, scale=100):
+    """Skin 138: 197 x 171 at 100 %, gold frame, close mark top right, white
+    text area. Drawn on the columns the popup shows (whole groups of four:
+    196 at 100 %); the columns after them repeat the last shown one."""
+    s = scale / 100.0
+    p = px_at(s)
+    lw = line_width(s)
+    BW, H = p(197), p(171)
+    W = BW // 4 * 4
     cv = Canvas(BW, H, (0, 0, 0))
     dark = (110, 72, 10)
     # frame body: warm metallic gold
     frame = vgrad(0, H, [(0, (238, 196, 92)), (0.5, (214, 160, 48)), (1, (186, 128, 28))])
     cv.rect(0, 0, W, H, frame)
     # header band
-    cv.rect(1, 1, W - 1, 25, vgrad(1, 25, [(0, (255, 238, 170)), (0.45, (246, 206, 100)),
-                                           (0.55, (234, 184, 66)), (1, (214, 156, 40))]))
+    cv.rect(lw, lw, W - lw, p(25), vgrad(lw, p(25), [(0, (255, 238, 170)), (0.45, (246, 206, 100)),
+                                                   (0.55, (234, 184, 66)), (1, (214, 156, 40))]))
     # bottom band
-    cv.rect(1, H - 15, W - 1, H - 1, vgrad(H - 15, H - 1, [(0, (226, 176, 62)), (1, (188, 130, 30))]))
+    cv.rect(lw, H - p(15), W - lw, H - lw, vgrad(H - p(15), H - lw, [(0, (226, 176, 62)), (1, (188, 130, 30))]))
     # side rails with a highlight
-    for x0 in (1, W - 5):
-        cv.rect(x0, 25, x0 + 4, H - 15, hgrad(x0, x0 + 4, [(0, (250, 222, 140)), (0.5, (228, 178, 64)),
-                                                          (1, (196, 140, 36))]))
+    for x0 in (lw, W - lw - p(4)):
+        cv.rect(x0, p(25), x0 + p(4), H - p(15), hgrad(x0, x0 + p(4), [(0, (250, 222, 140)), (0.5, (228, 178, 64)),
+                                                                    (1, (196, 140, 36))]))
     # bevel: light top/left, dark bottom/right, then the outer line
-    cv.hline(1, W - 1, 1, (255, 246, 206))
-    cv.vline(1, 1, H - 1, (255, 236, 170))
-    cv.hline(1, W - 1, H - 2, (160, 108, 20))
-    cv.vline(W - 2, 1, H - 1, (170, 116, 24))
-    cv.rect(0, 0, W, 1, dark)
-    cv.rect(0, H - 1, W, H, dark)
-    cv.rect(0, 0, 1, H, dark)
-    cv.rect(W - 1, 0, W, H, dark)
+    cv.rect(lw, lw, W - lw, 2 * lw, (255, 246, 206))
+    cv.rect(lw, lw, 2 * lw, H - lw, (255, 236, 170))
+    cv.rect(lw, H - 2 * lw, W - lw, H - lw, (160, 108, 20))
+    cv.rect(W - 2 * lw, lw, W - lw, H - lw, (170, 116, 24))
+    cv.rect(0, 0, W, lw, dark)
+    cv.rect(0, H - lw, W, H, dark)
+    cv.rect(0, 0, lw, H, dark)
+    cv.rect(W - lw, 0, W, H, dark)
     # text area: white, sunk into the frame by a 1-pixel line
-    cv.rect(4, 25, W - 4, H - 15, (150, 104, 22))
-    cv.rect(5, 26, W - 5, H - 16, vgrad(26, H - 16, [(0, (255, 255, 255)), (0.7, (255, 255, 255)),
-                                                       (1, (255, 250, 234))]))
-    cv.hline(5, W - 5, 26, (236, 226, 200))
-    cv.vline(5, 27, H - 16, (246, 240, 224))
+    tx0, ty0, tx1, ty1 = p(4), p(25), W - p(4), H - p(15)
+    cv.rect(tx0, ty0, tx1, ty1, (150, 104, 22))
+    cv.rect(tx0 + lw, ty0 + lw, tx1 - lw, ty1 - lw,
+            vgrad(ty0 + lw, ty1 - lw, [(0, (255, 255, 255)), (0.7, (255, 255, 255)), (1, (255, 250, 234))]))
+    cv.rect(tx0 + lw, ty0 + lw, tx1 - lw, ty0 + 2 * lw, (236, 226, 200))
+    cv.rect(tx0 + lw, ty0 + 2 * lw, tx0 + 2 * lw, ty1 - lw, (246, 240, 224))
     # bell badge at the left of the header
-    cv.fill(circle(14.5, 12.5, 9.2), (150, 98, 14, 0.9), (4, 2, 26, 24))
-    cv.fill(circle(14.5, 12.5, 8.2), vgrad(4, 21, [(0, (255, 250, 226)), (1, (246, 220, 150))]), (4, 2, 26, 24))
-    draw_bell(cv, 14.5, 5.6, 11.0, 12.6, GOLD_BELL, (120, 70, 0), (96, 56, 0), ow=1.0)
-    # close mark inside the top-right 20 x 20 box (x 177..196)
-    bx0, by0, bx1, by1 = 179, 3, 194, 18
-    cv.fill(rrect(bx0, by0, bx1, by1, 3), (120, 74, 6))
-    cv.fill(rrect(bx0 + 1, by0 + 1, bx1 - 1, by1 - 1, 2.2),
-            vgrad(by0, by1, [(0, (250, 214, 120)), (0.5, (222, 158, 42)), (1, (176, 108, 14))]))
-    cv.fill(rrect(bx0 + 1, by0 + 1, bx1 - 1, by0 + 7, 2), (255, 255, 240, 0.35))
-    draw_close_x(cv, (bx0 + bx1) / 2.0, (by0 + by1) / 2.0, 3.2, (90, 50, 0, 0.5), 2.6)
-    draw_close_x(cv, (bx0 + bx1) / 2.0, (by0 + by1) / 2.0 - 0.4, 3.2, (255, 255, 255), 1.8)
+    badge = (4 * s, 2 * s, 26 * s, 24 * s)
+    cv.fill(circle(14.5 * s, 12.5 * s, 9.2 * s), (150, 98, 14, 0.9), badge)
+    cv.fill(circle(14.5 * s, 12.5 * s, 8.2 * s), vgrad(4 * s, 21 * s, [(0, (255, 250, 226)), (1, (246, 220, 150))]),
+            badge)
+    draw_bell(cv, 14.5 * s, 5.6 * s, 11.0 * s, 12.6 * s, GOLD_BELL, (120, 70, 0), (96, 56, 0), ow=1.0 * s)
+    # close mark inside the top-right close box (20 x 20 at 100 %: x 177..196)
+    bx1, by0 = W - p(2), p(3)
+    bx0, by1 = bx1 - p(15), by0 + p(15)
+    near = (bx0 - 2, by0 - 2, bx1 + 2, by1 + 2)
+    cv.fill(rrect(bx0, by0, bx1, by1, 3 * s), (120, 74, 6), near)
+    cv.fill(rrect(bx0 + s, by0 + s, bx1 - s, by1 - s, 2.2 * s),
+            vgrad(by0, by1, [(0, (250, 214, 120)), (0.5, (222, 158, 42)), (1, (176, 108, 14))]), near)
+    cv.fill(rrect(bx0 + s, by0 + s, bx1 - s, by0 + 7 * s, 2 * s), (255, 255, 240, 0.35), near)
+    draw_close_x(cv, (bx0 + bx1) / 2.0, (by0 + by1) / 2.0, 3.2 * s, (90, 50, 0, 0.5), 2.6 * s)
+    draw_close_x(cv, (bx0 + bx1) / 2.0, (by0 + by1) / 2.0 - 0.4 * s, 3.2 * s, (255, 255, 255), 1.8 * s)
     # bottom band ornament: a fine engraved line
-    cv.hline(40, W - 40, H - 8, (170, 116, 26))
-    cv.hline(40, W - 40, H - 7, (246, 210, 130))
+    cv.rect(p(40), H - p(8), W - p(40), H - p(8) + lw, (170, 116, 26))
+    cv.rect(p(40), H - p(8) + lw, W - p(40), H - p(8) + 2 * lw, (246, 210, 130))
     if sample:
         sample_text(cv, W, H)
-    for y in range(H):
-        cv.put(BW - 1, y, tuple(cv.get(W - 1, y)))
+    for x in range(W, BW):
+        for y in range(H):
+            cv.put(x, y, tuple(cv.get(W - 1, y)))
     return cv
 
 
@@ -1098,67 +1123,84 @@ GREY = dict(
 )
 
 
-def skin_panel(theme, cut_w, cut_h, sample=False):
-    """Skins 5021 / 5026: 181 x 152, both top corners cut away in magenta
-    (cut_w columns by cut_h rows, counted within the 180 shown columns),
-    bell at the top left, round close button at the top right."""
-    W, H, BW = 180, 152, 181
+def skin_panel(theme, cut_w, cut_h, sample=False, scale=100):
+    """Skins 5021 / 5026: 181 x 152 at 100 %, both top corners cut away in
+    magenta (cut_w columns by cut_h rows at 100 %, counted within the shown
+    columns), bell at the top left, round close button at the top right."""
+    s = scale / 100.0
+    p = px_at(s)
+    lw = line_width(s)
+    BW, H = p(181), p(152)
+    W = BW // 4 * 4
+    cut_w, cut_h = p(cut_w), p(cut_h)
     cv = Canvas(BW, H, MAGENTA)
     o = theme['outline']
 
     def shape(x, y):
         return 0 <= x < W and 0 <= y < H and not (y < cut_h and (x < cut_w or x >= W - cut_w))
 
+    def dot(x, y, c):  # one pixel at 100 %, lw x lw from (x, y) on
+        for j in range(lw):
+            for i in range(lw):
+                cv.put(x + i, y + j, c)
+
     # body and header
-    cv.rect(0, 25, W, H, theme['rail'][1][1])
-    head = vgrad(0, 25, theme['head'])
-    cv.rect(0, 0, W, 25, lambda x, y: head(x, y) if shape(x, y) else MAGENTA)
-    for x0 in (0, W - 5):
-        cv.rect(x0, 25, x0 + 5, H - 14, hgrad(x0, x0 + 5, theme['rail']))
-    cv.rect(0, H - 14, W, H, vgrad(H - 14, H, theme['foot']))
+    cv.rect(0, p(25), W, H, theme['rail'][1][1])
+    head = vgrad(0, p(25), theme['head'])
+    cv.rect(0, 0, W, p(25), lambda x, y: head(x, y) if shape(x, y) else MAGENTA)
+    for x0 in (0, W - p(5)):
+        cv.rect(x0, p(25), x0 + p(5), H - p(14), hgrad(x0, x0 + p(5), theme['rail']))
+    cv.rect(0, H - p(14), W, H, vgrad(H - p(14), H, theme['foot']))
     # glossy upper half of the header
-    cv.rect(0, 0, W, 12, lambda x, y: (255, 255, 255, 0.18) if shape(x, y) else (0, 0, 0, 0))
+    cv.rect(0, 0, W, p(12), lambda x, y: (255, 255, 255, 0.18) if shape(x, y) else (0, 0, 0, 0))
     # outline along the stepped top, sides and bottom; inner highlight
     for x in range(W):
         top = cut_h if (x < cut_w or x >= W - cut_w) else 0
-        cv.put(x, top, o)
-        cv.put(x, H - 1, o)
-        if 0 < x < W - 1:
-            cv.put(x, top + 1, theme['hi'])
-            cv.put(x, H - 2, theme['shade'])
+        for j in range(lw):
+            cv.put(x, top + j, o)
+            cv.put(x, H - 1 - j, o)
+            if lw <= x < W - lw:
+                cv.put(x, top + lw + j, theme['hi'])
+                cv.put(x, H - 1 - lw - j, theme['shade'])
     for y in range(H):
-        cv.put(0, max(y, cut_h), o)
-        cv.put(W - 1, max(y, cut_h), o)
-    for y in range(cut_h + 1, H - 1):
-        cv.put(1, y, theme['hi'])
-        cv.put(W - 2, y, theme['shade'])
-    for y in range(0, cut_h + 1):        # the inner corners of the raised middle
-        cv.put(cut_w, y, o)
-        cv.put(W - cut_w - 1, y, o)
-        if 0 < y:
-            cv.put(cut_w + 1, y, theme['hi']) if y > 0 else None
-    cv.put(cut_w, cut_h, o)
-    cv.put(W - cut_w - 1, cut_h, o)
+        for i in range(lw):
+            cv.put(i, max(y, cut_h), o)
+            cv.put(W - 1 - i, max(y, cut_h), o)
+    for y in range(cut_h + lw, H - lw):
+        for i in range(lw):
+            cv.put(lw + i, y, theme['hi'])
+            cv.put(W - 1 - lw - i, y, theme['shade'])
+    for y in range(0, cut_h + lw):       # the inner corners of the raised middle
+        for i in range(lw):
+            cv.put(cut_w + i, y, o)
+            cv.put(W - cut_w - 1 - i, y, o)
+            if lw <= y:
+                cv.put(cut_w + lw + i, y, theme['hi'])
+    dot(cut_w, cut_h, o)
+    dot(W - cut_w - lw, cut_h, o)
     # text area, sunk by a 1-pixel line
-    cv.rect(4, 25, W - 4, H - 15, theme['inset'])
-    cv.rect(5, 26, W - 5, H - 16, vgrad(26, H - 16, [(0, (255, 255, 255)), (0.65, (255, 255, 255)),
-                                                       (1, theme['tint'])]))
-    cv.hline(5, W - 5, 26, mix(theme['inset'], (255, 255, 255), 0.72))
-    cv.vline(5, 27, H - 16, mix(theme['inset'], (255, 255, 255), 0.85))
+    tx0, ty0, tx1, ty1 = p(4), p(25), W - p(4), H - p(15)
+    cv.rect(tx0, ty0, tx1, ty1, theme['inset'])
+    cv.rect(tx0 + lw, ty0 + lw, tx1 - lw, ty1 - lw,
+            vgrad(ty0 + lw, ty1 - lw, [(0, (255, 255, 255)), (0.65, (255, 255, 255)), (1, theme['tint'])]))
+    cv.rect(tx0 + lw, ty0 + lw, tx1 - lw, ty0 + 2 * lw, mix(theme['inset'], (255, 255, 255), 0.72))
+    cv.rect(tx0 + lw, ty0 + 2 * lw, tx0 + 2 * lw, ty1 - lw, mix(theme['inset'], (255, 255, 255), 0.85))
     # bell at the top left
-    draw_bell(cv, 14.0, 6.5, 14.0, 16.5, GOLD_BELL, (112, 66, 0), (96, 56, 0), ow=1.0)
-    # round close button in the top-right 20 x 20 box (x 161..180)
-    cx, cy, r = 170.0, 13.0, 6.6
-    cv.fill(circle(cx, cy + 0.6, r + 0.6), (0, 0, 0, 0.22), (cx - 9, cy - 9, cx + 9, cy + 9))
-    cv.fill(circle(cx, cy, r), theme['close_rim'], (cx - 9, cy - 9, cx + 9, cy + 9))
-    cv.fill(circle(cx, cy, r - 1), vgrad(cy - r, cy + r, theme['close']), (cx - 9, cy - 9, cx + 9, cy + 9))
-    cv.fill(ellipse(cx, cy - 2.6, 3.8, 2.4), (255, 255, 255, 0.45), (cx - 9, cy - 9, cx + 9, cy + 9))
-    draw_close_x(cv, cx, cy, 2.5, theme['close_mark'], 1.7)
+    draw_bell(cv, 14.0 * s, 6.5 * s, 14.0 * s, 16.5 * s, GOLD_BELL, (112, 66, 0), (96, 56, 0), ow=1.0 * s)
+    # round close button in the top-right close box (20 x 20 at 100 %: x 161..180)
+    cx, cy, r = W - 10.0 * s, 13.0 * s, 6.6 * s
+    near = (cx - 9 * s, cy - 9 * s, cx + 9 * s, cy + 9 * s)
+    cv.fill(circle(cx, cy + 0.6 * s, r + 0.6 * s), (0, 0, 0, 0.22), near)
+    cv.fill(circle(cx, cy, r), theme['close_rim'], near)
+    cv.fill(circle(cx, cy, r - s), vgrad(cy - r, cy + r, theme['close']), near)
+    cv.fill(ellipse(cx, cy - 2.6 * s, 3.8 * s, 2.4 * s), (255, 255, 255, 0.45), near)
+    draw_close_x(cv, cx, cy, 2.5 * s, theme['close_mark'], 1.7 * s)
     if sample:
         sample_text(cv, W, H)
-    # the column past the region repeats the last shown one
-    for y in range(H):
-        cv.put(BW - 1, y, tuple(cv.get(W - 1, y)))
+    # the columns past the region repeat the last shown one
+    for x in range(W, BW):
+        for y in range(H):
+            cv.put(x, y, tuple(cv.get(W - 1, y)))
     # restore exact magenta in the cut corners (anti-aliasing never reaches them,
     # but make the cut independent of drawing order)
     for y in range(H):
@@ -1225,6 +1267,323 @@ def make_skins():
     write('preview3.bmp', bmp_file(67, 56, 24, p3.rgb_rows()))
 
 
+# ---------------------------------------------------------------------------
+# Pictures at 125, 150 and 200 %
+#
+# The 16-pixel pictures are pixel art at 100 %; at the larger sizes the same
+# designs are drawn again from shapes in the 16-unit grid of the 100 % picture
+# (rectangles snapped to whole pixels, strokes one line width wide, polygons
+# and circles sampled at pixel centres), in the same 16 colours, so lines
+# stay crisp instead of being stretched.
+# ---------------------------------------------------------------------------
+
+SCALES = (125, 150, 200)
+
+
+def scaled_name(name, scale):
+    base, ext = os.path.splitext(name)
+    return '%s@%d%s' % (base, scale, ext)
+
+
+def inset(pts, d):
+    """A convex polygon moved inwards by d on every side."""
+    n = len(pts)
+    cx = sum(x for x, _ in pts) / float(n)
+    cy = sum(y for _, y in pts) / float(n)
+    lines = []
+    for i in range(n):
+        (ax, ay), (bx, by) = pts[i], pts[(i + 1) % n]
+        dx, dy = bx - ax, by - ay
+        ln = math.hypot(dx, dy)
+        nx, ny = -dy / ln, dx / ln
+        if (cx - ax) * nx + (cy - ay) * ny < 0:
+            nx, ny = -nx, -ny
+        lines.append((ax + nx * d, ay + ny * d, dx, dy))
+    out = []
+    for i in range(n):
+        x1, y1, dx1, dy1 = lines[i - 1]
+        x2, y2, dx2, dy2 = lines[i]
+        den = dx1 * dy2 - dy1 * dx2
+        t = ((x2 - x1) * dy2 - (y2 - y1) * dx2) / den
+        out.append((x1 + t * dx1, y1 + t * dy1))
+    return out
+
+
+class Pen:
+    """Draws a design laid out on the 16 x 16 grid of a 100 % picture at a
+    larger scale, in the 16 palette colours (given by their grid letters) and
+    without anti-aliasing."""
+
+    def __init__(self, scale, units=16):
+        self.s = scale / 100.0
+        self.n = int(units * self.s + 0.5)
+        self.lw = line_width(self.s)
+        self.cv = Canvas(self.n, self.n)
+
+    def p(self, v):
+        return int(math.floor(v * self.s + 0.5))
+
+    def rect(self, x0, y0, x1, y1, c):
+        self.cv.rect(self.p(x0), self.p(y0), self.p(x1), self.p(y1), VGA[LETTER[c]])
+
+    def hline(self, x0, x1, y, c):
+        """The grid row y from x0 to x1: one line width high."""
+        self.cv.rect(self.p(x0), self.p(y), self.p(x1), self.p(y) + self.lw, VGA[LETTER[c]])
+
+    def vline(self, x, y0, y1, c):
+        self.cv.rect(self.p(x), self.p(y0), self.p(x) + self.lw, self.p(y1), VGA[LETTER[c]])
+
+    def frame(self, x0, y0, x1, y1, c):
+        """A line-width border just inside the rectangle."""
+        X0, Y0, X1, Y1, w, col = self.p(x0), self.p(y0), self.p(x1), self.p(y1), self.lw, VGA[LETTER[c]]
+        self.cv.rect(X0, Y0, X1, Y0 + w, col)
+        self.cv.rect(X0, Y1 - w, X1, Y1, col)
+        self.cv.rect(X0, Y0, X0 + w, Y1, col)
+        self.cv.rect(X1 - w, Y0, X1, Y1, col)
+
+    def box(self, x0, y0, x1, y1, line, fill):
+        self.rect(x0, y0, x1, y1, fill)
+        self.frame(x0, y0, x1, y1, line)
+
+    def shape(self, inside, c, dx=0.0, dy=0.0):
+        """A predicate in grid units, moved by (dx, dy) pixels."""
+        s = self.s
+        self.cv.fill(lambda x, y: inside((x - dx) / s, (y - dy) / s), VGA[LETTER[c]], ss=1)
+
+    def poly(self, pts, c, dx=0.0, dy=0.0):
+        self.shape(poly(pts), c, dx, dy)
+
+    def outlined(self, pts, line, fill):
+        """A convex polygon with a border one line width wide."""
+        self.poly(pts, line)
+        self.poly(inset(pts, self.lw / self.s), fill)
+
+    def stroke(self, pts, c):
+        self.shape(polyline(pts, self.lw / self.s), c)
+
+    def disc(self, cx, cy, r, c):
+        self.shape(circle(cx, cy, r), c)
+
+    def grid(self):
+        return flat_from_canvas(self.cv)
+
+
+def scaled_envelope(pen, ox, oy, line, flap, fill):
+    """ENVELOPE_CLOSED: 14 x 10 with a V-shaped flap."""
+    pen.box(ox, oy, ox + 14, oy + 10, line, fill)
+    pen.stroke([(ox + 1.5, oy + 1.5), (ox + 7, oy + 6.5), (ox + 12.5, oy + 1.5)], flap)
+
+
+def scaled_latest(pen):
+    scaled_envelope(pen, 0, 6, 'K', 'o', 'Y')
+    pen.disc(12.5, 3.5, 3.5, 'r')
+    pen.disc(12.2, 3.2, 3.1, 'R')
+    pen.disc(11.0, 2.0, 0.75, 'W')
+
+
+def scaled_earlier(pen):
+    scaled_envelope(pen, 1, 4, 'n', 'B', 'W')
+
+
+def scaled_opened(pen):
+    L, R = pen.p(1) / pen.s, pen.p(15) / pen.s
+    pen.outlined([(L, 8.5), (8, 1.8), (R, 8.5)], 'd', 's')      # the open flap
+    pen.box(4, 4, 12, 13, 'd', 'W')                               # the letter
+    pen.hline(6, 10, 6, 'd')
+    pen.hline(6, 10, 8, 'd')
+    l, r, b, w = pen.p(1), pen.p(15), pen.p(15), pen.lw
+    L, R = l / pen.s, r / pen.s                                   # the sides on whole pixels
+    pen.poly([(L, 8), (4.5, 8), (8, 11.5), (11.5, 8), (R, 8), (R, 15), (L, 15)], 'W')
+    pen.stroke([(1.5, 8.5), (4.5, 8.5), (8, 11.5), (11.5, 8.5), (14.5, 8.5)], 'd')
+    grey = VGA[LETTER['d']]
+    pen.cv.rect(l, pen.p(8), l + w, b, grey)
+    pen.cv.rect(r - w, pen.p(8), r, b, grey)
+    pen.cv.rect(l, b - w, r, b, grey)
+
+
+def scaled_header(pen):
+    pen.box(3, 4, 13, 12, 'd', 'W')
+    pen.stroke([(4.5, 5.5), (8, 8.5), (11.5, 5.5)], 'd')
+
+
+def scaled_trade_rows(pen):
+    sh = pen.lw
+    buy = union(rect(1, 3, 10, 6), poly([(9, 0.8), (14.2, 4.5), (9, 8.2)]))
+    pen.shape(buy, 'r')
+    pen.shape(buy, 'R', dy=-sh)                                   # a dark lower edge
+    sell = union(rect(5, 11, 15, 14), poly([(7, 8.8), (1.8, 12.5), (7, 16.2)]))
+    pen.shape(sell, 'G')
+    pen.shape(sell, 'g', dy=sh)                                   # a light upper edge
+
+
+def scaled_spare(pen):
+    pen.disc(8, 8, 7.4, 'n')
+    pen.disc(8, 8, 6.4, 'B')
+    pen.rect(7, 3, 9, 5, 'W')
+    pen.rect(7, 6, 9, 12, 'W')
+    pen.rect(6, 11, 10, 12, 'W')
+
+
+def scaled_bell(pen, cx, top, w, h, shine_x, shine_y0, shine_y1):
+    s = pen.s
+    draw_bell(pen.cv, cx * s, top * s, w * s, h * s, [(0, VGA[11]), (1, VGA[11])], VGA[3], VGA[0],
+              ow=pen.lw, ss=1, shine=False)
+    pen.vline(shine_x, shine_y0, shine_y1, 'W')
+
+
+def scaled_tab_bell(pen):
+    scaled_bell(pen, 8, 1, 14, 13.3, 5, 4, 7)
+
+
+def scaled_candle(pen, x0, wick_top, body_top, body_bot, wick_bot, fill, shade):
+    """One candlestick, its body three grid columns wide, shaded right and below."""
+    X0, X1 = pen.p(x0), pen.p(x0 + 3)
+    Y0, Y1 = pen.p(body_top), pen.p(body_bot + 1)
+    wx = (X0 + X1 - pen.lw) // 2
+    f, d = VGA[LETTER[fill]], VGA[LETTER[shade]]
+    pen.cv.rect(wx, pen.p(wick_top), wx + pen.lw, pen.p(wick_bot + 1), d)
+    pen.cv.rect(X0, Y0, X1, Y1, f)
+    pen.cv.rect(X1 - pen.lw, Y0, X1, Y1, d)
+    pen.cv.rect(X0, Y1 - pen.lw, X1, Y1, d)
+
+
+def scaled_tab_candles(pen):
+    for args in ((1, 7, 9, 13, 15, 'G', 'g'), (6, 3, 5, 11, 13, 'R', 'r'), (11, 0, 2, 8, 10, 'R', 'r')):
+        scaled_candle(pen, *args)
+
+
+def scaled_letter_a(pen, cx, top, bottom, left, right, stem, bar0, bar1, c):
+    """A capital A: two slanted legs and a crossbar."""
+    h = stem / 2.0
+    outer = poly([(cx - h, top), (cx + h, top), (right, bottom), (left, bottom)])
+    pen.poly([(cx - h, top), (cx + h, top), (left + stem, bottom), (left, bottom)], c)
+    pen.poly([(cx - h, top), (cx + h, top), (right, bottom), (right - stem, bottom)], c)
+    pen.shape(intersect(rect(left, bar0, right, bar1), outer), c)
+
+
+def scaled_page_x(pen):
+    pen.outlined([(2, 1), (10, 1), (13, 4), (13, 15), (2, 15)], 'd', 'W')
+    pen.stroke([(9.5, 1.5), (9.5, 4.5), (12.5, 4.5)], 'd')        # the folded corner
+    for x1, y in ((10, 6), (9, 8), (10, 10), (7, 12)):
+        pen.hline(4, x1, y, 'n')
+    cross = union(capsule(9.1, 9.1, 14.9, 14.9, 2.2), capsule(9.1, 14.9, 14.9, 9.1, 2.2))
+    pen.shape(cross, 'r', dx=pen.lw, dy=pen.lw)
+    pen.shape(cross, 'R')
+
+
+def scaled_trash(pen):
+    pen.stroke([(5.5, 3.2), (6.5, 1.5), (9.5, 1.5), (10.5, 3.2)], 'n')   # handle
+    pen.box(3, 5, 13, 15, 'n', 'W')                                      # can
+    for x in (5, 8, 11):
+        pen.vline(x, 6, 14, 'd')
+    pen.box(2, 3, 14, 6, 'n', 'W')                                       # lid
+    pen.rect(12, 4, 13, 5, 'd')
+
+
+def scaled_font_colour(pen):
+    scaled_letter_a(pen, 8, 1, 12, 2, 14, 2, 7, 9, 'n')
+    for x0, x1, c in ((1, 4, 'R'), (4, 7, 'Y'), (7, 10, 'G'), (10, 13, 'B'), (13, 15, 'p')):
+        pen.rect(x0, 13, x1, 15, c)
+
+
+def scaled_columns(pen):
+    pen.rect(1, 2, 15, 14, 'W')
+    pen.rect(1, 2, 15, 5, 'B')
+    pen.rect(5, 5, 10, 14, 'Y')
+    for y in (8, 11):
+        pen.hline(1, 5, y, 'd')
+        pen.hline(5, 10, y, 'o')
+        pen.hline(10, 15, y, 'd')
+    pen.hline(1, 15, 5, 'n')
+    pen.vline(5, 2, 14, 'n')
+    pen.vline(10, 2, 14, 'n')
+    pen.frame(1, 2, 15, 14, 'n')
+
+
+def scaled_gear(pen, cx, cy):
+    teeth = union(*[capsule(cx + 4.0 * math.cos(a), cy + 4.0 * math.sin(a),
+                            cx - 4.0 * math.cos(a), cy - 4.0 * math.sin(a), 1.7)
+                    for a in (0, math.pi / 4, math.pi / 2, 3 * math.pi / 4)])
+    pen.shape(union(teeth, circle(cx, cy, 3.3)), 'K')
+    pen.disc(cx, cy, 3.3 - pen.lw / pen.s, 'd')
+    pen.disc(cx, cy, 1.5, 'K')
+    pen.disc(cx, cy, 1.5 - pen.lw / pen.s, 'W')
+
+
+def scaled_small_bell(pen):
+    scaled_bell(pen, 6.5, 0, 12, 11.1, 4, 3, 5)
+    scaled_gear(pen, 11.5, 11.5)
+
+
+def scaled_small_candles(pen):
+    for args in ((0, 6, 7, 10, 11, 'G', 'g'), (4, 3, 4, 8, 9, 'R', 'r'), (9, 0, 1, 4, 5, 'R', 'r')):
+        scaled_candle(pen, *args)
+    scaled_gear(pen, 11.5, 11.5)
+
+
+def scaled_font_larger(pen):
+    scaled_letter_a(pen, 6, 4, 15, 0, 12, 2, 10, 12, 'K')
+    pen.poly([(12.5, 0.8), (15.5, 4), (9.5, 4)], 'B')
+
+
+def scaled_font_smaller(pen):
+    scaled_letter_a(pen, 6, 7, 15, 1, 11, 1.6, 11, 12, 'K')
+    pen.poly([(9.5, 1), (15.5, 1), (12.5, 4)], 'B')
+
+
+def scaled_grid(draw, scale):
+    pen = Pen(scale)
+    draw(pen)
+    return pen.grid()
+
+
+def make_scaled_icons():
+    for scale in SCALES:
+        s = scale / 100.0
+        big, small = int(32 * s + 0.5), int(16 * s + 0.5)
+        images = [
+            ico_image_4bit(flat_from_canvas(msgcenter_canvas(big, False))),
+            ico_image_4bit(flat_from_canvas(msgcenter_canvas(small, False))),
+            ico_image_32bit(msgcenter_canvas(big, True)),
+            ico_image_32bit(msgcenter_canvas(small, True)),
+        ]
+        write(scaled_name('msgcenter.ico', scale), ico_file(images))
+        for name, draw in (('row_latest.ico', scaled_latest), ('row_opened.ico', scaled_opened),
+                           ('row_earlier.ico', scaled_earlier), ('row_header.ico', scaled_header),
+                           ('row_trade.ico', scaled_trade_rows), ('row_spare.ico', scaled_spare),
+                           ('tab_alert.ico', scaled_tab_bell), ('tab_trade.ico', scaled_tab_candles)):
+            write(scaled_name(name, scale), ico_file([ico_image_4bit(scaled_grid(draw, scale))]))
+
+
+def scaled_toolbar_strip(settings, scale):
+    tiles = [scaled_grid(d, scale) for d in (scaled_page_x, scaled_trash, scaled_font_colour, scaled_columns,
+                                             settings, scaled_font_larger, scaled_font_smaller)]
+    rows = []
+    for y in range(len(tiles[0])):
+        row = []
+        for t in tiles:
+            row.extend(TOOLBAR_FACE if v is None else v for v in t[y])
+        rows.append(row)
+    return rows
+
+
+def make_scaled_toolbars():
+    for scale in SCALES:
+        for name, settings in (('toolbar_alert.bmp', scaled_small_bell), ('toolbar_trade.bmp', scaled_small_candles)):
+            rows = scaled_toolbar_strip(settings, scale)
+            write(scaled_name(name, scale), bmp_file(len(rows[0]), len(rows), 4, rows, VGA))
+
+
+def make_scaled_skins():
+    for scale in SCALES:
+        gold = skin_gold(scale=scale)
+        pal, idx = quantize(gold.rgb_rows())
+        write(scaled_name('skin1.bmp', scale), bmp_file(gold.w, gold.h, 8, idx, pal))
+        for name, theme, cw, ch in (('skin2.bmp', GREY, 24, 5), ('skin3.bmp', BLUE, 16, 4)):
+            cv = skin_panel(theme, cw, ch, scale=scale)
+            write(scaled_name(name, scale), bmp_file(cv.w, cv.h, 24, cv.rgb_rows()))
+
+
 ARTWORK = [  # resource id, file, what it is
     (129, 'msgcenter.ico', 'message centre'),
     (139, 'row_latest.ico', 'latest'),
@@ -1269,8 +1628,31 @@ def contact_sheet(out='contact-sheet.png'):
             dst = os.path.join(tmp, 'b%d.png' % rid)
             subprocess.check_call(['convert', src, '-scale', scale, '-set', 'label', '%d %s' % (rid, what), dst])
             rows[key].append(dst)
+    # every picture drawn at more than 100 %: its scales side by side,
+    # icons and toolbars at twice their size, skins as they are
+    for rid, name, what in ARTWORK:
+        if name.startswith('preview'):
+            continue
+        names = [name] + [scaled_name(name, sc) for sc in SCALES]
+        if name.endswith('.ico'):
+            srcs = ['%s[%d]' % (os.path.join(HERE, n), 2 if name == 'msgcenter.ico' else 0) for n in names]
+            key, zoom = 'scaled_icons', '200%'
+        else:
+            srcs = [os.path.join(HERE, n) for n in names]
+            key, zoom = ('scaled_toolbars', '200%') if name.startswith('toolbar') else ('scaled_skins', '100%')
+        dst = os.path.join(tmp, 's%d.png' % rid)
+        cmd = ['convert', '-background', 'white']
+        for src in srcs:
+            cmd += ['(', src, '+repage', '-flatten', '-scale', zoom, '+repage', ')']
+        cmd += (['-gravity', 'east', '-splice', '8x0', '-gravity', 'south', '+append'] if key != 'scaled_toolbars'
+                else ['-gravity', 'south', '-splice', '0x8', '-gravity', 'west', '-append'])
+        cmd += ['+repage',
+                '-set', 'label', '%d %s at 100, 125, 150, 200 %%' % (rid, what), dst]
+        subprocess.check_call(cmd)
+        rows.setdefault(key, []).append(dst)
     parts = []
-    for key, tile in (('icons', '12x1'), ('toolbars', '1x2'), ('skins', '6x1')):
+    for key, tile in (('icons', '12x1'), ('toolbars', '1x2'), ('skins', '6x1'), ('scaled_icons', '3x'),
+                      ('scaled_toolbars', '2x1'), ('scaled_skins', '1x')):
         part = os.path.join(tmp, 'row_%s.png' % key)
         subprocess.check_call(['montage', '-font', font, '-pointsize', '10'] + rows[key] +
                               ['-tile', tile, '-geometry', '+6+6', '-background', 'white', part])
@@ -1285,6 +1667,9 @@ def main():
     make_icons()
     make_toolbars()
     make_skins()
+    make_scaled_icons()
+    make_scaled_toolbars()
+    make_scaled_skins()
     if '--contact-sheet' in sys.argv[1:]:
         contact_sheet()
 
