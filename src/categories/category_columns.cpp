@@ -6,6 +6,7 @@
 
 #include "categories/msg_category.h"
 #include "resource.h"
+#include "win/art.h"
 #include "win/dpi.h"
 #include "win/help.h"
 
@@ -60,13 +61,10 @@ std::vector<int> CMsgCategory::ShownSlots() const {
 }
 
 uint32_t CMsgCategory::CreateImageList() {
-    const int size = win::Scale(16, m_dpi);
+    const int size = win::ArtSize(16, m_dpi);
     win::UniqueImageList images(::ImageList_Create(size, size, ILC_COLOR4 | ILC_MASK, 5, 5));
-    for (int id = IDI_ROW_LATEST; id <= IDI_ROW_SPARE; ++id) {
-        HICON icon = static_cast<HICON>(
-            ::LoadImageA(win::Instance(), MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, LR_SHARED));
-        ::ImageList_AddIcon(images.Get(), icon);
-    }
+    for (int id = IDI_ROW_LATEST; id <= IDI_ROW_SPARE; ++id)
+        ::ImageList_AddIcon(images.Get(), win::LoadArtIcon(id, 16, m_dpi));
     ListView_SetImageList(m_hList, images.Get(), LVSIL_SMALL);
     // The find window's list may still show the old icons: they go with the category.
     if (m_imageList) m_retiredImageLists.push_back(std::move(m_imageList));

@@ -77,7 +77,8 @@ void CMsgCategory::LoadSkin() {
     const int style = m_config.m_nPopupStyle;
     if (style < 0 || style > 2) return;
     m_notifier.LoadSkin(kSkins[style], RGB(255, 0, 255));
-    RECT area{6, 4, m_notifier.SkinWidth() - 6, m_notifier.SkinHeight() - 16};
+    const CTaskbarNotifier& n = m_notifier;
+    RECT area{n.Px(6), n.Px(4), n.SkinWidth() - n.Px(6), n.SkinHeight() - n.Px(16)};
     m_notifier.SetTextArea(area);
 }
 

@@ -1,6 +1,7 @@
 // The message-center window's behaviour: routing, tabs, layout, show and hide,
 // the bars, and the placement kept in Nuntio.ini.
 #include "center/msg_center_dlg.h"
+#include "win/art.h"
 #include "win/dpi.h"
 #include "win/help.h"
 
@@ -151,12 +152,10 @@ void CMsgCenterDlg::LoadImages() {
                                    LR_DEFAULTCOLOR | LR_SHARED);
         Send(WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
     }
-    const int size = win::Scale(16, m_dpi);
+    const int size = win::ArtSize(16, m_dpi);
     win::UniqueImageList images(::ImageList_Create(size, size, ILC_COLOR4 | ILC_MASK, 3, 0));
     for (int id : {IDI_TAB_ALERT, IDI_TAB_TRADE, IDI_TAB_TRADE + 1}) {
-        HICON icon =
-            static_cast<HICON>(::LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, LR_SHARED));
-        if (icon != nullptr) ::ImageList_AddIcon(images.Get(), icon);
+        if (HICON icon = win::LoadArtIcon(id, 16, m_dpi)) ::ImageList_AddIcon(images.Get(), icon);
     }
     if (::ImageList_GetImageCount(images.Get()) >= 2) {
         m_tabs.Send(TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.Get()));

@@ -4,6 +4,9 @@
 // says where the window goes; at most one of them runs, the one of the phase.
 #include "notify/taskbar_notifier.h"
 
+#include "core/art_scale.h"
+#include "win/dpi.h"
+
 #include <windowsx.h>
 
 #include <cstdlib>
@@ -44,7 +47,16 @@ bool CTaskbarNotifier::Create(HWND parent) {
 }
 
 bool CTaskbarNotifier::LoadSkin(UINT bitmapId, int red, int green, int blue) {
-    m_skin = nuntio::LoadSkinBitmap(bitmapId);
+    // The skin drawn for the scale of the monitor with the taskbar, where
+    // there is one; the skin at 100 % otherwise.
+    const int scale = nuntio::NearestArtScale(win::DpiAt(POINT{0, 0}));
+    m_nScale = 100;
+    if (scale != 100) {
+        m_skin =
+            nuntio::LoadSkinBitmap(static_cast<UINT>(nuntio::ScaledArtId(static_cast<int>(bitmapId), scale)));
+        if (m_skin) m_nScale = scale;
+    }
+    if (m_nScale == 100) m_skin = nuntio::LoadSkinBitmap(bitmapId);
     if (!m_skin) {
         Redraw();
         return false;
@@ -71,7 +83,7 @@ void CTaskbarNotifier::SetFonts(const char* face, int size, int normalStyle, int
     lf.lfCharSet = DEFAULT_CHARSET;
     if (face != nullptr) ::lstrcpynA(lf.lfFaceName, face, LF_FACESIZE);
     HDC screen = ::GetDC(nullptr);
-    POINT pt{0, ::GetDeviceCaps(screen, LOGPIXELSY) * size / 720};
+    POINT pt{0, win::DpiAt(POINT{0, 0}) * size / 720};
     ::DPtoLP(screen, &pt, 1);
     POINT origin{0, 0};
     ::DPtoLP(screen, &origin, 1);
@@ -170,15 +182,15 @@ void CTaskbarNotifier::OnPaint() {
         const win::SelectGuard titleFont(dc, m_normalFont.Get());
         ::SetTextColor(dc, m_crNormal);
         RECT title = m_rcText;
-        title.top += 25;
+        title.top += Px(25);
         ::DrawTextA(dc, text.title.c_str(), static_cast<int>(text.title.size()), &title, kTextFlags);
 
         const win::SelectGuard bodyFont(dc, (m_bHover ? m_hoverFont : m_normalFont).Get());
         ::SetTextColor(dc, RGB(0, 0, 0));
         RECT body = m_rcText;
-        body.left += 5;
-        body.right -= 5;
-        body.top += 50;
+        body.left += Px(5);
+        body.right -= Px(5);
+        body.top += Px(50);
         ::DrawTextA(dc, text.body.c_str(), static_cast<int>(text.body.size()), &body, kTextFlags);
     }
     ::EndPaint(m_hwnd, &ps);
@@ -187,7 +199,7 @@ void CTaskbarNotifier::OnPaint() {
 void CTaskbarNotifier::OnLButtonDown(POINT pt) {
     RECT client{};
     ::GetClientRect(m_hwnd, &client);
-    const RECT closeBox{client.right - kCloseBox, client.top, client.right, client.top + kCloseBox};
+    const RECT closeBox{client.right - Px(kCloseBox), client.top, client.right, client.top + Px(kCloseBox)};
     const bool close = ::PtInRect(&closeBox, pt) != FALSE;
 
     // The keyboard focus stays with the active window of this thread; the

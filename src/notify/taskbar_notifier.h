@@ -48,6 +48,8 @@ public:
     void Hide();
 
     int SkinWidth() const { return m_nSkinWidth; }
+    // A length of the skin at 100 %, at the scale the skin was drawn for.
+    int Px(int v) const { return (v * m_nScale + 50) / 100; }
     int SkinHeight() const { return m_nSkinHeight; }
     using win::WindowImpl::Handle;
     const std::string& Text() const { return m_strText; }
@@ -73,6 +75,7 @@ private:
     win::UniqueBitmap m_skin;
     win::UniqueRegion m_region; // the skin's region until a window takes it
     RECT m_rcText{};
+    int m_nScale = 100; // percent: the skin's scale
     int m_nSkinWidth = 0;
     int m_nSkinHeight = 0;
     std::string m_strText;

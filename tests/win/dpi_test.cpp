@@ -10,6 +10,7 @@
 
 #include <string>
 
+#include "core/art_scale.h"
 #include "nuntio_host.h"
 
 using namespace testhost;
@@ -82,8 +83,10 @@ protected:
         EXPECT_EQ(list.bottom, tabs.top);
         EXPECT_EQ(FontHeight(List(kAlertList)), S(-12, dpi)) << "the stored -12 drawn at this DPI";
         EXPECT_EQ(ListView_GetColumnWidth(List(kAlertList), 0), S(24, dpi)) << "the icon column";
-        EXPECT_EQ(ImageSize(ListView_GetImageList(List(kAlertList), LVSIL_SMALL)), S(16, dpi));
-        EXPECT_EQ(ImageSize(TabCtrl_GetImageList(Tabs())), S(16, dpi));
+        // The pictures drawn for the nearest scale, not stretched.
+        const int art = 16 * nuntio::NearestArtScale(dpi) / 100;
+        EXPECT_EQ(ImageSize(ListView_GetImageList(List(kAlertList), LVSIL_SMALL)), art);
+        EXPECT_EQ(ImageSize(TabCtrl_GetImageList(Tabs())), art);
     }
 };
 
@@ -154,6 +157,30 @@ TEST_F(DpiTest, TheFindWindowLaysOutForItsDpiAndFollowsADpiChange) {
     EXPECT_EQ(button.right - button.left, S(78, dpi2));
     EXPECT_EQ(FontHeight(search), MulDiv(font, 3, 2)) << "the controls' font at the new DPI";
     EXPECT_EQ(ListView_GetColumnWidth(results, 1), S(130, dpi2)) << "the results' columns";
+}
+
+// The popups take the skin drawn for the scale of the monitor with the
+// taskbar: their regions are the skin's, at that size.
+TEST_F(DpiTest, ThePopupsTakeTheSkinOfTheirScale) {
+    ASSERT_NE(Init(), nullptr);
+    const int scale = nuntio::NearestArtScale(SystemDpi());
+    int popups = 0;
+    for (HWND h = GetWindow(GetDesktopWindow(), GW_CHILD); h != nullptr; h = GetWindow(h, GW_HWNDNEXT)) {
+        char cls[64] = {};
+        GetClassNameA(h, cls, sizeof cls);
+        if (GetWindowThreadProcessId(h, nullptr) != GetCurrentThreadId() ||
+            std::string(cls) != "NuntioTaskbarNotifier")
+            continue;
+        ++popups;
+        RECT box{};
+        ASSERT_NE(GetWindowRgnBox(h, &box), ERROR);
+        // Both kinds start with the first skin, 197 x 171 at 100 %, shown in
+        // whole groups of four columns.
+        EXPECT_EQ(box.bottom - box.top, (171 * scale + 50) / 100);
+        const int width = (197 * scale + 50) / 100;
+        EXPECT_EQ(box.right - box.left, width / 4 * 4);
+    }
+    EXPECT_EQ(popups, 2);
 }
 
 } // namespace
