@@ -109,16 +109,4 @@ ScopedTimeZone::~ScopedTimeZone() {
     ::tzset();
 }
 
-int64_t LocalTime(int y, int mon, int d, int h, int mi, int s) {
-    std::tm tm{};
-    tm.tm_year = y - 1900;
-    tm.tm_mon = mon - 1;
-    tm.tm_mday = d;
-    tm.tm_hour = h;
-    tm.tm_min = mi;
-    tm.tm_sec = s;
-    tm.tm_isdst = -1;
-    return static_cast<int64_t>(std::mktime(&tm));
-}
-
 } // namespace test

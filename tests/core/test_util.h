@@ -57,9 +57,6 @@ private:
     bool m_had = false;
 };
 
-// Seconds since 1970 of a local wall-clock time in the current zone.
-int64_t LocalTime(int y, int mon, int d, int h, int mi, int s);
-
 // The platform file system, with chosen operations failing.
 class FailingFileSystem : public nuntio::IFileSystem {
 public:
