@@ -15,6 +15,7 @@
 #include <cerrno>
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <optional>
 #include <random>
 #include <set>
@@ -57,9 +58,10 @@ protected:
         test::SetField(in.body.trade.szDetail, detail);
         return in;
     }
-    std::unique_ptr<CAlertListModel> OpenAlerts(CategoryOpenResult* out = nullptr) {
+    std::unique_ptr<CAlertListModel> OpenAlerts(CategoryOpenResult* out = nullptr,
+                                                IFileSystem* with = nullptr) {
         auto m = std::make_unique<CAlertListModel>(CConfigDoc::ForAlert());
-        CategoryOpenResult r = m->Open(fs, dir.Path(), "u", "AlertMsg.cfg", now);
+        CategoryOpenResult r = m->Open(with != nullptr ? *with : fs, dir.Path(), "u", "AlertMsg.cfg", now);
         if (out != nullptr) *out = r;
         return m;
     }
@@ -279,27 +281,19 @@ TEST_F(Journal, ALongSessionFoldsTheJournalIntoTheFile) {
 TEST_F(Journal, AMessageFileThatCannotBeReadIsLeftAsItIsAndItsSessionIsKept) {
     for (const bool noMemory : {false, true}) {
         SCOPED_TRACE(noMemory ? "no memory" : "held by another program");
-        test::ScratchDir here;
-        MakeUserDirs(here.Native());
-        auto nat = [&](const char* name) { return here.Native() + "/User/u/Nuntio/" + name; };
-        auto open = [&](IFileSystem& with, CategoryOpenResult* r = nullptr) {
-            auto m = std::make_unique<CAlertListModel>(CConfigDoc::ForAlert());
-            CategoryOpenResult res = m->Open(with, here.Path(), "u", "AlertMsg.cfg", now);
-            if (r != nullptr) *r = res;
-            return m;
-        };
+        std::filesystem::remove_all(Native(""));
         {
-            auto m = open(fs);
+            auto m = OpenAlerts();
             for (const char* t : {"a", "b", "c"})
                 m->AddMessage(Alert(t), now);
             m->Close(now);
         }
-        const std::vector<uint8_t> stored = test::ReadNative(nat("AlertMsg.DAT"));
+        const std::vector<uint8_t> stored = test::ReadNative(Native("AlertMsg.DAT"));
         test::FailingFileSystem ffs;
         (noMemory ? ffs.noMemorySuffix : ffs.busySuffix) = "AlertMsg.DAT";
         {
             CategoryOpenResult r;
-            auto m = open(ffs, &r);
+            auto m = OpenAlerts(&r, &ffs);
             EXPECT_TRUE(r.partial && m->Partial());
             EXPECT_EQ(r.unreadBecause, noMemory ? ReadStatus::kOk : ReadStatus::kBusy);
             EXPECT_EQ(ffs.paused, noMemory ? 0u : kBusyWaitMs) << "a held file is waited for";
@@ -315,21 +309,21 @@ TEST_F(Journal, AMessageFileThatCannotBeReadIsLeftAsItIsAndItsSessionIsKept) {
             m->SetMsgImage(1, kImageOpened);
         } // a crash
         {
-            auto m = open(ffs);
+            auto m = OpenAlerts(nullptr, &ffs);
             EXPECT_EQ(m->GetMsgCount(), 2u) << "its own changes are shown again";
             m->AddMessage(Alert("g"), now);
             m->DeleteAll(); // only what it lists
             m->AddMessage(Alert("h"), now);
             m->Close(now);
         }
-        EXPECT_EQ(test::ReadNative(nat("AlertMsg.DAT")), stored) << "never written";
-        EXPECT_TRUE(test::NativeExists(nat("AlertMsg.DAT.pending")));
-        EXPECT_FALSE(test::NativeExists(nat("AlertMsg.DAT.journal")));
+        EXPECT_EQ(test::ReadNative(Native("AlertMsg.DAT")), stored) << "never written";
+        EXPECT_TRUE(test::NativeExists(Native("AlertMsg.DAT.pending")));
+        EXPECT_FALSE(test::NativeExists(Native("AlertMsg.DAT.journal")));
 
         // The file can be read again: stored and new together, folded once.
-        const std::vector<uint8_t> pending = test::ReadNative(nat("AlertMsg.DAT.pending"));
+        const std::vector<uint8_t> pending = test::ReadNative(Native("AlertMsg.DAT.pending"));
         CategoryOpenResult r;
-        auto m = open(fs, &r);
+        auto m = OpenAlerts(&r);
         EXPECT_FALSE(r.partial);
         EXPECT_GT(r.journal.pendingReplayed, 0u);
         std::vector<std::string> texts;
@@ -340,7 +334,7 @@ TEST_F(Journal, AMessageFileThatCannotBeReadIsLeftAsItIsAndItsSessionIsKept) {
         std::set<int32_t> serials;
         for (const Row& row : Rows(*m))
             EXPECT_TRUE(serials.insert(std::get<0>(row)).second) << "serials unique";
-        EXPECT_FALSE(test::NativeExists(nat("AlertMsg.DAT.pending")));
+        EXPECT_FALSE(test::NativeExists(Native("AlertMsg.DAT.pending")));
         const std::vector<Row> folded = Rows(*m);
         m.reset();
 
@@ -348,13 +342,13 @@ TEST_F(Journal, AMessageFileThatCannotBeReadIsLeftAsItIsAndItsSessionIsKept) {
         // its fold record keeps it from being applied twice.
         std::vector<uint8_t> again = pending;
         std::vector<uint8_t> payload, rec;
-        const JournalBase base = BaseOf(test::ReadNative(nat("AlertMsg.DAT")));
+        const JournalBase base = BaseOf(test::ReadNative(Native("AlertMsg.DAT")));
         PutU32(payload, base.size);
         PutU32(payload, base.crc);
         EncodeRecord(kFoldedOp, payload, rec);
         again.insert(again.end(), rec.begin(), rec.end());
-        test::WriteNative(nat("AlertMsg.DAT.pending"), again);
-        EXPECT_EQ(Rows(*open(fs)), folded);
+        test::WriteNative(Native("AlertMsg.DAT.pending"), again);
+        EXPECT_EQ(Rows(*OpenAlerts()), folded);
     }
 }
 

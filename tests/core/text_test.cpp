@@ -14,18 +14,6 @@
 
 using namespace nuntio;
 
-TEST(FixedFields, ReadToTheFirstNulOrTheWholeField) {
-    char field[10];
-    test::SetField(field, "abc");
-    EXPECT_EQ(FieldText(field), "abc");
-    std::memset(field, 'x', sizeof field); // full field, no NUL
-    EXPECT_EQ(FieldText(field), std::string(10, 'x'));
-    AlertRecord r{};
-    std::memset(r.szCode, '7', sizeof r.szCode); // followed directly by szName
-    test::SetField(r.szName, "NAME");
-    EXPECT_EQ(FieldText(r.szCode), "7777777777");
-}
-
 // A case-sensitive byte match that never starts on a trail byte.
 TEST(GbkSearch, CaseSensitiveByteMatchStartingOnACharacter) {
     constexpr size_t npos = std::string_view::npos;
@@ -90,7 +78,7 @@ TEST(Matching, AlertSearchesItsSevenTextFieldsButNotTheTime) {
     a->m_tArrived = 0;
     EXPECT_FALSE(MatchMessage(*a, "70-01-01"));
     EXPECT_FALSE(MatchMessage(*a, "1709964300"));
-    // A full szCode is searched to its end and not into szName.
+    // A full szCode (no NUL) is searched to its end and not into szName.
     std::memset(a->m_record.szCode, 'Q', sizeof a->m_record.szCode);
     test::SetField(a->m_record.szName, "R");
     EXPECT_TRUE(MatchMessage(*a, "QQQQQQQQQQ"));
