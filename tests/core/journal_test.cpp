@@ -255,9 +255,7 @@ TEST_F(Journal, ALongSessionFoldsTheJournalIntoTheFile) {
             m.AddMessage(Alert("n" + std::to_string(i)), now);
             if (i % 7 == 0) m.SetMsgImage(1, kImageOpened);
             EXPECT_FALSE(m.TakeWriteFailure());
-            struct stat st {};
-            ASSERT_EQ(::stat(Native("AlertMsg.DAT.journal").c_str(), &st), 0);
-            const size_t size = static_cast<size_t>(st.st_size);
+            const size_t size = std::filesystem::file_size(Native("AlertMsg.DAT.journal"));
             if (size < last && foldedAt < 0) foldedAt = i;
             largest = std::max(largest, size);
             last = size;

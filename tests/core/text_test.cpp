@@ -42,12 +42,10 @@ protected:
     test::ScopedTimeZone tz{"Asia/Shanghai"};
 };
 
-TEST_F(RowTexts, TimeIsLocalWithTwoDigitYear) {
+// Times are local with a two-digit year.
+TEST_F(RowTexts, AlertSlotsFollowTheColumnTable) {
     EXPECT_EQ(FormatTime(1709964300), "24-03-09 14:05:00"); // 06:05 UTC
     EXPECT_EQ(FormatTime(0), "70-01-01 08:00:00");
-}
-
-TEST_F(RowTexts, AlertSlotsFollowTheColumnTable) {
     auto a = test::MakeAlert(3, 1709964300, "C");
     const std::vector<std::string> expected = {
         "",       "24-03-09 14:05:00", "window", "module", "\xD5\xC5\xC8\xFD",
