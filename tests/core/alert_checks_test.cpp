@@ -69,51 +69,32 @@ TEST(AlertChecks, TheControlsShowTheKnownSoundsAndTheBoxesOfVisualOnlyWhileItIsO
 
 TEST(AlertChecks, OkTakesWhatTheControlsDecideAndKeepsTheRest) {
     const struct {
-        const char* name;
         AlertProperty before;
         const char* checked;
         AlertProperty after;
     } cases[] = {
-        {"beep, VoiceOnce and the fixed bytes kept",
-         {1, 2, 9, 1, 1, 1, 0, 0, 3, 4},
-         "sound beep visual flash popup",
-         {1, 2, 9, 1, 1, 1, 0, 0, 3, 4}},
-        {"voice repeated",
-         {1, 1, 1, 0, 0, 0, 0, 0, 0, 0},
-         "sound voice repeat",
-         {1, 1, 0, 0, 0, 0, 0, 0, 0, 0}},
-        {"beep to voice once",
-         {1, 2, 0, 0, 0, 0, 0, 0, 0, 0},
-         "sound voice once",
-         {1, 1, 1, 0, 0, 0, 0, 0, 0, 0}},
-        {"sound off keeps VoiceOnce",
-         {1, 1, 1, 0, 0, 0, 0, 0, 0, 0},
-         "voice repeat",
-         {1, 0, 1, 0, 0, 0, 0, 0, 0, 0}},
-        {"sound on without a kind keeps both",
-         {1, 5, 1, 0, 0, 0, 0, 0, 0, 0},
-         "sound",
-         {1, 5, 1, 0, 0, 0, 0, 0, 0, 0}},
-        {"an unknown sound, shown as none, is stored as none",
-         {1, 5, 1, 0, 0, 0, 0, 0, 0, 0},
-         "",
-         {1, 0, 1, 0, 0, 0, 0, 0, 0, 0}},
-        {"visual off keeps flash and popup",
-         {1, 0, 0, 1, 1, 1, 0, 0, 0, 0},
-         "flash",
-         {1, 0, 0, 0, 1, 1, 0, 0, 0, 0}},
-        {"visual on takes the boxes",
-         {1, 0, 0, 0, 1, 1, 0, 0, 0, 0},
-         "visual popup",
-         {1, 0, 0, 1, 0, 1, 0, 0, 0, 0}},
-        {"e-mail and short message as checked; status and reserved bytes kept",
-         {7, 0, 0, 0, 0, 0, 5, 9, 0xAA, 0x55},
-         "email",
-         {7, 0, 0, 0, 0, 0, 1, 0, 0xAA, 0x55}},
+        // beep, VoiceOnce and the fixed bytes kept
+        {{1, 2, 9, 1, 1, 1, 0, 0, 3, 4}, "sound beep visual flash popup", {1, 2, 9, 1, 1, 1, 0, 0, 3, 4}},
+        // voice repeated
+        {{1, 1, 1, 0, 0, 0, 0, 0, 0, 0}, "sound voice repeat", {1, 1, 0, 0, 0, 0, 0, 0, 0, 0}},
+        // beep to voice once
+        {{1, 2, 0, 0, 0, 0, 0, 0, 0, 0}, "sound voice once", {1, 1, 1, 0, 0, 0, 0, 0, 0, 0}},
+        // sound off keeps VoiceOnce
+        {{1, 1, 1, 0, 0, 0, 0, 0, 0, 0}, "voice repeat", {1, 0, 1, 0, 0, 0, 0, 0, 0, 0}},
+        // sound on without a kind keeps both
+        {{1, 5, 1, 0, 0, 0, 0, 0, 0, 0}, "sound", {1, 5, 1, 0, 0, 0, 0, 0, 0, 0}},
+        // an unknown sound, shown as none, is stored as none
+        {{1, 5, 1, 0, 0, 0, 0, 0, 0, 0}, "", {1, 0, 1, 0, 0, 0, 0, 0, 0, 0}},
+        // visual off keeps flash and popup
+        {{1, 0, 0, 1, 1, 1, 0, 0, 0, 0}, "flash", {1, 0, 0, 0, 1, 1, 0, 0, 0, 0}},
+        // visual on takes the boxes
+        {{1, 0, 0, 0, 1, 1, 0, 0, 0, 0}, "visual popup", {1, 0, 0, 1, 0, 1, 0, 0, 0, 0}},
+        // e-mail and short message as checked; status and reserved bytes kept
+        {{7, 0, 0, 0, 0, 0, 5, 9, 0xAA, 0x55}, "email", {7, 0, 0, 0, 0, 0, 1, 0, 0xAA, 0x55}},
     };
     for (const auto& c : cases) {
         AlertProperty p = c.before;
         TakeChecks(Checks(c.checked), p);
-        EXPECT_EQ(Bytes(p), Bytes(c.after)) << c.name;
+        EXPECT_EQ(Bytes(p), Bytes(c.after)) << Bytes(c.before) << "with " << c.checked;
     }
 }

@@ -8,33 +8,33 @@
 #include "test_util.h"
 
 using namespace nuntio;
-using test::AppendU32;
 
 namespace {
 
-// A fresh "AlertMsg.cfg", spelled out field by field.
-std::vector<uint8_t> FreshAlertCfg() {
+// A fresh "AlertMsg.cfg" or "TradeMsg.cfg", spelled out field by field.
+std::vector<uint8_t> FreshCfg(bool trade = false) {
     std::vector<uint8_t> b = {0x01, 0x01};
-    AppendU32(b, 0);          // popup style
-    AppendU32(b, 3);          // stay seconds
-    AppendU32(b, 1);          // keep limit
-    AppendU32(b, 0x000000);   // text colour
-    AppendU32(b, 0xFFFFFF);   // background
-    AppendU32(b, 0xFFFFFFF4); // height -12
-    AppendU32(b, 0);
-    AppendU32(b, 0);
-    AppendU32(b, 0);
-    AppendU32(b, 400);
+    PutU32(b, 0);          // popup style
+    PutU32(b, 3);          // stay seconds
+    PutU32(b, 1);          // keep limit
+    PutU32(b, 0x000000);   // text colour
+    PutU32(b, 0xFFFFFF);   // background
+    PutU32(b, 0xFFFFFFF4); // height -12
+    PutU32(b, 0);
+    PutU32(b, 0);
+    PutU32(b, 0);
+    PutU32(b, 400);
     for (int v : {0, 0, 0, 0x86, 3, 2, 1, 2})
         b.push_back(static_cast<uint8_t>(v));
     const uint8_t face[32] = {0xCB, 0xCE, 0xCC, 0xE5}; // "宋体"
     test::Append(b, face, sizeof face);
-    for (int pos : {0, 1, 2, 3, 4, 5, 6, 7, 8, -1})
-        AppendU32(b, static_cast<uint32_t>(pos));
-    for (int w : {24, 130, 113, 62, 62, 62, 60, 38, 121, 0})
-        AppendU32(b, static_cast<uint32_t>(w));
-    AppendU32(b, 0); // next serial
-    AppendU32(b, 0); // reserved
+    const std::vector<int> alert = {0, 1, 2, 3, 4, 5, 6, 7, 8, -1, 24, 130, 113, 62, 62, 62, 60, 38, 121, 0};
+    const std::vector<int> tradeCols = {0,  1,  2,   3,   -1, -1, -1, -1, -1, -1,
+                                        22, 38, 129, 127, 0,  0,  0,  0,  0,  0};
+    for (int v : trade ? tradeCols : alert) // the column positions, then their widths
+        PutU32(b, static_cast<uint32_t>(v));
+    PutU32(b, 0); // next serial
+    PutU32(b, 0); // reserved
     return b;
 }
 
@@ -46,7 +46,6 @@ protected:
     std::string cfgNative(const std::string& user, const char* name) const {
         return dir.Native() + "/User/" + user + "/Nuntio/" + name;
     }
-    // The host makes root\User\<user>; LoadConfig makes only the Nuntio level.
     void MakeUser(const std::string& user) const {
         ::mkdir((dir.Native() + "/User").c_str(), 0755);
         ::mkdir((dir.Native() + "/User/" + user).c_str(), 0755);
@@ -55,47 +54,43 @@ protected:
 
 } // namespace
 
-TEST(ConfigBytes, FreshAlertFileIsExactlyThe170ExpectedBytes) {
-    std::vector<uint8_t> got;
-    CConfigDoc::ForAlert().Serialize(got);
-    ASSERT_EQ(FreshAlertCfg().size(), 170u);
-    EXPECT_EQ(got, FreshAlertCfg());
+TEST(ConfigBytes, FreshFilesAreExactlyThe170ExpectedBytes) {
+    for (const bool trade : {false, true}) {
+        std::vector<uint8_t> got;
+        (trade ? CConfigDoc::ForTrade() : CConfigDoc::ForAlert()).Serialize(got);
+        ASSERT_EQ(FreshCfg(trade).size(), 170u);
+        EXPECT_EQ(got, FreshCfg(trade)) << trade;
+    }
 }
 
-TEST(ConfigBytes, TradeDefaultsUseTheTradeColumns) {
-    std::vector<uint8_t> got;
-    CConfigDoc::ForTrade().Serialize(got);
-    ASSERT_EQ(got.size(), 170u);
-    std::vector<uint8_t> tail;
-    for (int pos : {0, 1, 2, 3, -1, -1, -1, -1, -1, -1})
-        AppendU32(tail, static_cast<uint32_t>(pos));
-    for (int w : {22, 38, 129, 127, 0, 0, 0, 0, 0, 0})
-        AppendU32(tail, static_cast<uint32_t>(w));
-    EXPECT_EQ(std::vector<uint8_t>(got.begin() + 82, got.begin() + 162), tail);
-    const std::vector<uint8_t> alert = FreshAlertCfg();
-    EXPECT_EQ(std::vector<uint8_t>(got.begin(), got.begin() + 82),
-              std::vector<uint8_t>(alert.begin(), alert.begin() + 82));
-}
-
+// The host makes root\User\<user>; without it nothing is made, and the
+// defaults are in memory even so.
 TEST_F(ConfigFiles, OnlyTheLastFolderLevelIsMade) {
     CConfigDoc doc = CConfigDoc::ForAlert();
-    EXPECT_EQ(doc.LoadConfig(fs, root, "nobody", "AlertMsg.cfg").status, CfgStatus::kCannotWrite);
+    doc.m_nStaySeconds = 8;
+    const CfgResult r = doc.LoadConfig(fs, root, "nobody", "AlertMsg.cfg");
+    EXPECT_EQ(r.status, CfgStatus::kCannotWrite);
+    EXPECT_EQ(r.path, root + "\\User\\nobody\\Nuntio\\AlertMsg.cfg");
+    EXPECT_EQ(doc.m_nStaySeconds, 3);
     EXPECT_EQ(test::ListNative(dir.Native()), std::vector<std::string>{});
 }
 
 TEST_F(ConfigFiles, FirstStartCreatesTheFolderAndTheDefaultFile) {
-    MakeUser("alice");
-    CConfigDoc doc = CConfigDoc::ForAlert();
-    const CfgResult r = doc.LoadConfig(fs, root, "alice", "AlertMsg.cfg");
-    EXPECT_TRUE(r.ok());
-    EXPECT_EQ(doc.m_strCfgFile, root + "\\User\\alice\\Nuntio\\AlertMsg.cfg");
-    EXPECT_EQ(doc.m_strMsgFile, root + "\\User\\alice\\Nuntio\\AlertMsg.DAT");
-    EXPECT_EQ(test::ReadNative(cfgNative("alice", "AlertMsg.cfg")), FreshAlertCfg());
-    EXPECT_EQ(UserFolder(root, "alice"), root + "\\User\\alice\\Nuntio\\");
-
+    // "王癨": the second character's trail byte is 0x5C, which is not a separator.
+    for (const std::string user : {"alice", "\xCD\xF5\xB0\x5C"}) {
+        SCOPED_TRACE(user);
+        MakeUser(user);
+        CConfigDoc doc = CConfigDoc::ForAlert();
+        const CfgResult r = doc.LoadConfig(fs, root, user, "AlertMsg.cfg");
+        EXPECT_TRUE(r.ok());
+        EXPECT_EQ(doc.m_strCfgFile, root + "\\User\\" + user + "\\Nuntio\\AlertMsg.cfg");
+        EXPECT_EQ(doc.m_strMsgFile, root + "\\User\\" + user + "\\Nuntio\\AlertMsg.DAT");
+        EXPECT_EQ(test::ReadNative(cfgNative(user, "AlertMsg.cfg")), FreshCfg());
+        EXPECT_EQ(UserFolder(root, user), root + "\\User\\" + user + "\\Nuntio\\");
+    }
     CConfigDoc trade = CConfigDoc::ForTrade();
     EXPECT_TRUE(trade.LoadConfig(fs, root, "alice", "TradeMsg.cfg").ok());
-    EXPECT_EQ(test::ReadNative(cfgNative("alice", "TradeMsg.cfg")).size(), 170u);
+    EXPECT_EQ(test::ReadNative(cfgNative("alice", "TradeMsg.cfg")), FreshCfg(true));
 }
 
 // An existing file of any length: what LoadConfig reports and reads; a field
@@ -115,7 +110,7 @@ TEST_F(ConfigFiles, ExistingShortEmptyAndLongFilesLoadWhatTheyHold) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.user);
-        std::vector<uint8_t> stored = FreshAlertCfg();
+        std::vector<uint8_t> stored = FreshCfg();
         stored[6] = 9;   // stay 9 s
         stored[162] = 7; // next serial 7
         stored.resize(c.size, 0xEE);
@@ -147,35 +142,13 @@ TEST_F(ConfigFiles, ExistingShortEmptyAndLongFilesLoadWhatTheyHold) {
 
 TEST_F(ConfigFiles, FaceNameFillingItsFieldIsCutInsideIt) {
     CConfigDoc doc = CConfigDoc::ForAlert();
-    std::vector<uint8_t> stored = FreshAlertCfg();
+    std::vector<uint8_t> stored = FreshCfg();
     std::fill(stored.begin() + 50, stored.begin() + 82, 'A');
     EXPECT_EQ(doc.Deserialize(stored.data(), stored.size()), 170u);
     EXPECT_EQ(std::string(doc.m_lfList.lfFaceName), std::string(31, 'A'));
     std::vector<uint8_t> again;
     doc.Serialize(again);
     EXPECT_EQ(again[81], 0);
-}
-
-TEST_F(ConfigFiles, ChineseUserNameWithABackslashTrailByte) {
-    // "王癨": the second character's trail byte is 0x5C, which is not a separator.
-    const std::string user = "\xCD\xF5\xB0\x5C";
-    MakeUser(user);
-    CConfigDoc doc = CConfigDoc::ForAlert();
-    ASSERT_TRUE(doc.LoadConfig(fs, root, user, "AlertMsg.cfg").ok());
-    EXPECT_EQ(doc.m_strCfgFile, root + "\\User\\" + user + "\\Nuntio\\AlertMsg.cfg");
-    EXPECT_EQ(test::ReadNative(dir.Native() + "/User/" + user + "/Nuntio/AlertMsg.cfg"), FreshAlertCfg());
-}
-
-TEST_F(ConfigFiles, UnwritableFolderReportsTheFileAndKeepsTheValues) {
-    test::FailingFileSystem failing;
-    failing.failCreate = true; // the user folder cannot be made
-    CConfigDoc doc = CConfigDoc::ForAlert();
-    doc.m_nStaySeconds = 8;
-    const CfgResult r = doc.LoadConfig(failing, root, "erin", "AlertMsg.cfg");
-    EXPECT_EQ(r.status, CfgStatus::kCannotWrite);
-    EXPECT_EQ(r.path, root + "\\User\\erin\\Nuntio\\AlertMsg.cfg");
-    EXPECT_EQ(doc.m_nStaySeconds, 3); // the defaults are in memory even so
-    EXPECT_EQ(test::ListNative(dir.Native()), std::vector<std::string>{});
 }
 
 TEST_F(ConfigFiles, FailedSaveLeavesTheOldFileWhole) {
@@ -186,7 +159,7 @@ TEST_F(ConfigFiles, FailedSaveLeavesTheOldFileWhole) {
     failing.failWrite = true;
     doc.m_nNextSerial = 1234;
     EXPECT_EQ(doc.Save().status, CfgStatus::kCannotWrite);
-    EXPECT_EQ(test::ReadNative(cfgNative("fay", "AlertMsg.cfg")), FreshAlertCfg());
+    EXPECT_EQ(test::ReadNative(cfgNative("fay", "AlertMsg.cfg")), FreshCfg());
     EXPECT_EQ(test::ListNative(dir.Native() + "/User/fay/Nuntio"), std::vector<std::string>{"AlertMsg.cfg"});
 }
 

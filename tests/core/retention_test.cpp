@@ -3,6 +3,8 @@
 // rule would drop, and the limits a trader may type.
 #include <gtest/gtest.h>
 
+#include <ctime>
+
 #include "retention.h"
 #include "test_util.h"
 
@@ -28,56 +30,83 @@ std::vector<int32_t> Serials(const nuntio::CMsgList<nuntio::CAlertMsgObj>& list)
 
 } // namespace
 
-TEST(RetentionByCount, DropsFromTheBottomAndALimitBelowOneOrAnotherModeKeepsAll) {
-    nuntio::CMsgList<nuntio::CAlertMsgObj> list = Arrived({4, 3, 2, 1});
-    const RetentionResult r = ApplyRetention(list, kKeepByCount, 3, 10);
-    EXPECT_EQ(r.code, kDone);
-    EXPECT_EQ(r.removed, 1u);
-    EXPECT_EQ(Serials(list), (std::vector<int32_t>{0, 1, 2}));
-    EXPECT_EQ(ApplyRetention(list, kKeepByCount, 0, 10).code, kBadKeepLimit);
-    EXPECT_EQ(ApplyRetention(list, kKeepByCount, -5, 10).code, kBadKeepLimit);
-    for (uint8_t mode : {0, 3, 255})
-        EXPECT_EQ(ApplyRetention(list, mode, 1, 1000000000).removed, 0u) << int(mode);
-    EXPECT_EQ(list.GetCount(), 3u);
-    nuntio::CMsgList<nuntio::CAlertMsgObj> empty;
-    EXPECT_EQ(ApplyRetention(empty, kKeepByCount, 0, 10).code, kBadKeepLimit); // the limit is checked first
-    EXPECT_EQ(ApplyRetention(empty, kKeepByCount, 5, 10).code, kListEmpty);
-}
-
-class RetentionByDays : public ::testing::Test {
+class Retention : public ::testing::Test {
 protected:
     test::ScopedTimeZone tz{"America/New_York"};
+    // Seconds since 1970 of a local wall-clock time.
     static int64_t T(int y, int mon, int d, int h = 12, int mi = 0) {
-        return test::LocalTime(y, mon, d, h, mi, 0);
+        std::tm tm{};
+        tm.tm_year = y - 1900;
+        tm.tm_mon = mon - 1;
+        tm.tm_mday = d;
+        tm.tm_hour = h;
+        tm.tm_min = mi;
+        tm.tm_isdst = -1;
+        return static_cast<int64_t>(std::mktime(&tm));
     }
 };
 
-TEST_F(RetentionByDays, YesterdayJustBeforeMidnightHasAgeOne) {
-    const int64_t now = T(2024, 5, 10, 0, 1);
-    nuntio::CMsgList<nuntio::CAlertMsgObj> list = Arrived({T(2024, 5, 10, 0, 0), T(2024, 5, 9, 23, 59)});
-    const RetentionResult r = ApplyRetention(list, kKeepByDays, 1, now);
-    EXPECT_EQ(r.removed, 1u);
-    EXPECT_EQ(Serials(list), std::vector<int32_t>{0});
-    // With two days, yesterday stays.
-    list = Arrived({T(2024, 5, 10, 0, 0), T(2024, 5, 9, 23, 59)});
-    EXPECT_EQ(ApplyRetention(list, kKeepByDays, 2, now).removed, 0u);
+// What the settings are told before they change the rule: exactly what the
+// rule then drops from the bottom, and the list untouched by the counting. A
+// count below one is refused; days of zero or below drop everything; another
+// mode keeps all.
+TEST_F(Retention, CountingAgreesWithTheRuleWhichDropsFromTheBottom) {
+    const int64_t now = T(2024, 6, 20, 9);
+    struct Case {
+        uint8_t mode;
+        int32_t limit;
+        size_t dropped;
+        uint32_t code = kDone;
+    };
+    const Case cases[] = {
+        {kKeepByCount, 5, 0},
+        {kKeepByCount, 4, 0},
+        {kKeepByCount, 3, 1},
+        {kKeepByCount, 1, 3},
+        {kKeepByCount, 0, 0, kBadKeepLimit},
+        {kKeepByCount, -1, 0, kBadKeepLimit},
+        {kKeepByDays, 1, 2},
+        {kKeepByDays, 2, 2},
+        {kKeepByDays, 6, 1}, // stops at the first message young enough
+        {kKeepByDays, 20, 0},
+        {kKeepByDays, 0, 4},
+        {kKeepByDays, -3, 4},
+        {0, 1, 0},
+        {3, 1, 0},
+        {255, 1, 0},
+    };
+    const auto newestFirst = {T(2024, 6, 20, 8), T(2024, 6, 20, 0, 5), T(2024, 6, 15), T(2024, 6, 1)};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << int(c.mode) << " " << c.limit);
+        nuntio::CMsgList<nuntio::CAlertMsgObj> list = Arrived(newestFirst);
+        EXPECT_EQ(CountRetention(list, c.mode, c.limit, now), c.dropped);
+        EXPECT_EQ(list.GetCount(), 4u);
+        const RetentionResult r = ApplyRetention(list, c.mode, c.limit, now);
+        EXPECT_EQ(r.code, c.code);
+        EXPECT_EQ(r.removed, c.dropped);
+        std::vector<int32_t> kept = {0, 1, 2, 3};
+        kept.resize(4 - c.dropped);
+        EXPECT_EQ(Serials(list), kept);
+    }
+    // An empty list: the limit is checked first.
+    nuntio::CMsgList<nuntio::CAlertMsgObj> empty;
+    EXPECT_EQ(CountRetention(empty, kKeepByDays, 0, now), 0u);
+    EXPECT_EQ(CountRetention(empty, kKeepByCount, 1, now), 0u);
+    EXPECT_EQ(ApplyRetention(empty, kKeepByCount, 0, now).code, kBadKeepLimit);
+    EXPECT_EQ(ApplyRetention(empty, kKeepByCount, 5, now).code, kListEmpty);
+    EXPECT_EQ(ApplyRetention(empty, kKeepByDays, 1, now).code, kListEmpty);
 }
 
-TEST_F(RetentionByDays, LimitZeroOrBelowDropsEverythingAndEmptyIsReported) {
-    nuntio::CMsgList<nuntio::CAlertMsgObj> list = Arrived({T(2024, 5, 10), T(2024, 5, 10, 1)});
-    const RetentionResult r = ApplyRetention(list, kKeepByDays, 0, T(2024, 5, 10, 13));
-    EXPECT_EQ(r.code, kDone);
-    EXPECT_EQ(r.removed, 2u);
-    EXPECT_EQ(ApplyRetention(list, kKeepByDays, 1, T(2024, 5, 10)).code, kListEmpty);
-}
-
-TEST_F(RetentionByDays, MonthYearAndDaylightSavingChangesCountRealCalendarDays) {
+// Ages in local calendar days: kept with a limit of age + 1, dropped with a
+// limit of age.
+TEST_F(Retention, MonthYearAndDaylightSavingChangesCountRealCalendarDays) {
     struct Case {
         int64_t msg, now;
         int age;
     };
     // 2024-03-10 has 23 hours in New York and 2024-11-03 has 25.
     const Case cases[] = {
+        {T(2024, 5, 9, 23, 59), T(2024, 5, 10, 0, 1), 1},  // yesterday just before midnight
         {T(2024, 1, 31, 23, 0), T(2024, 2, 1, 1, 0), 1},   // month end
         {T(2024, 2, 28), T(2024, 3, 1), 2},                // leap February
         {T(2023, 2, 28), T(2023, 3, 1), 1},                // common February
@@ -90,60 +119,11 @@ TEST_F(RetentionByDays, MonthYearAndDaylightSavingChangesCountRealCalendarDays) 
         {T(2024, 3, 1), T(2024, 4, 1), 31},
     };
     for (const Case& c : cases) {
-        // Kept with a limit of age + 1, dropped with a limit of age.
         nuntio::CMsgList<nuntio::CAlertMsgObj> list = Arrived({c.msg});
         EXPECT_EQ(ApplyRetention(list, kKeepByDays, c.age + 1, c.now).removed, 0u) << c.age;
         EXPECT_EQ(ApplyRetention(list, kKeepByDays, c.age, c.now).removed, 1u) << c.age;
     }
     EXPECT_EQ(T(2024, 11, 3, 23, 59) - T(2024, 11, 3, 0, 30), 24 * 3600 + 29 * 60);
-}
-
-TEST_F(RetentionByDays, StopsAtTheFirstMessageYoungEnough) {
-    const int64_t now = T(2024, 6, 20);
-    nuntio::CMsgList<nuntio::CAlertMsgObj> list =
-        Arrived({T(2024, 6, 20), T(2024, 6, 19), T(2024, 6, 15), T(2024, 6, 1)});
-    const RetentionResult r = ApplyRetention(list, kKeepByDays, 3, now);
-    EXPECT_EQ(r.removed, 2u);
-    EXPECT_EQ(Serials(list), (std::vector<int32_t>{0, 1}));
-}
-
-// What the settings are told before they change the rule: exactly what the
-// rule then drops, and the list untouched by the counting.
-TEST_F(RetentionByDays, CountingDropsNothingAndAgreesWithTheRuleItCounts) {
-    const int64_t now = T(2024, 6, 20, 9);
-    struct Case {
-        uint8_t mode;
-        int32_t limit;
-        size_t dropped;
-    };
-    const Case cases[] = {
-        {kKeepByCount, 5, 0},
-        {kKeepByCount, 4, 0},
-        {kKeepByCount, 3, 1},
-        {kKeepByCount, 1, 3},
-        {kKeepByCount, 0, 0},
-        {kKeepByCount, -1, 0},
-        {kKeepByDays, 1, 2},
-        {kKeepByDays, 2, 2},
-        {kKeepByDays, 6, 1},
-        {kKeepByDays, 20, 0},
-        {kKeepByDays, 0, 4},
-        {kKeepByDays, -3, 4},
-        {0, 1, 0},
-        {7, 1, 0},
-    };
-    const auto newestFirst = {T(2024, 6, 20, 8), T(2024, 6, 20, 0, 5), T(2024, 6, 15), T(2024, 6, 1)};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << int(c.mode) << " " << c.limit);
-        nuntio::CMsgList<nuntio::CAlertMsgObj> list = Arrived(newestFirst);
-        EXPECT_EQ(CountRetention(list, c.mode, c.limit, now), c.dropped);
-        EXPECT_EQ(list.GetCount(), 4u);
-        EXPECT_EQ(ApplyRetention(list, c.mode, c.limit, now).removed, c.dropped);
-        EXPECT_EQ(list.GetCount(), 4u - c.dropped);
-    }
-    nuntio::CMsgList<nuntio::CAlertMsgObj> empty;
-    EXPECT_EQ(CountRetention(empty, kKeepByDays, 0, now), 0u);
-    EXPECT_EQ(CountRetention(empty, kKeepByCount, 1, now), 0u);
 }
 
 TEST(KeepLimits, ATypedLimitIsTakenOnlyWhenItIsAWholeNumberInItsRange) {

@@ -4,11 +4,10 @@
 #include <algorithm>
 #include <cstdlib>
 #include <ctime>
-#include <dirent.h>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace test {
@@ -48,70 +47,25 @@ std::unique_ptr<nuntio::CTradeMsgObj> MakeTrade(int32_t serial, int32_t arrived,
     return t;
 }
 
-std::vector<uint8_t> Bytes(std::initializer_list<int> b) {
-    std::vector<uint8_t> v;
-    for (int x : b)
-        v.push_back(static_cast<uint8_t>(x));
-    return v;
-}
-
 void Append(std::vector<uint8_t>& out, const void* p, size_t n) {
     const auto* b = static_cast<const uint8_t*>(p);
     out.insert(out.end(), b, b + n);
 }
 
-void AppendU16(std::vector<uint8_t>& out, uint16_t v) {
-    out.push_back(static_cast<uint8_t>(v));
-    out.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-void AppendU32(std::vector<uint8_t>& out, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-
 ScratchDir::ScratchDir() {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string templ = std::string(tmp && *tmp ? tmp : "/tmp") + "/nuntio-core-XXXXXX";
+    std::string templ = (std::filesystem::temp_directory_path() / "nuntio-core-XXXXXX").string();
     if (::mkdtemp(templ.data()) == nullptr) throw std::runtime_error("mkdtemp");
     m_native = templ;
 }
 
-static void RemoveTree(const std::string& path) {
-    if (DIR* d = ::opendir(path.c_str())) {
-        while (dirent* e = ::readdir(d)) {
-            const std::string name = e->d_name;
-            if (name == "." || name == "..") continue;
-            const std::string child = path + "/" + name;
-            struct stat st;
-            if (::lstat(child.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-                ::chmod(child.c_str(), 0700);
-                RemoveTree(child);
-            } else {
-                ::unlink(child.c_str());
-            }
-        }
-        ::closedir(d);
-    }
-    ::rmdir(path.c_str());
-}
-
 ScratchDir::~ScratchDir() {
-    ::chmod(m_native.c_str(), 0700);
-    RemoveTree(m_native);
+    std::error_code ec;
+    std::filesystem::remove_all(m_native, ec);
 }
 
 std::string ScratchDir::Path() const {
     std::string p = m_native;
     std::replace(p.begin(), p.end(), '/', '\\');
-    return p;
-}
-
-std::string ScratchDir::NativeOf(const std::string& windowsPath) const {
-    // Test paths hold no double-byte character whose trail byte is a backslash
-    // unless a test says so itself.
-    std::string p = windowsPath;
-    std::replace(p.begin(), p.end(), '\\', '/');
     return p;
 }
 
@@ -131,13 +85,9 @@ bool NativeExists(const std::string& nativePath) {
 
 std::vector<std::string> ListNative(const std::string& nativeDir) {
     std::vector<std::string> names;
-    if (DIR* d = ::opendir(nativeDir.c_str())) {
-        while (dirent* e = ::readdir(d)) {
-            const std::string name = e->d_name;
-            if (name != "." && name != "..") names.push_back(name);
-        }
-        ::closedir(d);
-    }
+    std::error_code ec;
+    for (const auto& e : std::filesystem::directory_iterator(nativeDir, ec))
+        names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -157,32 +107,6 @@ ScopedTimeZone::~ScopedTimeZone() {
     else
         ::unsetenv("TZ");
     ::tzset();
-}
-
-int64_t LocalTime(int y, int mon, int d, int h, int mi, int s) {
-    std::tm tm{};
-    tm.tm_year = y - 1900;
-    tm.tm_mon = mon - 1;
-    tm.tm_mday = d;
-    tm.tm_hour = h;
-    tm.tm_min = mi;
-    tm.tm_sec = s;
-    tm.tm_isdst = -1;
-    return static_cast<int64_t>(std::mktime(&tm));
-}
-
-bool FailingFileSystem::WriteAll(const std::string& p, const void* data, size_t size) {
-    ++writes;
-    const bool fails =
-        failWrite && (failWriteSuffix.empty() || (p.size() >= failWriteSuffix.size() &&
-                                                  p.compare(p.size() - failWriteSuffix.size(),
-                                                            failWriteSuffix.size(), failWriteSuffix) == 0));
-    if (fails) {
-        // A full disk: part of the bytes reach the file, then the write fails.
-        Real().WriteAll(p, data, size / 2);
-        return false;
-    }
-    return Real().WriteAll(p, data, size);
 }
 
 } // namespace test

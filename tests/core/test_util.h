@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "file_io.h"
+#include "le_bytes.h"
 #include "msg_list.h"
 #include "msg_obj.h"
 
@@ -25,10 +26,7 @@ std::unique_ptr<nuntio::CAlertMsgObj> MakeAlert(int32_t serial, int32_t arrived,
 std::unique_ptr<nuntio::CTradeMsgObj> MakeTrade(int32_t serial, int32_t arrived,
                                                 const char* detail = "detail");
 
-std::vector<uint8_t> Bytes(std::initializer_list<int> b);
 void Append(std::vector<uint8_t>& out, const void* p, size_t n);
-void AppendU16(std::vector<uint8_t>& out, uint16_t v);
-void AppendU32(std::vector<uint8_t>& out, uint32_t v);
 
 // A fresh folder under the system's temporary folder, removed with its
 // contents at the end. Path() is in the core's Windows form (backslashes).
@@ -38,7 +36,6 @@ public:
     ~ScratchDir();
     const std::string& Native() const { return m_native; }
     std::string Path() const; // Windows form
-    std::string NativeOf(const std::string& windowsPath) const;
 
 private:
     std::string m_native;
@@ -60,9 +57,6 @@ private:
     bool m_had = false;
 };
 
-// Seconds since 1970 of a local wall-clock time in the current zone.
-int64_t LocalTime(int y, int mon, int d, int h, int mi, int s);
-
 // The platform file system, with chosen operations failing.
 class FailingFileSystem : public nuntio::IFileSystem {
 public:
@@ -72,8 +66,7 @@ public:
     std::string failWriteSuffix; // only paths ending so fail WriteAll (all when empty)
     std::string busySuffix;      // paths ending so read as held by another program
     std::string noMemorySuffix;  // reading paths ending so runs out of memory
-    int writes = 0;
-    unsigned paused = 0; // milliseconds Pause was asked for
+    unsigned paused = 0;         // milliseconds Pause was asked for
 
     bool FileExists(const std::string& p) override { return Real().FileExists(p); }
     bool DirExists(const std::string& p) override { return Real().DirExists(p); }
@@ -86,7 +79,12 @@ public:
         return Real().ReadAll(p, out);
     }
     void Pause(unsigned ms) override { paused += ms; }
-    bool WriteAll(const std::string& p, const void* data, size_t size) override;
+    bool WriteAll(const std::string& p, const void* data, size_t size) override {
+        if (!failWrite || !(failWriteSuffix.empty() || EndsWith(p, failWriteSuffix)))
+            return Real().WriteAll(p, data, size);
+        Real().WriteAll(p, data, size / 2); // a full disk: part of the bytes reach the file
+        return false;
+    }
     bool ReplaceFile(const std::string& from, const std::string& to) override {
         return !failReplace && Real().ReplaceFile(from, to);
     }

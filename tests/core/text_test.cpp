@@ -14,45 +14,27 @@
 
 using namespace nuntio;
 
-TEST(FixedFields, ReadToTheFirstNulOrTheWholeField) {
-    char field[10];
-    test::SetField(field, "abc");
-    EXPECT_EQ(FieldText(field), "abc");
-    std::memset(field, 'x', sizeof field); // full field, no NUL
-    EXPECT_EQ(FieldText(field), std::string(10, 'x'));
-    AlertRecord r{};
-    std::memset(r.szCode, '7', sizeof r.szCode); // followed directly by szName
-    test::SetField(r.szName, "NAME");
-    EXPECT_EQ(FieldText(r.szCode), "7777777777");
-}
-
-TEST(GbkSearch, CaseSensitiveByteMatch) {
-    EXPECT_EQ(GbkFind("xxABCxx", "ABC"), 2u);
-    EXPECT_EQ(GbkFind("xxabcxx", "ABC"), std::string_view::npos);
-    EXPECT_EQ(GbkFind("ABC", "ABCD"), std::string_view::npos);
-    EXPECT_EQ(GbkFind("", "A"), std::string_view::npos);
-}
-
-TEST(GbkSearch, NoMatchStartsOnATrailByte) {
-    // "癨" is B0 5C: searching "\" must not find its trail byte; "數" style
-    // trail bytes in the letter range (D5 41) must not match "A".
-    EXPECT_EQ(GbkFind("\xB0\x5C", "\\"), std::string_view::npos);
-    EXPECT_EQ(GbkFind("\xD5\x41", "A"), std::string_view::npos);
-    EXPECT_EQ(GbkFind("\xD5\x41"
-                      "A",
-                      "A"),
-              2u);
-    // "张三" (D5 C5 C8 FD): C5 C8 straddles two characters and is not found.
-    EXPECT_EQ(GbkFind("\xD5\xC5\xC8\xFD", "\xC5\xC8"), std::string_view::npos);
-    EXPECT_EQ(GbkFind("\xD5\xC5\xC8\xFD", "\xC8\xFD"), 2u);
-    // A lone lead byte before an ASCII control byte is a character of its own.
-    EXPECT_EQ(GbkFind("\x81\x7F"
-                      "B",
-                      "\x7F"
-                      "B"),
-              1u);
-    // A lead byte at the very end.
-    EXPECT_EQ(GbkFind("A\xD5", "\xD5"), 1u);
+// A case-sensitive byte match that never starts on a trail byte.
+TEST(GbkSearch, CaseSensitiveByteMatchStartingOnACharacter) {
+    constexpr size_t npos = std::string_view::npos;
+    const struct {
+        std::string_view text, word;
+        size_t at;
+    } cases[] = {
+        {"xxABCxx", "ABC", 2},
+        {"xxabcxx", "ABC", npos},
+        {"ABC", "ABCD", npos},
+        {"", "A", npos},
+        {"\xB0\x5C", "\\", npos}, // "癨" is B0 5C: "\" is not found in its trail byte
+        {"\xD5\x41", "A", npos},  // nor "A" in a trail byte in the letter range
+        {"\xD5\x41\x41", "A", 2},
+        {"\xD5\xC5\xC8\xFD", "\xC5\xC8", npos}, // "张三": C5 C8 straddles two characters
+        {"\xD5\xC5\xC8\xFD", "\xC8\xFD", 2},
+        {"\x81\x7F\x42", "\x7F\x42", 1}, // a lone lead byte before an ASCII control byte
+        {"A\xD5", "\xD5", 1},            // a lead byte at the very end
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(GbkFind(c.text, c.word), c.at) << c.text << " / " << c.word;
 }
 
 class RowTexts : public ::testing::Test {
@@ -60,12 +42,10 @@ protected:
     test::ScopedTimeZone tz{"Asia/Shanghai"};
 };
 
-TEST_F(RowTexts, TimeIsLocalWithTwoDigitYear) {
+// Times are local with a two-digit year.
+TEST_F(RowTexts, AlertSlotsFollowTheColumnTable) {
     EXPECT_EQ(FormatTime(1709964300), "24-03-09 14:05:00"); // 06:05 UTC
     EXPECT_EQ(FormatTime(0), "70-01-01 08:00:00");
-}
-
-TEST_F(RowTexts, AlertSlotsFollowTheColumnTable) {
     auto a = test::MakeAlert(3, 1709964300, "C");
     const std::vector<std::string> expected = {
         "",       "24-03-09 14:05:00", "window", "module", "\xD5\xC5\xC8\xFD",
@@ -96,7 +76,7 @@ TEST(Matching, AlertSearchesItsSevenTextFieldsButNotTheTime) {
     a->m_tArrived = 0;
     EXPECT_FALSE(MatchMessage(*a, "70-01-01"));
     EXPECT_FALSE(MatchMessage(*a, "1709964300"));
-    // A full szCode is searched to its end and not into szName.
+    // A full szCode (no NUL) is searched to its end and not into szName.
     std::memset(a->m_record.szCode, 'Q', sizeof a->m_record.szCode);
     test::SetField(a->m_record.szName, "R");
     EXPECT_TRUE(MatchMessage(*a, "QQQQQQQQQQ"));
