@@ -3,7 +3,7 @@
 #include <psapi.h>
 
 #include <cstdio>
-#include <cstring>
+#include <fstream>
 
 namespace testhost {
 
@@ -62,34 +62,21 @@ BOOL CALLBACK CountWindow(HWND hwnd, LPARAM lp) {
     return TRUE;
 }
 
-std::string ExeFolder() {
-    char exe[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    std::string dir(exe);
-    return dir.substr(0, dir.find_last_of('\\'));
-}
-
 } // namespace
 
 LoadHost::LoadHost(const std::string& root, const std::string& user, int32_t keep) {
     if (!Load(root, user)) return;
     Unload();
-    const std::string cfg = root + "\\User\\" + user + "\\Nuntio\\AlertMsg.cfg";
-    HANDLE h = CreateFileA(cfg.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return;
-    uint8_t bytes[170] = {};
-    DWORD n = 0;
-    ReadFile(h, bytes, sizeof bytes, &n, nullptr);
-    bytes[1] = 2; // keep by count
-    std::memcpy(&bytes[10], &keep, 4);
-    SetFilePointer(h, 0, nullptr, FILE_BEGIN);
-    WriteFile(h, bytes, n, &n, nullptr);
-    CloseHandle(h);
+    std::fstream cfg(root + "\\User\\" + user + "\\Nuntio\\AlertMsg.cfg",
+                     std::ios::in | std::ios::out | std::ios::binary);
+    cfg.seekp(1).put(2); // keep by count
+    cfg.seekp(10).write(reinterpret_cast<const char*>(&keep), sizeof keep);
+    cfg.close();
     Load(root, user);
 }
 
 bool LoadHost::Load(const std::string& root, const std::string& user) {
-    m_module = LoadLibraryA((ExeFolder() + "\\Nuntio.dll").c_str());
+    m_module = LoadLibraryA((ExeDir() + "\\Nuntio.dll").c_str());
     if (m_module == nullptr) return false;
     auto get = [this](const char* name) { return reinterpret_cast<void*>(GetProcAddress(m_module, name)); };
     m_doAlert = reinterpret_cast<PFN_DoAlert>(get("DoAlert"));
@@ -133,6 +120,13 @@ void LoadHost::Unload() {
     if (m_module != nullptr) FreeLibrary(m_module);
     m_module = nullptr;
     m_center = nullptr;
+}
+
+std::string ExeDir() {
+    char exe[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    const std::string path(exe);
+    return path.substr(0, path.find_last_of('\\'));
 }
 
 DWORD WindowCount() {
