@@ -44,15 +44,15 @@ private:
 };
 
 // Works like a busy host until it is killed: 50 operations a second, mostly
-// alerts, some trade messages, deletions and opened marks. Before each
-// operation it logs "? op id", after each confirmed one "op id"
-// (+A alert added, +T trade added, -A alert deleted, oA alert opened).
+// alerts, some trade messages, deletions and opened marks. It logs each
+// operation as "op id" before it starts it (+A alert added, +T trade added, -A
+// alert deleted, oA alert opened), so every logged operation but the last was
+// confirmed; one that fails ends the process.
 int KillHost(const std::string& root) {
     const std::string logPath = root + "\\kill.log";
-    // Every operation logs a line first: numbering from the lines logged so
-    // far gives every run's operations new numbers.
-    const std::vector<uint8_t> logged = ReadFileBytes(logPath);
-    int next = static_cast<int>(logged.size()); // at least the lines
+    // Every operation logs a line first: numbering from the log's size gives
+    // every run's operations new numbers.
+    int next = static_cast<int>(ReadFileBytes(logPath).size());
     NuntioDll dll;
     HWND center = StartOn(dll, root);
     if (center == nullptr) return 11;
@@ -63,29 +63,26 @@ int KillHost(const std::string& root) {
     for (int step = 0; step < 100000; ++step) {
         const int id = next++;
         if (step % 7 == 3) {
-            log.Line("? +T", id);
+            log.Line("+T", id);
             InboundMessage t = MakeTrade("成交", ("t" + std::to_string(id)).c_str(), 1700000000 + id);
-            if (dll.SendToMsgCenter(0, &t) == 1) log.Line("+T", id);
+            if (dll.SendToMsgCenter(0, &t) != 1) return 12;
             lastWasTrade = true;
         } else if (step % 5 == 4 && own.size() >= 3) {
-            const int row = 2;
-            const int target = own[row];
-            log.Line("? -A", target);
+            log.Line("-A", own[2]);
             const int before = ListView_GetItemCount(list);
-            SelectOnly(list, row);
+            SelectOnly(list, 2);
             SendMessageA(center, WM_COMMAND, kAlertDeleteCmd, 0);
-            if (ListView_GetItemCount(list) == before - 1) log.Line("-A", target);
-            own.erase(own.begin() + row);
+            if (ListView_GetItemCount(list) != before - 1) return 13;
+            own.erase(own.begin() + 2);
         } else if (step % 5 == 2 && own.size() >= 2 && !lastWasTrade) {
-            const int row = 1;
-            log.Line("? oA", own[row]);
-            SelectOnly(list, row);
+            log.Line("oA", own[1]);
+            SelectOnly(list, 1);
             SendMessageA(center, WM_COMMAND, IDOK, 0);
-            if (RowIcon(list, row) == 1) log.Line("oA", own[row]);
+            if (RowIcon(list, 1) != 1) return 14;
         } else {
-            log.Line("? +A", id);
+            log.Line("+A", id);
             InboundMessage a = MakeInbound(0, MakeAlert("kill", ("k" + std::to_string(id)).c_str()));
-            if (dll.SendToMsgCenter(0, &a) == 1) log.Line("+A", id);
+            if (dll.SendToMsgCenter(0, &a) != 1) return 12;
             own.push_front(id);
             lastWasTrade = false;
         }
