@@ -30,7 +30,8 @@ int ExitWithoutUnload(const std::string& root) {
 
 int RunChildScenario(const std::string& name, const std::string& root) {
     if (name == "exit-without-unload") return ExitWithoutUnload(root);
-    if (name.rfind("crash-", 0) == 0) return RunCrashScenario(name, root);
+    if (name == "crash-kill-host") return KillHost(root);
+    if (name == "crash-second-host") return SecondHost(root);
     return 2;
 }
 

@@ -43,6 +43,8 @@ private:
     HANDLE m_h;
 };
 
+} // namespace
+
 // Works like a busy host until it is killed: 50 operations a second, mostly
 // alerts, some trade messages, deletions and opened marks. It logs each
 // operation as "op id" before it starts it (+A alert added, +T trade added, -A
@@ -92,8 +94,7 @@ int KillHost(const std::string& root) {
     return 0;
 }
 
-// A second host for the same user while the test's own host runs: exit code
-// 100 + the alert rows it found, after adding two alerts and unloading.
+// Adds two alerts and unloads.
 int SecondHost(const std::string& root) {
     NuntioDll dll;
     HWND center = StartOn(dll, root);
@@ -103,6 +104,8 @@ int SecondHost(const std::string& root) {
     dll.Unload();
     return 100 + rows;
 }
+
+namespace {
 
 template <class T>
 bool Decode(const std::vector<uint8_t>& bytes, std::vector<StoredMsg>& out) {
@@ -130,12 +133,6 @@ bool SendAlerts(NuntioDll& dll, std::initializer_list<const char*> texts) {
         if (dll.SendToMsgCenter(0, &a) != 1) return false;
     }
     return true;
-}
-
-int RunCrashScenario(const std::string& name, const std::string& root) {
-    if (name == "crash-kill-host") return KillHost(root);
-    if (name == "crash-second-host") return SecondHost(root);
-    return 2;
 }
 
 std::vector<StoredMsg> ReadStored(const std::string& path, bool trade) {

@@ -13,8 +13,11 @@
 
 namespace testhost {
 
-// Runs the crash scenario `name` in this process; 2 for an unknown name.
-int RunCrashScenario(const std::string& name, const std::string& root);
+// The host processes: a busy host that works until it is killed (it logs each
+// operation to root\kill.log first), and a second host beside the test's own
+// (exit code 100 + the alert rows it found).
+int KillHost(const std::string& root);
+int SecondHost(const std::string& root);
 
 class NuntioDll;
 // Starts the library on root for trader01: the message-center window, or null.

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <type_traits>
 
 namespace testhost {
 
@@ -11,35 +12,15 @@ namespace {
 
 long g_gdiLive = 0;
 
-template <typename H>
-H Made(H h) {
-    g_gdiLive += h != nullptr;
-    return h;
-}
-BOOL Freed(BOOL r) {
-    g_gdiLive -= r != FALSE;
+// Calls the GDI function Fn and counts what it made (a handle) or deleted (TRUE).
+template <auto Fn, typename R, typename... A>
+R WINAPI Counted(A... a) {
+    const R r = Fn(a...);
+    if constexpr (std::is_same_v<R, BOOL>)
+        g_gdiLive -= r != FALSE;
+    else
+        g_gdiLive += r != nullptr;
     return r;
-}
-HDC WINAPI CountedCreateCompatibleDC(HDC dc) {
-    return Made(CreateCompatibleDC(dc));
-}
-HFONT WINAPI CountedCreateFontIndirectA(const LOGFONTA* lf) {
-    return Made(CreateFontIndirectA(lf));
-}
-HRGN WINAPI CountedCreateRectRgn(int l, int t, int r, int b) {
-    return Made(CreateRectRgn(l, t, r, b));
-}
-HBRUSH WINAPI CountedCreateSolidBrush(COLORREF c) {
-    return Made(CreateSolidBrush(c));
-}
-HRGN WINAPI CountedExtCreateRegion(const XFORM* x, DWORD n, const RGNDATA* d) {
-    return Made(ExtCreateRegion(x, n, d));
-}
-BOOL WINAPI CountedDeleteDC(HDC dc) {
-    return Freed(DeleteDC(dc));
-}
-BOOL WINAPI CountedDeleteObject(HGDIOBJ o) {
-    return Freed(DeleteObject(o));
 }
 
 struct Counter {
@@ -47,13 +28,14 @@ struct Counter {
     void* hook;
 };
 const Counter kCounters[] = {
-    {"CreateCompatibleDC", reinterpret_cast<void*>(&CountedCreateCompatibleDC)},
-    {"CreateFontIndirectA", reinterpret_cast<void*>(&CountedCreateFontIndirectA)},
-    {"CreateRectRgn", reinterpret_cast<void*>(&CountedCreateRectRgn)},
-    {"CreateSolidBrush", reinterpret_cast<void*>(&CountedCreateSolidBrush)},
-    {"ExtCreateRegion", reinterpret_cast<void*>(&CountedExtCreateRegion)},
-    {"DeleteDC", reinterpret_cast<void*>(&CountedDeleteDC)},
-    {"DeleteObject", reinterpret_cast<void*>(&CountedDeleteObject)},
+    {"CreateCompatibleDC", reinterpret_cast<void*>(&Counted<&CreateCompatibleDC, HDC, HDC>)},
+    {"CreateFontIndirectA", reinterpret_cast<void*>(&Counted<&CreateFontIndirectA, HFONT, const LOGFONTA*>)},
+    {"CreateRectRgn", reinterpret_cast<void*>(&Counted<&CreateRectRgn, HRGN, int, int, int, int>)},
+    {"CreateSolidBrush", reinterpret_cast<void*>(&Counted<&CreateSolidBrush, HBRUSH, COLORREF>)},
+    {"ExtCreateRegion",
+     reinterpret_cast<void*>(&Counted<&ExtCreateRegion, HRGN, const XFORM*, DWORD, const RGNDATA*>)},
+    {"DeleteDC", reinterpret_cast<void*>(&Counted<&DeleteDC, BOOL, HDC>)},
+    {"DeleteObject", reinterpret_cast<void*>(&Counted<&DeleteObject, BOOL, HGDIOBJ>)},
 };
 
 BOOL CALLBACK CountWindow(HWND hwnd, LPARAM lp) {

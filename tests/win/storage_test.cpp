@@ -24,6 +24,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
 #include <random>
 #include <set>
 #include <sstream>
@@ -98,14 +99,6 @@ std::set<std::string> Tree(const std::string& folder) {
     return out;
 }
 
-// What a crash would leave: a copy of the folder's files taken while the
-// library runs (it holds its journal open for reading by others).
-void CopyFolder(const std::string& from, const std::string& to) {
-    MakeDirs(to);
-    for (const std::string& name : FilesLike(from, "*.*"))
-        if (name != "." && name != "..") WriteFileBytes(to + name, ReadFileBytes(from + name));
-}
-
 bool SerialsUnique(const std::vector<StoredMsg>& stored) {
     std::set<int32_t> seen;
     for (const StoredMsg& m : stored)
@@ -119,8 +112,26 @@ void HookForGood(const NuntioDll& dll, const char* from, const char* function, v
     EXPECT_TRUE((new IatHook(dll.Module(), from, function, replacement))->Installed()) << function;
 }
 
+using Files = std::map<std::string, std::vector<uint8_t>>;
+
 class StorageTest : public HostTest {
 protected:
+    // What a crash now would leave: the folder's files as they are (the
+    // library holds its journal open for reading by others).
+    Files Snapshot() const {
+        Files out;
+        for (const std::string& name : FilesLike(Folder(), "*.*"))
+            if (name != "." && name != "..") out[name] = ReadFileBytes(Folder() + name);
+        return out;
+    }
+    // Puts these files in the folder in place of what it holds.
+    void Restore(const Files& files, const std::string& folder = "") const {
+        const std::string to = folder.empty() ? Folder() : folder;
+        RemoveTree(to);
+        MakeDirs(to);
+        for (const auto& [name, bytes] : files)
+            WriteFileBytes(to + name, bytes);
+    }
     std::string Dat() const { return Folder() + "AlertMsg.DAT"; }
     std::string Journal() const { return Dat() + ".journal"; }
     Strings Damaged() const { return FilesLike(Folder(), "*.damaged-*"); }
@@ -170,7 +181,7 @@ using CrashTest = StorageTest;
 
 } // namespace
 
-TEST_F(StorageTest, AMessageFileHeldByAnotherProgramIsWaitedForOrLeftAsItIs) {
+TEST_F(StorageTest, AFileThatCannotBeReadIsLeftAsItIsAndItsSessionIsKept) {
     StoreSession({"a", "b", "c"});
     {
         // A scanner that lets go within a second: the start waits for it.
@@ -183,59 +194,49 @@ TEST_F(StorageTest, AMessageFileHeldByAnotherProgramIsWaitedForOrLeftAsItIs) {
     }
     EXPECT_EQ(Texts(Stored()), (Strings{"d", "c", "b", "a"}));
 
-    // Held for the whole session: the file stays as it is, the session's
-    // messages are kept beside it and join the stored ones at the next start.
-    const std::vector<uint8_t> before = ReadFileBytes(Dat());
-    {
-        FileHold backup(Dat());
-        ASSERT_NE(Init(), nullptr);
-        EXPECT_TRUE(Rows().empty());
-        const std::string notice = FirstShowNotice();
-        EXPECT_NE(notice.find("AlertMsg.DAT"), std::string::npos) << notice;
-        EXPECT_NE(notice.find("下次启动"), std::string::npos) << notice;
-        Send({"e"});
-        EXPECT_EQ(Rows(), (Strings{"e"}));
-        Reload();
-    }
-    EXPECT_EQ(ReadFileBytes(Dat()), before) << "never overwritten";
-    EXPECT_TRUE(FileExists(Dat() + ".pending"));
-    EXPECT_FALSE(FileExists(Journal())) << "no journal of its own left behind";
-    StoreSession();
-    const std::vector<StoredMsg> stored = Stored();
-    EXPECT_EQ(Texts(stored), (Strings{"e", "d", "c", "b", "a"}));
-    EXPECT_TRUE(SerialsUnique(stored));
-    EXPECT_FALSE(FileExists(Dat() + ".pending")) << "folded once";
-}
-
-TEST_F(StorageTest, FilesTooLargeToReadOrToHoldInMemoryAreLeftAsTheyAre) {
-    const int64_t huge = (int64_t{1} << 31) + 4096; // over 2 GiB, as a broken copy tool might leave it
-    const int64_t big = int64_t{1536} << 20;        // more than a 32-bit process can allocate in one piece
+    // Held for the whole session by a backup tool (size 0 here), over 2 GiB as
+    // a broken copy tool might leave it, or more than a 32-bit process can
+    // allocate in one piece.
+    const int64_t huge = (int64_t{1} << 31) + 4096, big = int64_t{1536} << 20;
     const struct {
         const char* name;
         int64_t size;
-    } cases[] = {
-        {"AlertMsg.DAT", huge}, {"AlertMsg.cfg", big}, {"AlertMsg.DAT", big}, {"AlertMsg.DAT.journal", big}};
+    } cases[] = {{"AlertMsg.DAT", 0},
+                 {"AlertMsg.DAT", huge},
+                 {"AlertMsg.DAT", big},
+                 {"AlertMsg.cfg", big},
+                 {"AlertMsg.DAT.journal", big}};
     for (const auto& c : cases) {
         const std::string path = Folder() + c.name;
+        const bool dat = path == Dat();
         SCOPED_TRACE(path + " of " + std::to_string(c.size));
         if (sizeof(void*) == 8 && c.size == big && path != Folder() + "AlertMsg.cfg")
             continue; // x64 reads them
         RemoveTree(Folder());
         StoreSession({"a", "b", "c"});
         const std::vector<uint8_t> head = ReadFileBytes(path);
-        ASSERT_TRUE(SetSize(path, c.size));
+        std::optional<FileHold> backup;
+        if (c.size == 0) backup.emplace(path);
+        ASSERT_TRUE(c.size == 0 || SetSize(path, c.size));
         ASSERT_NE(Init(), nullptr);
         ASSERT_NE(List(kAlertList), nullptr) << "both lists exist";
         ASSERT_NE(List(kTradeList), nullptr);
-        EXPECT_EQ(Rows(), path == Dat() ? Strings{} : (Strings{"c", "b", "a"}));
+        EXPECT_EQ(Rows(), dat ? Strings{} : (Strings{"c", "b", "a"}));
+        const std::string notice = FirstShowNotice();
+        EXPECT_TRUE(!dat || notice.find("AlertMsg.DAT") != std::string::npos) << notice;
+        EXPECT_TRUE(!dat || notice.find("下次启动") != std::string::npos) << notice;
         Send({"n"});
         InboundMessage t = MakeTrade("成交", "t", 0);
         EXPECT_EQ(dll->SendToMsgCenter(0, &t), 1);
         Reload();
-        if (path == Dat()) {
-            EXPECT_EQ(FileSize(path), c.size) << "never overwritten";
+        backup.reset();
+        if (dat) {
+            // Never overwritten: the session waits beside it.
+            EXPECT_EQ(FileSize(path), c.size == 0 ? static_cast<int64_t>(head.size()) : c.size);
             ASSERT_TRUE(SetSize(path, static_cast<int64_t>(head.size())));
             EXPECT_EQ(ReadFileBytes(path), head);
+            EXPECT_TRUE(FileExists(Dat() + ".pending"));
+            EXPECT_FALSE(FileExists(Journal())) << "no journal of its own left behind";
         } else if (path == Journal()) {
             // Moved aside whole: a journal never grows so large, so it is damage.
             const Strings aside = Damaged();
@@ -244,9 +245,11 @@ TEST_F(StorageTest, FilesTooLargeToReadOrToHoldInMemoryAreLeftAsTheyAre) {
             DeleteFileA((Folder() + aside[0]).c_str());
         }
         // Once the file can be read, the new alert joins the stored ones.
-        ASSERT_NE(Init(), nullptr);
-        EXPECT_EQ(Rows(), (Strings{"n", "c", "b", "a"}));
-        Reload();
+        StoreSession();
+        const std::vector<StoredMsg> stored = Stored();
+        EXPECT_EQ(Texts(stored), (Strings{"n", "c", "b", "a"}));
+        EXPECT_TRUE(SerialsUnique(stored));
+        EXPECT_FALSE(FileExists(Dat() + ".pending")) << "folded once";
     }
 }
 
@@ -411,10 +414,10 @@ TEST_F(StorageTest, MessagesArrivingUnderOurBoxesAreStoredWithTheirOwnSerials) {
     // Alerts delivered by a host timer while "delete all?" is up are stored
     // at once (a crash then keeps them), and the answer deletes only what was
     // listed when it was asked.
-    const std::string crash = NewTempRoot("under-box") + "\\";
+    Files crash;
     DialogAnswerer answer([&](HWND box) {
         Send({"c", "d"});
-        CopyFolder(Folder(), crash);
+        crash = Snapshot();
         DialogAnswerer::Press(IDYES)(box);
     });
     SendMessageA(center, WM_COMMAND, kAlertDeleteCmd + 1, 0);
@@ -426,13 +429,11 @@ TEST_F(StorageTest, MessagesArrivingUnderOurBoxesAreStoredWithTheirOwnSerials) {
         EXPECT_GT(m.serial, stored.front().serial) << "above every stored serial";
 
     // The copy taken under the box holds all four once replayed.
-    RemoveTree(Folder());
-    CopyFolder(crash, Folder());
+    Restore(crash);
     ASSERT_NE(Init(), nullptr);
     EXPECT_EQ(Rows(), (Strings{"d", "c", "b", "a"}));
     Reload();
     EXPECT_TRUE(SerialsUnique(Stored()));
-    RemoveTree(crash);
 }
 
 TEST_F(StorageTest, OpeningAnAlertMarksThatAlertHoweverTheRowsMove) {
@@ -544,13 +545,9 @@ TEST_F(StorageTest, DeletingManySelectedAlertsIsOneStep) {
     EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), 3)
         << "the row that moved into the deleted place";
 
-    const std::string crash = NewTempRoot("batch") + "\\";
-    CopyFolder(Folder(), crash);
-    Unload();
-    RemoveTree(Folder());
-    CopyFolder(crash, Folder());
-    RemoveTree(crash);
+    const Files crash = Snapshot();
     Reload();
+    Restore(crash);
     ASSERT_NE(Init(), nullptr);
     EXPECT_EQ(Rows(), (Strings{"1999", "1998", "1997", "0"}));
 }
@@ -698,7 +695,7 @@ TEST_F(CrashTest, AHostKilledAtRandomMomentsLosesNothingItWasToldWasStored) {
         }
         // The long form checks each round's files with nuntio-dump afterwards.
         if (const char* keep = std::getenv("NUNTIO_KILL_KEEP"); keep != nullptr && *keep != '\0')
-            CopyFolder(Folder(), std::string(keep) + "\\round-" + std::to_string(round) + "\\");
+            Restore(Snapshot(), std::string(keep) + "\\round-" + std::to_string(round) + "\\");
     }
     std::printf("[ kill test ] %d rounds, %zu alerts and %zu trade messages stored, seed %u\n", rounds,
                 model.alerts.size(), model.trades.size(), seed);
@@ -724,8 +721,8 @@ TEST_F(CrashTest, AJournalCutAtAnyByteKeepsEveryWholeChangeBeforeTheCut) {
         SendMessageA(center, WM_COMMAND, kAlertDeleteCmd, 0); // c1 deleted
     });
     change([&] { Send({"c4"}); });
-    const std::vector<uint8_t> journal = ReadFileBytes(Journal()), dat = ReadFileBytes(Dat()),
-                               cfg = Cfg("AlertMsg.cfg");
+    const Files crash = Snapshot();
+    const std::vector<uint8_t> journal = crash.at("AlertMsg.DAT.journal");
     Reload();
     const std::vector<std::vector<Msg>> states = {
         {},
@@ -744,12 +741,9 @@ TEST_F(CrashTest, AJournalCutAtAnyByteKeepsEveryWholeChangeBeforeTheCut) {
     bool toldChecked = false;
     for (size_t cut : Cuts(journal.size(), ends)) {
         SCOPED_TRACE("journal cut at " + std::to_string(cut));
-        for (const std::string& f : Damaged())
-            DeleteFileA((Folder() + f).c_str());
-        WriteFileBytes(Dat(), dat);
-        WriteFileBytes(Folder() + "AlertMsg.cfg", cfg);
-        WriteFileBytes(Journal(),
-                       std::vector<uint8_t>(journal.begin(), journal.begin() + static_cast<ptrdiff_t>(cut)));
+        Files cutCrash = crash;
+        cutCrash["AlertMsg.DAT.journal"].resize(cut);
+        Restore(cutCrash);
         size_t whole = 0;
         bool boundary = cut == 0;
         for (size_t i = 0; i < ends.size(); ++i) {
