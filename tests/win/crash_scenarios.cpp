@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <fstream>
 #include <type_traits>
 
 #include "core/gbk_text.h"
@@ -25,24 +26,6 @@ void SelectOnly(HWND list, int row) {
     ListView_SetItemState(list, row, LVIS_SELECTED, LVIS_SELECTED);
 }
 
-// Appends lines to a log that survives the process being killed: each line is
-// written straight to the file (no buffer in this process).
-class Log {
-public:
-    explicit Log(const std::string& path) {
-        m_h = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
-    }
-    ~Log() { CloseHandle(m_h); }
-    void Line(const char* op, int id) {
-        const std::string line = std::string(op) + " " + std::to_string(id) + "\n";
-        DWORD n = 0;
-        WriteFile(m_h, line.data(), static_cast<DWORD>(line.size()), &n, nullptr);
-    }
-
-private:
-    HANDLE m_h;
-};
-
 } // namespace
 
 // Works like a busy host until it is killed: 50 operations a second, mostly
@@ -59,30 +42,31 @@ int KillHost(const std::string& root) {
     HWND center = StartOn(dll, root);
     if (center == nullptr) return 11;
     HWND list = AlertList(center);
-    Log log(logPath);
+    // Each line goes to the file at once (it survives the process being killed).
+    std::ofstream log(logPath, std::ios::app);
     std::deque<int> own; // the alerts of this run, newest first: rows 0..n-1
     bool lastWasTrade = false;
     for (int step = 0; step < 100000; ++step) {
         const int id = next++;
         if (step % 7 == 3) {
-            log.Line("+T", id);
+            log << "+T " << id << std::endl;
             InboundMessage t = MakeTrade("成交", ("t" + std::to_string(id)).c_str(), 1700000000 + id);
             if (dll.SendToMsgCenter(0, &t) != 1) return 12;
             lastWasTrade = true;
         } else if (step % 5 == 4 && own.size() >= 3) {
-            log.Line("-A", own[2]);
+            log << "-A " << own[2] << std::endl;
             const int before = ListView_GetItemCount(list);
             SelectOnly(list, 2);
             SendMessageA(center, WM_COMMAND, kAlertDeleteCmd, 0);
             if (ListView_GetItemCount(list) != before - 1) return 13;
             own.erase(own.begin() + 2);
         } else if (step % 5 == 2 && own.size() >= 2 && !lastWasTrade) {
-            log.Line("oA", own[1]);
+            log << "oA " << own[1] << std::endl;
             SelectOnly(list, 1);
             SendMessageA(center, WM_COMMAND, IDOK, 0);
             if (RowIcon(list, 1) != 1) return 14;
         } else {
-            log.Line("+A", id);
+            log << "+A " << id << std::endl;
             InboundMessage a = MakeInbound(0, MakeAlert("kill", ("k" + std::to_string(id)).c_str()));
             if (dll.SendToMsgCenter(0, &a) != 1) return 12;
             own.push_front(id);

@@ -24,7 +24,6 @@
 #include <filesystem>
 #include <functional>
 #include <map>
-#include <optional>
 #include <random>
 #include <set>
 #include <sstream>
@@ -50,30 +49,10 @@ int EnvInt(const char* name, int def) {
     return v != nullptr && *v != '\0' ? std::atoi(v) : def;
 }
 
-// Another program holding a file open with no sharing (a backup tool, a virus
-// scanner) to the end of the scope or for `ms` milliseconds.
-class FileHold {
-public:
-    explicit FileHold(const std::string& path, DWORD ms = INFINITE)
-        : m_h(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {
-        if (ms != INFINITE)
-            m_release = std::thread([this, ms] {
-                Sleep(ms);
-                CloseHandle(m_h);
-            });
-    }
-    ~FileHold() {
-        if (m_release.joinable())
-            m_release.join();
-        else
-            CloseHandle(m_h);
-    }
-    bool Held() const { return m_h != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE m_h;
-    std::thread m_release;
-};
+// Another program holding a file open with no sharing: a backup tool, a virus scanner.
+HANDLE Hold(const std::string& path) {
+    return CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+}
 
 // Cuts a file or makes it longer with a hole (which the file system keeps sparse).
 bool SetSize(const std::string& path, int64_t size) {
@@ -185,8 +164,12 @@ TEST_F(StorageTest, AFileThatCannotBeReadIsLeftAsItIsAndItsSessionIsKept) {
     StoreSession({"a", "b", "c"});
     {
         // A scanner that lets go within a second: the start waits for it.
-        FileHold scanner(Dat(), 1000);
-        ASSERT_TRUE(scanner.Held());
+        const HANDLE scanner = Hold(Dat());
+        ASSERT_NE(scanner, INVALID_HANDLE_VALUE);
+        const std::jthread release([scanner] {
+            Sleep(1000);
+            CloseHandle(scanner);
+        });
         ASSERT_NE(Init(), nullptr);
         EXPECT_EQ(Rows(), (Strings{"c", "b", "a"}));
         Send({"d"});
@@ -215,9 +198,8 @@ TEST_F(StorageTest, AFileThatCannotBeReadIsLeftAsItIsAndItsSessionIsKept) {
         RemoveTree(Folder());
         StoreSession({"a", "b", "c"});
         const std::vector<uint8_t> head = ReadFileBytes(path);
-        std::optional<FileHold> backup;
-        if (c.size == 0) backup.emplace(path);
-        ASSERT_TRUE(c.size == 0 || SetSize(path, c.size));
+        const HANDLE backup = c.size == 0 ? Hold(path) : INVALID_HANDLE_VALUE;
+        ASSERT_TRUE(c.size == 0 ? backup != INVALID_HANDLE_VALUE : SetSize(path, c.size));
         ASSERT_NE(Init(), nullptr);
         ASSERT_NE(List(kAlertList), nullptr) << "both lists exist";
         ASSERT_NE(List(kTradeList), nullptr);
@@ -229,7 +211,7 @@ TEST_F(StorageTest, AFileThatCannotBeReadIsLeftAsItIsAndItsSessionIsKept) {
         InboundMessage t = MakeTrade("成交", "t", 0);
         EXPECT_EQ(dll->SendToMsgCenter(0, &t), 1);
         Reload();
-        backup.reset();
+        CloseHandle(backup);
         if (dat) {
             // Never overwritten: the session waits beside it.
             EXPECT_EQ(FileSize(path), c.size == 0 ? static_cast<int64_t>(head.size()) : c.size);
@@ -459,31 +441,15 @@ TEST_F(StorageTest, OpeningAnAlertMarksThatAlertHoweverTheRowsMove) {
     EXPECT_EQ(Icon(kAlertList, 1), 1) << "the opened alert";
     EXPECT_EQ(Icon(kAlertList, 0), 0) << "the new one stays latest";
 
-    // No source window: a timer delivers an alert under the box.
-    SelectOnly(0);
-    DialogAnswerer answer([&](HWND box) {
-        sendFrom("under box", nullptr);
-        DialogAnswerer::Press(IDOK)(box);
-    });
-    SendMessageA(center, WM_COMMAND, IDOK, 0);
-    ASSERT_EQ(answer.Seen().size(), 1u);
-    EXPECT_EQ(Rows(), (Strings{"under box", "during", "opened"}));
-    EXPECT_EQ(Icon(kAlertList, 0), 0);
-    EXPECT_EQ(Icon(kAlertList, 1), 1) << "the alert that was opened, now a row lower";
-    EXPECT_EQ(Icon(kAlertList, 2), 1);
     Reload();
-    std::vector<StoredMsg> stored = Stored();
-    ASSERT_EQ(stored.size(), 3u);
-    EXPECT_EQ(stored[0].image, 0);
-    EXPECT_EQ(stored[1].image, 1);
+    EXPECT_EQ(WithIcons(Stored()), (std::vector<Msg>{{"during", 0}, {"opened", 1}}));
     DestroyWindow(source);
 }
 
 TEST_F(StorageTest, AUserNameIsOneFolderName) {
-    char cwd[MAX_PATH] = {};
-    GetCurrentDirectoryA(MAX_PATH, cwd);
+    const std::filesystem::path cwd = std::filesystem::current_path();
     const std::string here = NewTempRoot("cwd");
-    SetCurrentDirectoryA(here.c_str());
+    std::filesystem::current_path(here);
     const std::set<std::string> rootBefore = Tree(root);
     const std::string beside = root.substr(0, root.rfind('\\')) + "\\x"; // where "..\..\x" leads
     // One name of each kind the core refuses (its table has them all).
@@ -510,7 +476,7 @@ TEST_F(StorageTest, AUserNameIsOneFolderName) {
         EXPECT_TRUE(FileExists(Folder(user) + "AlertMsg.cfg"));
     }
     EXPECT_TRUE(Tree(here).empty());
-    SetCurrentDirectoryA(cwd);
+    std::filesystem::current_path(cwd);
     RemoveTree(here);
 }
 
