@@ -30,11 +30,12 @@ int ExitWithoutUnload(const std::string& root) {
 
 int RunChildScenario(const std::string& name, const std::string& root) {
     if (name == "exit-without-unload") return ExitWithoutUnload(root);
-    if (name.rfind("crash-", 0) == 0) return RunCrashScenario(name, root);
+    if (name == "crash-kill-host") return KillHost(root);
+    if (name == "crash-second-host") return SecondHost(root);
     return 2;
 }
 
-int SpawnChild(const std::string& name, const std::string& root, unsigned timeoutMs) {
+HANDLE StartChild(const std::string& name, const std::string& root) {
     char exe[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, exe, MAX_PATH);
     std::string cmd = "\"" + std::string(exe) + "\" --child " + name + " \"" + root + "\"";
@@ -42,14 +43,20 @@ int SpawnChild(const std::string& name, const std::string& root, unsigned timeou
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return -1;
-    DWORD code = static_cast<DWORD>(-1);
-    if (WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0)
-        GetExitCodeProcess(pi.hProcess, &code);
-    else
-        TerminateProcess(pi.hProcess, 99);
+        return nullptr;
     CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    return pi.hProcess;
+}
+
+int SpawnChild(const std::string& name, const std::string& root, unsigned timeoutMs) {
+    HANDLE child = StartChild(name, root);
+    if (child == nullptr) return -1;
+    DWORD code = static_cast<DWORD>(-1);
+    if (WaitForSingleObject(child, timeoutMs) == WAIT_OBJECT_0)
+        GetExitCodeProcess(child, &code);
+    else
+        TerminateProcess(child, 99);
+    CloseHandle(child);
     return static_cast<int>(code);
 }
 

@@ -1,7 +1,7 @@
 // Host processes of the crash tests: one that works until it is killed and
-// logs every confirmed operation, one that dies at a chosen point, and a
-// second host beside a running one. Shared with the tests: the message-file
-// reader and the names of the logs.
+// logs every confirmed operation, and a second host beside a running one.
+// Shared with the tests: starting the library, sending alerts and reading the
+// message files.
 #pragma once
 
 #include <windows.h>
@@ -13,8 +13,11 @@
 
 namespace testhost {
 
-// Runs the crash scenario `name` in this process; 2 for an unknown name.
-int RunCrashScenario(const std::string& name, const std::string& root);
+// The host processes: a busy host that works until it is killed (it logs each
+// operation to root\kill.log first), and a second host beside the test's own
+// (exit code 100 + the alert rows it found).
+int KillHost(const std::string& root);
+int SecondHost(const std::string& root);
 
 class NuntioDll;
 // Starts the library on root for trader01: the message-center window, or null.
@@ -29,9 +32,9 @@ struct StoredMsg {
     int32_t image = 0;
     std::string text;
 };
-// Reads a message file of alerts (trade = false) or trade messages; false when
-// the bytes are not a whole file of that kind.
-bool ParseMsgFile(const std::vector<uint8_t>& bytes, bool trade, std::vector<StoredMsg>& out);
+// The messages of a file of alerts (trade = false) or trade messages, read by
+// the core's own decoder; a file that is not whole fails the test.
+std::vector<StoredMsg> ReadStored(const std::string& path, bool trade);
 
 // The alert list's delete command and control id.
 constexpr int kAlertListId = 4000;

@@ -51,7 +51,7 @@ TEST_F(NuntioTest, ExactlyTheNinePlainNamesAreExported) {
 // A host may load and unload the library any number of times. Each load must
 // give back the thread-local storage slots it took: a process has about a
 // thousand, and running out aborts it inside LoadLibrary.
-TEST(Reloading, EveryLoadGivesBackItsThreadLocalSlots) {
+TEST_F(NuntioTest, EveryLoadGivesBackItsThreadLocalSlots) {
     const auto freeSlots = [] {
         std::vector<DWORD> taken;
         for (DWORD i; (i = TlsAlloc()) != TLS_OUT_OF_INDEXES;)
@@ -60,22 +60,18 @@ TEST(Reloading, EveryLoadGivesBackItsThreadLocalSlots) {
             TlsFree(i);
         return taken.size();
     };
-    const std::string root = NewTempRoot("reload");
-    MakeDirs(root + "\\User\\u");
     const auto session = [&] {
-        NuntioDll dll;
-        ASSERT_TRUE(dll.Loaded());
-        ASSERT_NE(dll.Init(0, 0, root.c_str(), "u"), 0u);
-        InboundMessage m{};
-        m.nCategory = NUNTIO_CATEGORY_ALERT;
-        EXPECT_EQ(dll.SendToMsgCenter(0, &m), 1);
+        Reload();
+        ASSERT_NE(Init(), nullptr);
+        InboundMessage m = MakeInbound(NUNTIO_CATEGORY_ALERT, AlertRecord{});
+        EXPECT_EQ(dll->SendToMsgCenter(0, &m), 1);
+        Unload();
     };
     session();
     const size_t before = freeSlots();
     for (int i = 0; i < 5; ++i)
         session();
     EXPECT_EQ(freeSlots(), before);
-    RemoveTree(root);
 }
 
 TEST_F(NuntioTest, BeforeInitOnNullPointersAndWithoutItsWindowNothingIsDelivered) {
@@ -133,7 +129,7 @@ TEST_F(NuntioTest, DeliveryWhileHiddenSwitchesTheTabAndOnlyToggleShows) {
     EXPECT_EQ(dll->ToggleMsgCenter(), 1);
 }
 
-TEST_F(NuntioTest, AlertDefaultsAreWrittenAsDecimalAndReadAsTheLowByteOfAtoi) {
+TEST_F(NuntioTest, AlertDefaultsAreWrittenAsDecimalReadAsTheLowByteOfAtoiAndStayWithTheFirstUser) {
     Init();
     AlertProperty p;
     std::memset(&p, 0xCC, sizeof p);
@@ -156,15 +152,12 @@ TEST_F(NuntioTest, AlertDefaultsAreWrittenAsDecimalAndReadAsTheLowByteOfAtoi) {
     ASSERT_EQ(dll->GetAlertDefaultSet(&p), 1);
     const AlertProperty read = {44, 255, 7, 1, 0, 2, 0, 0, 0, 255}; // missing keys are 0
     EXPECT_EQ(std::memcmp(&p, &read, 10), 0);
-}
 
-TEST_F(NuntioTest, ChangeUserKeepsTheFilesOfTheFirstUser) {
-    Init("trader01");
+    // After a change of user the defaults still go to the first user's folder.
     MakeDirs(Folder("trader02"));
     dll->ChangeUser("trader02");
-    AlertProperty p = {1, 2, 1, 1, 1, 1, 0, 0, 0, 0};
-    ASSERT_EQ(dll->SetAlertDefaultSet(&p), 1);
-    EXPECT_TRUE(FileExists(AlertIni("trader01")));
+    ASSERT_EQ(dll->SetAlertDefaultSet(&back), 1);
+    EXPECT_EQ(GetPrivateProfileIntA("ALERTPROPERTY", "AlertStaus", 0, AlertIni().c_str()), 1) << "was 300";
     EXPECT_FALSE(FileExists(AlertIni("trader02")));
 }
 

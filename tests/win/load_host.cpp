@@ -3,7 +3,8 @@
 #include <psapi.h>
 
 #include <cstdio>
-#include <cstring>
+#include <fstream>
+#include <type_traits>
 
 namespace testhost {
 
@@ -11,35 +12,15 @@ namespace {
 
 long g_gdiLive = 0;
 
-template <typename H>
-H Made(H h) {
-    g_gdiLive += h != nullptr;
-    return h;
-}
-BOOL Freed(BOOL r) {
-    g_gdiLive -= r != FALSE;
+// Calls the GDI function Fn and counts what it made (a handle) or deleted (TRUE).
+template <auto Fn, typename R, typename... A>
+R WINAPI Counted(A... a) {
+    const R r = Fn(a...);
+    if constexpr (std::is_same_v<R, BOOL>)
+        g_gdiLive -= r != FALSE;
+    else
+        g_gdiLive += r != nullptr;
     return r;
-}
-HDC WINAPI CountedCreateCompatibleDC(HDC dc) {
-    return Made(CreateCompatibleDC(dc));
-}
-HFONT WINAPI CountedCreateFontIndirectA(const LOGFONTA* lf) {
-    return Made(CreateFontIndirectA(lf));
-}
-HRGN WINAPI CountedCreateRectRgn(int l, int t, int r, int b) {
-    return Made(CreateRectRgn(l, t, r, b));
-}
-HBRUSH WINAPI CountedCreateSolidBrush(COLORREF c) {
-    return Made(CreateSolidBrush(c));
-}
-HRGN WINAPI CountedExtCreateRegion(const XFORM* x, DWORD n, const RGNDATA* d) {
-    return Made(ExtCreateRegion(x, n, d));
-}
-BOOL WINAPI CountedDeleteDC(HDC dc) {
-    return Freed(DeleteDC(dc));
-}
-BOOL WINAPI CountedDeleteObject(HGDIOBJ o) {
-    return Freed(DeleteObject(o));
 }
 
 struct Counter {
@@ -47,13 +28,14 @@ struct Counter {
     void* hook;
 };
 const Counter kCounters[] = {
-    {"CreateCompatibleDC", reinterpret_cast<void*>(&CountedCreateCompatibleDC)},
-    {"CreateFontIndirectA", reinterpret_cast<void*>(&CountedCreateFontIndirectA)},
-    {"CreateRectRgn", reinterpret_cast<void*>(&CountedCreateRectRgn)},
-    {"CreateSolidBrush", reinterpret_cast<void*>(&CountedCreateSolidBrush)},
-    {"ExtCreateRegion", reinterpret_cast<void*>(&CountedExtCreateRegion)},
-    {"DeleteDC", reinterpret_cast<void*>(&CountedDeleteDC)},
-    {"DeleteObject", reinterpret_cast<void*>(&CountedDeleteObject)},
+    {"CreateCompatibleDC", reinterpret_cast<void*>(&Counted<&CreateCompatibleDC, HDC, HDC>)},
+    {"CreateFontIndirectA", reinterpret_cast<void*>(&Counted<&CreateFontIndirectA, HFONT, const LOGFONTA*>)},
+    {"CreateRectRgn", reinterpret_cast<void*>(&Counted<&CreateRectRgn, HRGN, int, int, int, int>)},
+    {"CreateSolidBrush", reinterpret_cast<void*>(&Counted<&CreateSolidBrush, HBRUSH, COLORREF>)},
+    {"ExtCreateRegion",
+     reinterpret_cast<void*>(&Counted<&ExtCreateRegion, HRGN, const XFORM*, DWORD, const RGNDATA*>)},
+    {"DeleteDC", reinterpret_cast<void*>(&Counted<&DeleteDC, BOOL, HDC>)},
+    {"DeleteObject", reinterpret_cast<void*>(&Counted<&DeleteObject, BOOL, HGDIOBJ>)},
 };
 
 BOOL CALLBACK CountWindow(HWND hwnd, LPARAM lp) {
@@ -62,34 +44,21 @@ BOOL CALLBACK CountWindow(HWND hwnd, LPARAM lp) {
     return TRUE;
 }
 
-std::string ExeFolder() {
-    char exe[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    std::string dir(exe);
-    return dir.substr(0, dir.find_last_of('\\'));
-}
-
 } // namespace
 
 LoadHost::LoadHost(const std::string& root, const std::string& user, int32_t keep) {
     if (!Load(root, user)) return;
     Unload();
-    const std::string cfg = root + "\\User\\" + user + "\\Nuntio\\AlertMsg.cfg";
-    HANDLE h = CreateFileA(cfg.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return;
-    uint8_t bytes[170] = {};
-    DWORD n = 0;
-    ReadFile(h, bytes, sizeof bytes, &n, nullptr);
-    bytes[1] = 2; // keep by count
-    std::memcpy(&bytes[10], &keep, 4);
-    SetFilePointer(h, 0, nullptr, FILE_BEGIN);
-    WriteFile(h, bytes, n, &n, nullptr);
-    CloseHandle(h);
+    std::fstream cfg(root + "\\User\\" + user + "\\Nuntio\\AlertMsg.cfg",
+                     std::ios::in | std::ios::out | std::ios::binary);
+    cfg.seekp(1).put(2); // keep by count
+    cfg.seekp(10).write(reinterpret_cast<const char*>(&keep), sizeof keep);
+    cfg.close();
     Load(root, user);
 }
 
 bool LoadHost::Load(const std::string& root, const std::string& user) {
-    m_module = LoadLibraryA((ExeFolder() + "\\Nuntio.dll").c_str());
+    m_module = LoadLibraryA((ExeDir() + "\\Nuntio.dll").c_str());
     if (m_module == nullptr) return false;
     auto get = [this](const char* name) { return reinterpret_cast<void*>(GetProcAddress(m_module, name)); };
     m_doAlert = reinterpret_cast<PFN_DoAlert>(get("DoAlert"));
@@ -133,6 +102,13 @@ void LoadHost::Unload() {
     if (m_module != nullptr) FreeLibrary(m_module);
     m_module = nullptr;
     m_center = nullptr;
+}
+
+std::string ExeDir() {
+    char exe[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    const std::string path(exe);
+    return path.substr(0, path.find_last_of('\\'));
 }
 
 DWORD WindowCount() {

@@ -46,6 +46,8 @@ private:
     std::vector<std::unique_ptr<IatHook>> m_hooks;
 };
 
+// The folder of this program, where the library is.
+std::string ExeDir();
 // The windows of this thread, children included (each child counted once per
 // ancestor walk: the figure is compared with itself).
 DWORD WindowCount();

@@ -1,16 +1,16 @@
 #include "nuntio_host.h"
 
+#include <shellapi.h>
+#include <shlobj.h>
+
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "load_host.h"
 
 namespace testhost {
-
-std::string ExeDir() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string s(path);
-    return s.substr(0, s.find_last_of('\\'));
-}
 
 std::string NewTempRoot(const char* tag) {
     char tmp[MAX_PATH] = {};
@@ -24,23 +24,12 @@ std::string NewTempRoot(const char* tag) {
 }
 
 void RemoveTree(const std::string& path) {
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((path + "\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            std::string n = fd.cFileName;
-            if (n == "." || n == "..") continue;
-            std::string full = path + "\\" + n;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(full);
-            } else {
-                SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(full.c_str());
-            }
-        } while (FindNextFileA(h, &fd));
-        FindClose(h);
-    }
-    RemoveDirectoryA(path.c_str());
+    const std::string from = path + '\0'; // a list of one name
+    SHFILEOPSTRUCTA op{};
+    op.wFunc = FO_DELETE;
+    op.pFrom = from.c_str();
+    op.fFlags = FOF_NO_UI;
+    SHFileOperationA(&op);
 }
 
 bool FileExists(const std::string& path) {
@@ -48,31 +37,16 @@ bool FileExists(const std::string& path) {
 }
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path) {
-    std::vector<uint8_t> out;
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return out;
-    DWORD size = GetFileSize(h, nullptr);
-    out.resize(size);
-    DWORD got = 0;
-    if (size > 0) ReadFile(h, out.data(), size, &got, nullptr);
-    out.resize(got);
-    CloseHandle(h);
-    return out;
+    std::ifstream in(path, std::ios::binary); // shares reading and writing with the library
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return;
-    DWORD put = 0;
-    WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr);
-    CloseHandle(h);
+    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 void MakeDirs(const std::string& path) {
-    for (size_t i = 3; i <= path.size(); ++i) {
-        if (i == path.size() || path[i] == '\\') CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
-    }
+    SHCreateDirectoryExA(nullptr, path.c_str(), nullptr);
 }
 
 HWND FindChild(HWND parent, const char* cls, int id) {

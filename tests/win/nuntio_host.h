@@ -18,12 +18,14 @@
 
 namespace testhost {
 
-std::string ExeDir();
 std::string NewTempRoot(const char* tag);
 void RemoveTree(const std::string& path);
 bool FileExists(const std::string& path);
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
+inline void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    WriteFileBytes(path, std::string(bytes.begin(), bytes.end()));
+}
 void MakeDirs(const std::string& path);
 // A child window of parent by class and control id. The message center's ids
 // are shared (the status bar is 4000 like the alert list, the alert toolbar
