@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "core/art_scale.h"
 #include "nuntio_host.h"
@@ -55,6 +56,20 @@ int ImageSize(HIMAGELIST images) {
     int cx = 0, cy = 0;
     ImageList_GetIconSize(images, &cx, &cy);
     return cx == cy ? cx : -1;
+}
+
+// This thread's top-level windows of class cls (any with null), or with that text.
+std::vector<HWND> OurWindows(const char* cls, const char* text = nullptr) {
+    std::vector<HWND> found;
+    for (HWND h = GetWindow(GetDesktopWindow(), GW_CHILD); h != nullptr; h = GetWindow(h, GW_HWNDNEXT)) {
+        char c[64] = {}, t[64] = {};
+        GetClassNameA(h, c, sizeof c);
+        GetWindowTextA(h, t, sizeof t);
+        if (GetWindowThreadProcessId(h, nullptr) == GetCurrentThreadId() &&
+            (cls == nullptr || std::string(c) == cls) && (text == nullptr || std::string(t) == text))
+            found.push_back(h);
+    }
+    return found;
 }
 
 class DpiTest : public HostTest {
@@ -126,14 +141,9 @@ TEST_F(DpiTest, TheFindWindowLaysOutForItsDpiAndFollowsADpiChange) {
     ASSERT_NE(Init(), nullptr);
     ASSERT_EQ(dll->ToggleMsgCenter(), 1);
     SendMessageA(center, WM_COMMAND, 32805, 0);
-    HWND find = nullptr;
-    for (HWND h = GetWindow(GetDesktopWindow(), GW_CHILD); h != nullptr; h = GetWindow(h, GW_HWNDNEXT)) {
-        char text[16] = {};
-        GetWindowTextA(h, text, sizeof text);
-        if (GetWindowThreadProcessId(h, nullptr) == GetCurrentThreadId() && std::string(text) == "查找")
-            find = h;
-    }
-    ASSERT_NE(find, nullptr);
+    const std::vector<HWND> finds = OurWindows(nullptr, "查找");
+    ASSERT_EQ(finds.size(), 1u);
+    HWND find = finds[0];
     HWND search = GetDlgItem(find, 5031);
     HWND results = GetDlgItem(find, 5032);
     auto expect = [&](int dpi) {
@@ -164,14 +174,8 @@ TEST_F(DpiTest, TheFindWindowLaysOutForItsDpiAndFollowsADpiChange) {
 TEST_F(DpiTest, ThePopupsTakeTheSkinOfTheirScale) {
     ASSERT_NE(Init(), nullptr);
     const int scale = nuntio::NearestArtScale(SystemDpi());
-    int popups = 0;
-    for (HWND h = GetWindow(GetDesktopWindow(), GW_CHILD); h != nullptr; h = GetWindow(h, GW_HWNDNEXT)) {
-        char cls[64] = {};
-        GetClassNameA(h, cls, sizeof cls);
-        if (GetWindowThreadProcessId(h, nullptr) != GetCurrentThreadId() ||
-            std::string(cls) != "NuntioTaskbarNotifier")
-            continue;
-        ++popups;
+    const std::vector<HWND> popups = OurWindows("NuntioTaskbarNotifier");
+    for (HWND h : popups) {
         RECT box{};
         ASSERT_NE(GetWindowRgnBox(h, &box), ERROR);
         // Both kinds start with the first skin, 197 x 171 at 100 %, shown in
@@ -180,7 +184,7 @@ TEST_F(DpiTest, ThePopupsTakeTheSkinOfTheirScale) {
         const int width = (197 * scale + 50) / 100;
         EXPECT_EQ(box.right - box.left, width / 4 * 4);
     }
-    EXPECT_EQ(popups, 2);
+    EXPECT_EQ(popups.size(), 2u);
 }
 
 } // namespace
