@@ -22,6 +22,12 @@
 
 namespace {
 
+// The DPI the host's own window is laid out for, and a length at 96 DPI at it.
+int g_dpi = 96;
+int Px(int v) {
+    return MulDiv(v, g_dpi, 96);
+}
+
 enum : int {
     IDC_SEND_ALERT = 101,
     IDC_SEND_TRADE,
@@ -124,8 +130,9 @@ void SendSampleTrade() {
 }
 
 HWND Button(HWND parent, int id, const char* text, int x, int y, int w) {
-    HWND b = CreateWindowExA(0, "BUTTON", text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, x, y, w,
-                             26, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+    HWND b = CreateWindowExA(0, "BUTTON", text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, Px(x),
+                             Px(y), Px(w), Px(26), parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                             nullptr, nullptr);
     SendMessageA(b, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
     return b;
 }
@@ -163,13 +170,14 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         Button(hwnd, IDC_TOGGLE, "显示/隐藏消息中心", 242, 10, 140);
         Button(hwnd, IDC_PROPS, "报警属性...", 388, 10, 100);
         Button(hwnd, IDC_AUTO, "自动演示", 494, 10, 90);
-        g_log = CreateWindowExA(
-            WS_EX_CLIENTEDGE, "LISTBOX", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOINTEGRALHEIGHT, 10,
-            44, 574, 230, hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_LOG)), nullptr, nullptr);
+        g_log = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "",
+                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOINTEGRALHEIGHT, Px(10), Px(44),
+                                Px(574), Px(230), hwnd,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_LOG)), nullptr, nullptr);
         SendMessageA(g_log, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
         return 0;
     }
-    case WM_SIZE: MoveWindow(g_log, 10, 44, LOWORD(lp) - 20, HIWORD(lp) - 54, TRUE); return 0;
+    case WM_SIZE: MoveWindow(g_log, Px(10), Px(44), LOWORD(lp) - Px(20), HIWORD(lp) - Px(54), TRUE); return 0;
     case WM_COMMAND: OnCommand(LOWORD(wp)); return 0;
     case WM_TIMER:
         if (demo::OnTourTimer(wp)) return 0;
@@ -223,7 +231,38 @@ void ParseArgs() {
 
 } // namespace
 
+// The demo host is per-monitor aware (v2 where Windows has it), as a trading
+// client on a 4K laptop should be: Nuntio's windows then lay out for the DPI
+// of their monitor. Looked up at run time: older systems lack the calls.
+// The system's DPI, which the demo host's own window is sized for.
+static int DemoDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+static void DeclareDpiAwareness() {
+    HMODULE user32 = GetModuleHandleA("user32.dll");
+    using ContextFn = BOOL(WINAPI*)(HANDLE);
+    if (auto setContext = reinterpret_cast<ContextFn>(
+            reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDpiAwarenessContext")))) {
+        if (setContext(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4))) || // per monitor v2
+            setContext(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-3))))   // per monitor
+            return;
+    }
+    if (HMODULE shcore = LoadLibraryA("shcore.dll")) {
+        using AwarenessFn = HRESULT(WINAPI*)(int);
+        if (auto setAwareness = reinterpret_cast<AwarenessFn>(
+                reinterpret_cast<void*>(GetProcAddress(shcore, "SetProcessDpiAwareness"))))
+            if (setAwareness(2) == S_OK) return; // per monitor
+    }
+    SetProcessDPIAware();
+}
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+    DeclareDpiAwareness();
+    g_dpi = DemoDpi();
     ParseArgs();
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
@@ -237,7 +276,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     wc.lpszClassName = "NuntioDemoHost";
     RegisterClassA(&wc);
     HWND hwnd = CreateWindowExA(0, wc.lpszClassName, "Nuntio 演示宿主 — 证券交易客户端", WS_OVERLAPPEDWINDOW,
-                                20, 20, 610, 330, nullptr, nullptr, instance, nullptr);
+                                20, 20, Px(610), Px(330), nullptr, nullptr, instance, nullptr);
     ShowWindow(hwnd, show);
     UpdateWindow(hwnd);
 

@@ -62,6 +62,7 @@ uint32_t CMsgCategory::Create(HWND parent, const nuntio::Session& session, ICate
     m_toolbar.Create(win::Toolbar::kStyle, empty, parent, static_cast<UINT>(m_look.toolBitmapId),
                      static_cast<UINT>(m_look.firstCmd), static_cast<UINT>(m_look.lastCmd),
                      "Software\\Corvane\\Ostrel证券平台\\User\\" + session.user + "\\MsgCent\\Toolbar");
+    m_toolbar.SetDpi(m_dpi);
     ::SendMessageA(m_toolbar.Handle(), TB_AUTOSIZE, 0, 0);
     ::ShowWindow(m_toolbar.Handle(), SW_HIDE);
 
@@ -139,6 +140,7 @@ void CMsgCategory::SetDpi(int dpi) {
     for (size_t i = 0; i < slots.size(); ++i)
         ListView_SetColumnWidth(m_hList, static_cast<int>(i),
                                 win::Scale(m_config.m_nColWidth[slots[i]], m_dpi));
+    m_toolbar.SetDpi(dpi);
 }
 
 uint32_t CMsgCategory::ToggleToolBar(bool showNow) {

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "core/art_scale.h"
 #include "win/help.h"
 
 namespace win {
@@ -56,6 +57,25 @@ bool Toolbar::Create(DWORD style, const RECT& rc, HWND parent, UINT id, UINT fir
 // command id per button in display order, 0 for a separator. The control's own
 // restore drops the separators under some comctl32 builds, so both directions
 // are done here.
+void Toolbar::SetDpi(int dpi) {
+    const int scale = nuntio::NearestArtScale(dpi);
+    if (m_hwnd == nullptr || scale == m_nScale) return;
+    // The strip drawn at that scale in an image list of ours; its grey
+    // background is the mask, as the control treats a strip of the resources.
+    const int size = 16 * scale / 100;
+    UniqueBitmap strip(static_cast<HBITMAP>(
+        ::LoadImageA(Instance(), MAKEINTRESOURCEA(nuntio::ScaledArtId(static_cast<int>(m_nId), scale)),
+                     IMAGE_BITMAP, 0, 0, 0)));
+    if (!strip) return;
+    UniqueImageList images(::ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, m_nButtonCount, 0));
+    if (!images || ::ImageList_AddMasked(images.Get(), strip.Get(), RGB(192, 192, 192)) < 0) return;
+    ::SendMessageA(m_hwnd, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.Get()));
+    ::SendMessageA(m_hwnd, TB_SETBUTTONSIZE, 0, MAKELPARAM(size + 7, size + 6));
+    m_images = std::move(images); // the control shows the new list before the old one goes
+    m_nScale = scale;
+    ::SendMessageA(m_hwnd, TB_AUTOSIZE, 0, 0);
+}
+
 void Toolbar::SaveState() {
     std::vector<uint32_t> ids;
     const int n = static_cast<int>(::SendMessageA(m_hwnd, TB_BUTTONCOUNT, 0, 0));

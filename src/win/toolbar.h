@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "win/handles.h"
+
 namespace win {
 
 class Toolbar {
@@ -28,6 +30,9 @@ public:
     HWND Handle() const { return m_hwnd; }
     // Notifications the toolbar sent to its parent; TRUE when handled here.
     BOOL OnChildNotify(NMHDR* hdr, LRESULT* result);
+    // The buttons' pictures drawn for the scale nearest dpi (the strip at
+    // 100 % is the one Create loads).
+    void SetDpi(int dpi);
     void SaveState();
     void RestoreState();
 
@@ -40,6 +45,8 @@ private:
     int m_nButtonCount = 0;
     std::vector<TBBUTTON> m_buttons;
     UINT m_nId = 0;
+    int m_nScale = 100;    // percent: the scale of the strip shown
+    UniqueImageList m_images; // the strip at that scale, once it changed from 100 %
 };
 
 } // namespace win

@@ -102,6 +102,12 @@ protected:
         const int art = 16 * nuntio::NearestArtScale(dpi) / 100;
         EXPECT_EQ(ImageSize(ListView_GetImageList(List(kAlertList), LVSIL_SMALL)), art);
         EXPECT_EQ(ImageSize(TabCtrl_GetImageList(Tabs())), art);
+        HWND toolbar = FindChild(center, TOOLBARCLASSNAMEA, 4001);
+        EXPECT_EQ(ImageSize(reinterpret_cast<HIMAGELIST>(SendMessageA(toolbar, TB_GETIMAGELIST, 0, 0))), art)
+            << "the toolbar's strip";
+        const LRESULT button = SendMessageA(toolbar, TB_GETBUTTONSIZE, 0, 0);
+        EXPECT_EQ(LOWORD(button), art + 7);
+        EXPECT_EQ(HIWORD(button), art + 6);
     }
 };
 
