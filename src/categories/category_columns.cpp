@@ -6,6 +6,7 @@
 
 #include "categories/msg_category.h"
 #include "resource.h"
+#include "win/accessible.h"
 #include "win/art.h"
 #include "win/dpi.h"
 #include "win/help.h"
@@ -90,10 +91,14 @@ void CMsgCategory::ApplyFonts() {
 }
 
 void CMsgCategory::ApplyColors() {
-    ListView_SetTextColor(m_hList, m_config.m_crText);
-    ListView_SetTextBkColor(m_hList, m_config.m_crBack);
-    ListView_SetBkColor(m_hList, m_config.m_crBack);
-    if (m_imageList) ::ImageList_SetBkColor(m_imageList.Get(), m_config.m_crBack);
+    // In high contrast the system's colours; the configuration keeps its own.
+    const bool contrast = win::HighContrast();
+    const COLORREF text = contrast ? ::GetSysColor(COLOR_WINDOWTEXT) : m_config.m_crText;
+    const COLORREF back = contrast ? ::GetSysColor(COLOR_WINDOW) : m_config.m_crBack;
+    ListView_SetTextColor(m_hList, text);
+    ListView_SetTextBkColor(m_hList, back);
+    ListView_SetBkColor(m_hList, back);
+    if (m_imageList) ::ImageList_SetBkColor(m_imageList.Get(), back);
 }
 
 void CMsgCategory::FillList() {

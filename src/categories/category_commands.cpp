@@ -11,6 +11,8 @@
 #include "resource.h"
 #include "settings/category_settings.h"
 #include "settings/page_settings.h"
+#include "win/dialog_keys.h"
+#include <windowsx.h>
 #include "win/help.h"
 
 namespace nuntio {
@@ -56,7 +58,10 @@ uint32_t CMsgCategory::OnListNotify(HWND owner, UINT_PTR id, NMHDR* hdr, LRESULT
         return kDone;
     case NM_SETFOCUS:
     case NM_CLICK: UpdateDeleteCommands(); return kDone;
-    case NM_RCLICK: ShowContextMenu(owner); return kDone;
+    case NM_RCLICK:
+        ShowContextMenu(owner);
+        *result = 1; // the menu is up: no WM_CONTEXTMENU after it
+        return kDone;
     case NM_DBLCLK:
     case NM_RETURN: OnOpenMessage(); return kDone;
     default: return kNotHandled;
@@ -64,13 +69,65 @@ uint32_t CMsgCategory::OnListNotify(HWND owner, UINT_PTR id, NMHDR* hdr, LRESULT
 }
 
 uint32_t CMsgCategory::ShowContextMenu(HWND owner) {
-    HMENU popup = PopupSubMenu();
-    if (popup == nullptr) return kNoSubMenu;
     POINT pt{};
     ::GetCursorPos(&pt);
+    return TrackContextMenu(owner, pt);
+}
+
+uint32_t CMsgCategory::ShowContextMenuAt(HWND owner, LPARAM where) {
+    if (where != -1) return TrackContextMenu(owner, {GET_X_LPARAM(where), GET_Y_LPARAM(where)});
+    // From the keyboard (Shift+F10, the Menu key): at the focused row when it
+    // is in view, else at the top left of the rows.
+    RECT client{};
+    ::GetClientRect(m_hList, &client);
+    RECT header{};
+    if (HWND h = ListView_GetHeader(m_hList); h != nullptr && ::IsWindowVisible(h))
+        ::GetWindowRect(h, &header);
+    client.top += header.bottom - header.top;
+    POINT pt{client.left, client.top};
+    const int focused = ListView_GetNextItem(m_hList, -1, LVNI_FOCUSED);
+    RECT row{};
+    RECT shown{};
+    if (focused >= 0 && ListView_GetItemRect(m_hList, focused, &row, LVIR_BOUNDS) &&
+        ::IntersectRect(&shown, &row, &client)) {
+        RECT icon{};
+        ListView_GetItemRect(m_hList, focused, &icon, LVIR_ICON);
+        pt = {(icon.left + icon.right) / 2, (shown.top + shown.bottom) / 2};
+    }
+    ::ClientToScreen(m_hList, &pt);
+    return TrackContextMenu(owner, pt);
+}
+
+uint32_t CMsgCategory::TrackContextMenu(HWND owner, POINT pt) {
+    HMENU popup = PopupSubMenu();
+    if (popup == nullptr) return kNoSubMenu;
     ::SetForegroundWindow(owner);
     ::TrackPopupMenu(popup, TPM_LEFTALIGN, pt.x, pt.y, 0, owner, nullptr);
     return kDone;
+}
+
+bool CMsgCategory::TranslateKey(HWND owner, MSG& msg) {
+    const bool shift = ::GetKeyState(VK_SHIFT) < 0;
+    const bool ctrl = ::GetKeyState(VK_CONTROL) < 0;
+    const bool alt = ::GetKeyState(VK_MENU) < 0;
+    // The context menu of the list: the Menu key and Shift+F10. The Menu
+    // key's release would make a second one on some systems: it goes too.
+    if (msg.wParam == VK_APPS && (msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP)) {
+        msg.message = WM_NULL;
+        return true;
+    }
+    const bool menuKey = msg.message == WM_KEYDOWN && msg.wParam == VK_APPS && !ctrl && !alt;
+    const bool shiftF10 = msg.message == WM_SYSKEYDOWN && msg.wParam == VK_F10 && shift && !ctrl && !alt;
+    if ((menuKey || shiftF10) && msg.hwnd == m_hList) {
+        msg = {owner, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(m_hList), -1, msg.time, msg.pt};
+        return true;
+    }
+    // The command keys of the menus (Ctrl+F, Del, Ctrl+Plus, Ctrl+Minus).
+    HACCEL keys = ::LoadAcceleratorsA(win::Instance(), MAKEINTRESOURCEA(m_look.menuId));
+    const WORD command = win::AcceleratorCommand(keys, msg);
+    if (command == 0) return false;
+    msg = {owner, WM_COMMAND, MAKEWPARAM(command, 1), 0, msg.time, msg.pt};
+    return true;
 }
 
 uint32_t CMsgCategory::OnCategoryCommand(HWND owner, WPARAM wp, LPARAM /*lp*/) {

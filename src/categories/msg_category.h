@@ -112,6 +112,11 @@ public:
     virtual bool MatchMessage(const std::string& text, int pos) const = 0;
     virtual uint32_t ActivateSource(int pos) = 0;
     virtual uint32_t ShowContextMenu(HWND owner);
+    // WM_CONTEXTMENU of the list: at the mouse, or for -1 (the keyboard) at the focused row.
+    uint32_t ShowContextMenuAt(HWND owner, LPARAM where);
+    // The keys of the category's menus while the window has the keyboard;
+    // true when msg now carries the message they stand for.
+    bool TranslateKey(HWND owner, MSG& msg);
     // Command 4 of the category: its settings sheet; OK saves the
     // configuration and runs retention.
     uint32_t OnCategorySettings();
@@ -182,6 +187,7 @@ protected:
     void SetSelectionStates(const std::vector<int>& off, const std::vector<int>& on);
     void SelectRow(int pos, bool select);
     void UpdateDeleteCommands();
+    uint32_t TrackContextMenu(HWND owner, POINT pt);
     void ReadBackWidths();
     void OnGetDispInfo(NMLVDISPINFOA& info) const;
     // List-view column index -> slot, for the shown slots in slot order.

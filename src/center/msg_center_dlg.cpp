@@ -80,6 +80,10 @@ BOOL CMsgCenterDlg::InitWindow() {
         m_tabs.Send(TCM_INSERTITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
     }
     m_bVisible = IsVisible();
+    m_keys.Attach(m_hwnd, [this](MSG& msg) {
+        return (m_nActivePage == 0 || m_nActivePage == 1) &&
+               m_categories[m_nActivePage]->TranslateKey(m_hwnd, msg);
+    });
     // FALSE: no focus yet. The window is hidden, and giving a control of it
     // the focus would make it the active window and take the keyboard from
     // the host; the list gets the focus when the window is shown.
@@ -384,6 +388,7 @@ void CMsgCenterDlg::SaveAtProcessExit() {
 
 void CMsgCenterDlg::OnDestroy() {
     win::NoteDpi(m_hwnd, 0);
+    m_keys.Detach();
     // The menu bar is a category's, which destroys it: the window must not.
     ::SetMenu(m_hwnd, nullptr);
     if (!m_bSaved) {
@@ -410,6 +415,17 @@ INT_PTR CMsgCenterDlg::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_TIMER: m_trayIcon.OnTimer(wp); return FALSE;
     case WM_COMMAND: return OnCommand(wp, lp);
     case WM_NOTIFY: return OnNotify(wp, reinterpret_cast<NMHDR*>(lp));
+    case WM_CONTEXTMENU:
+        for (CMsgCategory* category : m_categories)
+            if (reinterpret_cast<HWND>(wp) == category->ListHandle()) category->ShowContextMenuAt(m_hwnd, lp);
+        return TRUE;
+    case WM_SYSCOLORCHANGE:
+        // High contrast on or off: the lists take the system colours or their own.
+        for (CMsgCategory* category : m_categories) {
+            ::SendMessageA(category->ListHandle(), WM_SYSCOLORCHANGE, 0, 0);
+            category->ApplyColors();
+        }
+        return FALSE;
     case CTrayIcon::kCallbackMessage:
         if (m_trayIcon.OnNotify(wp, lp) == 1) {
             ShowCenter();

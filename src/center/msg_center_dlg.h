@@ -13,6 +13,7 @@
 #include "categories/msg_category.h"
 #include "nuntio.h"
 #include "win/handles.h"
+#include "win/dialog_keys.h"
 #include "win/thunk.h"
 
 namespace nuntio {
@@ -86,6 +87,7 @@ private:
     CMsgCategory* m_categories[kPages];
     CTrayIcon m_trayIcon;
     CFindDlg m_findDlg;
+    win::DialogKeys m_keys; // Tab, Enter, Esc and the menus' keys, whatever the host's loop
     int m_nActivePage = -1;
     bool m_bVisible = false;
     bool m_bFirstShow = true;

@@ -13,6 +13,7 @@
 
 #include "core/popup_text.h"
 #include "notify/popup_skin.h"
+#include "win/accessible.h"
 
 namespace nuntio {
 
@@ -117,6 +118,8 @@ void CTaskbarNotifier::Redraw() {
 void CTaskbarNotifier::ShowPopup(const std::string& text, DWORD showMs, DWORD stayMs, DWORD hideMs) {
     m_strText = text;
     if (m_hwnd == nullptr) return;
+    // A screen reader reads the window's text: the message it shows.
+    ::SetWindowTextA(m_hwnd, m_strText.c_str());
     RECT work{};
     ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     const nuntio::Rect area{work.left, work.top, work.right, work.bottom};
@@ -179,14 +182,18 @@ void CTaskbarNotifier::OnPaint() {
         // The title in the normal font and colour; the body in black, in the
         // hover font while the mouse is over the popup. (A font that could not
         // be made selects nothing: the one before stays.)
+        // In high contrast the text is the system's window text on its window
+        // colour, whatever the skin and the category's colours.
+        const bool contrast = win::HighContrast();
+        if (contrast) ::FillRect(dc, &m_rcText, ::GetSysColorBrush(COLOR_WINDOW));
         const win::SelectGuard titleFont(dc, m_normalFont.Get());
-        ::SetTextColor(dc, m_crNormal);
+        ::SetTextColor(dc, contrast ? ::GetSysColor(COLOR_WINDOWTEXT) : m_crNormal);
         RECT title = m_rcText;
         title.top += Px(25);
         ::DrawTextA(dc, text.title.c_str(), static_cast<int>(text.title.size()), &title, kTextFlags);
 
         const win::SelectGuard bodyFont(dc, (m_bHover ? m_hoverFont : m_normalFont).Get());
-        ::SetTextColor(dc, RGB(0, 0, 0));
+        ::SetTextColor(dc, contrast ? ::GetSysColor(COLOR_WINDOWTEXT) : RGB(0, 0, 0));
         RECT body = m_rcText;
         body.left += Px(5);
         body.right -= Px(5);

@@ -3,7 +3,11 @@
 #include "win/help.h"
 
 #include <commdlg.h>
+#include <oleacc.h>
 
+#include <cstdio>
+
+#include "win/accessible.h"
 #include "win/handles.h"
 
 namespace nuntio {
@@ -19,6 +23,24 @@ COLORREF g_customColors[16] = {
     RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255),
     RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255),
 };
+
+// The well's colour, for the one who reads it by its window.
+constexpr UINT kGetColor = WM_USER + 1;
+
+// What a screen reader hears: the label the page gives the well, a button
+// (it opens the colour dialog), and the colour.
+bool Describe(HWND hwnd, win::AccessibleFacts& facts) {
+    char text[128] = {};
+    ::GetWindowTextA(hwnd, text, sizeof text);
+    facts.name = text[0] != '\0' ? text : win::LabelOf(hwnd);
+    facts.role = ROLE_SYSTEM_PUSHBUTTON;
+    const auto color = static_cast<COLORREF>(::SendMessageA(hwnd, kGetColor, 0, 0));
+    char value[32];
+    std::snprintf(value, sizeof value, "RGB(%u, %u, %u)", GetRValue(color), GetGValue(color),
+                  GetBValue(color));
+    facts.value = value;
+    return true;
+}
 
 } // namespace
 
@@ -36,12 +58,26 @@ void CHueWell::SetBorderType(int type) {
 void CHueWell::SetRGB(COLORREF color) {
     // The colour alone: no palette flag in the high byte.
     m_color = RGB(GetRValue(color), GetGValue(color), GetBValue(color));
-    if (m_hwnd != nullptr) ::InvalidateRect(m_hwnd, nullptr, TRUE);
+    if (m_hwnd == nullptr) return;
+    ::InvalidateRect(m_hwnd, nullptr, TRUE);
+    ::NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, m_hwnd, OBJID_CLIENT, CHILDID_SELF);
 }
 
 LRESULT CHueWell::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_GETDLGCODE: return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
+    case WM_GETDLGCODE: {
+        // Enter and Space press the well, as they press a focused button.
+        const auto* key = reinterpret_cast<const MSG*>(lp);
+        if (key != nullptr && key->message == WM_KEYDOWN && key->wParam == VK_RETURN)
+            return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON | DLGC_WANTMESSAGE;
+        return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
+    }
+    case WM_GETOBJECT: {
+        const LRESULT object = win::AnswerGetObject(m_hwnd, wp, lp, &Describe);
+        if (object != 0) return object;
+        break;
+    }
+    case kGetColor: return static_cast<LRESULT>(m_color);
     case WM_ERASEBKGND: return 1;
     case WM_PAINT: {
         PAINTSTRUCT ps;

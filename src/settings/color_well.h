@@ -1,5 +1,7 @@
 // A colour well: a framed swatch that shows one colour and lets the user pick
 // another with the system colour dialog (click, Space or Enter on the well).
+// A screen reader hears it as a button named by the label before it (or its
+// window text), whose value is the colour ("RGB(255, 0, 0)").
 #pragma once
 
 #include <windows.h>

@@ -38,7 +38,9 @@ CSelectFont::CSelectFont() : m_font(win::ToLogFont(DefaultListFont())) {}
 
 BOOL CSelectFont::CreateAsChild(HWND parent, const RECT& rect) {
     if (!Register(kClassName, 0, ::LoadCursorA(nullptr, IDC_ARROW))) return FALSE;
-    if (Create(kClassName, WS_EX_CONTROLPARENT, WS_CHILD | WS_VISIBLE | WS_TABSTOP, rect, parent) == nullptr)
+    // The controls inside take the keyboard, each with its label; the picker
+    // itself is a named group of them for a screen reader.
+    if (Create(kClassName, WS_EX_CONTROLPARENT, WS_CHILD | WS_VISIBLE, rect, parent, 0, "字体") == nullptr)
         return FALSE;
     CreateControls();
     FillFaces();
