@@ -77,10 +77,8 @@ void CMsgCategory::LoadSkin() {
     static constexpr int kSkins[] = {138, 5021, 5026};
     const int style = m_config.m_nPopupStyle;
     if (style < 0 || style > 2) return;
+    m_notifier.SetTextMargins(RECT{6, 4, 6, 16});
     m_notifier.LoadSkin(kSkins[style], RGB(255, 0, 255));
-    const CTaskbarNotifier& n = m_notifier;
-    RECT area{n.Px(6), n.Px(4), n.SkinWidth() - n.Px(6), n.SkinHeight() - n.Px(16)};
-    m_notifier.SetTextArea(area);
 }
 
 HMENU CMsgCategory::PopupSubMenu() const {

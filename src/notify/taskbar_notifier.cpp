@@ -47,10 +47,24 @@ bool CTaskbarNotifier::Create(HWND parent) {
     return true;
 }
 
+int CTaskbarNotifier::Dpi() const {
+    // The monitor with the taskbar, unless a change of DPI told the window.
+    return m_nDpi > 0 ? m_nDpi : win::DpiAt(POINT{0, 0});
+}
+
 bool CTaskbarNotifier::LoadSkin(UINT bitmapId, int red, int green, int blue) {
-    // The skin drawn for the scale of the monitor with the taskbar, where
-    // there is one; the skin at 100 % otherwise.
-    const int scale = nuntio::NearestArtScale(win::DpiAt(POINT{0, 0}));
+    m_skinId = bitmapId;
+    m_skinKey = {red, green, blue};
+    m_bSkinGiven = true;
+    return LoadGivenSkin();
+}
+
+bool CTaskbarNotifier::LoadGivenSkin() {
+    const UINT bitmapId = m_skinId;
+    const auto [red, green, blue] = m_skinKey;
+    // The skin drawn for the scale of the popup's monitor, where there is
+    // one; the skin at 100 % otherwise.
+    const int scale = nuntio::NearestArtScale(Dpi());
     m_nScale = 100;
     if (scale != 100) {
         m_skin =
@@ -66,7 +80,8 @@ bool CTaskbarNotifier::LoadSkin(UINT bitmapId, int red, int green, int blue) {
     ::GetObjectA(m_skin.Get(), sizeof bm, &bm);
     m_nSkinWidth = bm.bmWidth;
     m_nSkinHeight = bm.bmHeight;
-    m_rcText = RECT{0, 0, m_nSkinWidth, m_nSkinHeight};
+    m_rcText = RECT{Px(m_margins.left), Px(m_margins.top), m_nSkinWidth - Px(m_margins.right),
+                    m_nSkinHeight - Px(m_margins.bottom)};
     if (const auto transparent = nuntio::TransparentColour(red, green, blue)) {
         // Without a region (the pixels could not be read) the window is a
         // plain rectangle. Once given, the region belongs to the window.
@@ -78,13 +93,19 @@ bool CTaskbarNotifier::LoadSkin(UINT bitmapId, int red, int green, int blue) {
 }
 
 void CTaskbarNotifier::SetFonts(const char* face, int size, int normalStyle, int hoverStyle) {
-    // A font of `size` tenths of a point on the screen, as the system would
-    // make it; both fonts start from its description.
+    m_font = {face != nullptr ? face : "", size, normalStyle, hoverStyle};
+    MakeFonts();
+}
+
+void CTaskbarNotifier::MakeFonts() {
+    const auto& [face, size, normalStyle, hoverStyle] = m_font;
+    // A font of `size` tenths of a point on the popup's monitor, as the
+    // system would make it; both fonts start from its description.
     LOGFONTA lf{};
     lf.lfCharSet = DEFAULT_CHARSET;
-    if (face != nullptr) ::lstrcpynA(lf.lfFaceName, face, LF_FACESIZE);
+    ::lstrcpynA(lf.lfFaceName, face.c_str(), LF_FACESIZE);
     HDC screen = ::GetDC(nullptr);
-    POINT pt{0, win::DpiAt(POINT{0, 0}) * size / 720};
+    POINT pt{0, Dpi() * size / 720};
     ::DPtoLP(screen, &pt, 1);
     POINT origin{0, 0};
     ::DPtoLP(screen, &origin, 1);
@@ -107,8 +128,22 @@ void CTaskbarNotifier::SetColors(COLORREF normal, COLORREF hover) {
     Redraw();
 }
 
-void CTaskbarNotifier::SetTextArea(const RECT& rc) {
-    m_rcText = rc;
+void CTaskbarNotifier::SetTextMargins(const RECT& margins) {
+    m_margins = margins;
+    m_rcText = RECT{Px(margins.left), Px(margins.top), m_nSkinWidth - Px(margins.right),
+                    m_nSkinHeight - Px(margins.bottom)};
+}
+
+void CTaskbarNotifier::OnDpiChanged(int dpi, const RECT* suggested) {
+    if (dpi <= 0) return;
+    m_nDpi = dpi;
+    if (m_bSkinGiven) LoadGivenSkin();
+    if (!m_font.face.empty() || m_font.size != 0) MakeFonts();
+    // Shown, it keeps its place beside the taskbar at the new size.
+    if (suggested != nullptr && ::IsWindowVisible(m_hwnd))
+        ::SetWindowPos(m_hwnd, nullptr, suggested->left, suggested->top, m_nSkinWidth, m_nSkinHeight,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+    Redraw();
 }
 
 void CTaskbarNotifier::Redraw() {
@@ -227,6 +262,7 @@ LRESULT CTaskbarNotifier::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return r;
     }
     case WM_CLOSE: Hide(); return 0;
+    case WM_DPICHANGED: OnDpiChanged(HIWORD(wp), reinterpret_cast<const RECT*>(lp)); return 0;
     case WM_ERASEBKGND:
         if (OnEraseBackground(reinterpret_cast<HDC>(wp))) return 1;
         break;

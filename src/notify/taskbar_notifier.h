@@ -40,7 +40,9 @@ public:
     // size in tenths of a point; style masks: 1 bold, 2 italic, 4 underlined.
     void SetFonts(const char* face, int size, int normalStyle, int hoverStyle);
     void SetColors(COLORREF normal, COLORREF hover);
-    void SetTextArea(const RECT& rc);
+    // The text area inside the skin, by its margins at 100 %: they scale with
+    // the skin.
+    void SetTextMargins(const RECT& margins);
     // Shows `text` ("title\r\n\r\nbody"): slides out in about showMs, stays
     // stayMs, slides back in about hideMs.
     void ShowPopup(const std::string& text, DWORD showMs, DWORD stayMs, DWORD hideMs);
@@ -65,6 +67,12 @@ private:
     bool OnEraseBackground(HDC dc);
     void OnLButtonDown(POINT pt);
     void Redraw();
+    // The DPI the skin and fonts are made for.
+    int Dpi() const;
+    bool LoadGivenSkin();
+    void MakeFonts();
+    // WM_DPICHANGED: the skin, its text area and the fonts are made again.
+    void OnDpiChanged(int dpi, const RECT* suggested);
 
     win::Window m_parent;
     win::UniqueFont m_normalFont;
@@ -76,6 +84,18 @@ private:
     win::UniqueRegion m_region; // the skin's region until a window takes it
     RECT m_rcText{};
     int m_nScale = 100; // percent: the skin's scale
+    int m_nDpi = 0;     // told by WM_DPICHANGED; 0: the taskbar monitor's
+    // What the category gave, to make the skin and fonts again at a new DPI.
+    UINT m_skinId = 0;
+    struct {
+        int red, green, blue;
+    } m_skinKey{-1, -1, -1};
+    bool m_bSkinGiven = false;
+    struct {
+        std::string face;
+        int size, normalStyle, hoverStyle;
+    } m_font{"", 0, 0, 0};
+    RECT m_margins{};
     int m_nSkinWidth = 0;
     int m_nSkinHeight = 0;
     std::string m_strText;

@@ -191,6 +191,15 @@ TEST_F(DpiTest, ThePopupsTakeTheSkinOfTheirScale) {
         EXPECT_EQ(box.right - box.left, width / 4 * 4);
     }
     EXPECT_EQ(popups.size(), 2u);
+
+    // The taskbar's monitor changed scale: the skin drawn for 200 %.
+    ASSERT_FALSE(popups.empty());
+    const int dpi2 = SystemDpi() * 2;
+    SendMessageA(popups[0], WM_DPICHANGED, MAKEWPARAM(dpi2, dpi2), 0);
+    RECT box{};
+    ASSERT_NE(GetWindowRgnBox(popups[0], &box), ERROR);
+    EXPECT_EQ(box.bottom - box.top, 342);
+    EXPECT_EQ(box.right - box.left, 392);
 }
 
 } // namespace
