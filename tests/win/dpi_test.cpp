@@ -13,6 +13,7 @@
 
 #include "core/art_scale.h"
 #include "nuntio_host.h"
+#include "ui_driver.h"
 
 using namespace testhost;
 
@@ -68,6 +69,17 @@ std::vector<HWND> OurWindows(const char* cls, const char* text = nullptr) {
         if (GetWindowThreadProcessId(h, nullptr) == GetCurrentThreadId() &&
             (cls == nullptr || std::string(c) == cls) && (text == nullptr || std::string(t) == text))
             found.push_back(h);
+    }
+    return found;
+}
+
+// The children of parent of class cls, in z-order.
+std::vector<HWND> ChildrenOf(HWND parent, const char* cls) {
+    std::vector<HWND> found;
+    for (HWND c = GetWindow(parent, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
+        char name[32] = {};
+        GetClassNameA(c, name, sizeof name);
+        if (lstrcmpiA(name, cls) == 0) found.push_back(c);
     }
     return found;
 }
@@ -173,6 +185,45 @@ TEST_F(DpiTest, TheFindWindowLaysOutForItsDpiAndFollowsADpiChange) {
     EXPECT_EQ(button.right - button.left, S(78, dpi2));
     EXPECT_EQ(FontHeight(search), MulDiv(font, 3, 2)) << "the controls' font at the new DPI";
     EXPECT_EQ(ListView_GetColumnWidth(results, 1), S(130, dpi2)) << "the results' columns";
+}
+
+// A modal dialog (the column dialog) and a property sheet (the alert
+// settings) follow a change of DPI by themselves: they take the suggested
+// place, every control grows by the ratio and gets its font again at the new
+// size, and a report list's columns grow too.
+TEST_F(DpiTest, DialogsAndSheetsFollowADpiChange) {
+    ASSERT_NE(Init(), nullptr);
+    ASSERT_EQ(dll->ToggleMsgCenter(), 1);
+    for (const WPARAM command : {WPARAM{24996}, WPARAM{24997}}) {
+        SCOPED_TRACE(command == 24996 ? "the column dialog" : "the alert settings sheet");
+        bool checked = false;
+        DialogAnswerer answer([&](HWND dialog) {
+            // The first visible button: both have OK and Cancel.
+            HWND control = nullptr;
+            for (HWND c : ChildrenOf(dialog, "Button"))
+                if (control == nullptr && IsWindowVisible(c)) control = c;
+            ASSERT_NE(control, nullptr);
+            const RECT before = ChildRect(dialog, control);
+            const LONG font = FontHeight(control);
+            const int dpi = SystemDpi(), dpi2 = dpi * 2;
+            RECT suggested{10, 10, 700, 600};
+            SendMessageA(dialog, WM_DPICHANGED, MAKEWPARAM(dpi2, dpi2), reinterpret_cast<LPARAM>(&suggested));
+            RECT rc{};
+            GetWindowRect(dialog, &rc);
+            EXPECT_TRUE(EqualRect(&rc, &suggested));
+            const RECT after = ChildRect(dialog, control);
+            EXPECT_EQ(after.left, before.left * 2);
+            EXPECT_EQ(after.right - after.left, (before.right - before.left) * 2);
+            EXPECT_EQ(FontHeight(control), font * 2);
+            for (HWND page : ChildrenOf(dialog, "#32770")) // the sheet's page: its controls too
+                for (HWND c : ChildrenOf(page, "Button"))
+                    EXPECT_EQ(FontHeight(c), font * 2);
+            checked = true;
+            SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        });
+        SendMessageA(center, WM_COMMAND, command, 0);
+        EXPECT_TRUE(checked);
+    }
 }
 
 // The popups take the skin drawn for the scale of the monitor with the
