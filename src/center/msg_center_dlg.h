@@ -43,6 +43,8 @@ public:
 
 protected:
     INT_PTR HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+    // The window lays out its bars, tabs and lists itself (OnDpiChanged).
+    bool FollowsDpiChanges() const override { return false; }
 
 private:
     // What the categories ask of the window.

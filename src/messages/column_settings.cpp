@@ -14,7 +14,6 @@
 
 #include "core/column_arrangement.h"
 #include "dialogs_res.h"
-#include "win/dpi.h"
 #include "win/thunk.h"
 
 namespace {
@@ -66,7 +65,6 @@ private:
     }
 
     void OnInitDialog() {
-        win::FollowDpiChanges(m_hwnd);
         Enable(IDC_COL_ADD, false);
         Enable(IDC_COL_REMOVE, false);
         Enable(IDC_COL_ADDALL, true);

@@ -64,7 +64,6 @@ public:
     bool Create() {
         if (!CreateModeless(win::Instance(), IDD_FIND, m_center)) return false;
         g_findWindow = m_hwnd;
-        win::FollowDpiChanges(m_hwnd);
         if (g_keyHook == nullptr)
             g_keyHook = ::SetWindowsHookExA(WH_GETMESSAGE, FindKeyHook, nullptr, ::GetCurrentThreadId());
         Place();

@@ -105,6 +105,10 @@ INT_PTR CALLBACK Dialog::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcep
         auto* self =
             static_cast<Dialog*>(Take(hwnd, msg == WM_INITDIALOG ? reinterpret_cast<Bound*>(lp) : nullptr));
         if (self == nullptr) return FALSE;
+        // A top-level dialog follows a change of DPI unless it lays itself out.
+        if (msg == WM_INITDIALOG && (::GetWindowLongA(hwnd, GWL_STYLE) & WS_CHILD) == 0 &&
+            self->FollowsDpiChanges())
+            FollowDpiChanges(hwnd);
         const INT_PTR r = self->HandleMessage(msg, wp, lp);
         if (msg == WM_NCDESTROY) Release(hwnd, self);
         return r;

@@ -69,6 +69,10 @@ public:
 protected:
     // TRUE when handled; SetResult gives the messages that carry one their result.
     virtual INT_PTR HandleMessage(UINT msg, WPARAM wp, LPARAM lp) = 0;
+    // A top-level dialog moves and grows its controls and remakes their
+    // fonts by itself at WM_DPICHANGED (FollowDpiChanges), unless this says
+    // it handles the message itself.
+    virtual bool FollowsDpiChanges() const { return true; }
     INT_PTR SetResult(LRESULT result) {
         ::SetWindowLongPtrA(m_hwnd, DWLP_MSGRESULT, result);
         return TRUE;

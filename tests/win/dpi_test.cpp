@@ -187,25 +187,49 @@ TEST_F(DpiTest, TheFindWindowLaysOutForItsDpiAndFollowsADpiChange) {
     EXPECT_EQ(ListView_GetColumnWidth(results, 1), S(130, dpi2)) << "the results' columns";
 }
 
-// A modal dialog (the column dialog) and a property sheet (the alert
-// settings) follow a change of DPI by themselves: they take the suggested
-// place, every control grows by the ratio and gets its font again at the new
-// size, and a report list's columns grow too.
-TEST_F(DpiTest, DialogsAndSheetsFollowADpiChange) {
+// Every dialog and property sheet at the system's DPI: its font made for it
+// (the templates' 9 points) and its buttons' captions fit. Each follows a
+// change of DPI by itself: it takes the suggested place, every control grows
+// by the ratio and gets its font again at the new size, the pages' too.
+TEST_F(DpiTest, EveryDialogFitsItsDpiAndFollowsADpiChange) {
     ASSERT_NE(Init(), nullptr);
     ASSERT_EQ(dll->ToggleMsgCenter(), 1);
-    for (const WPARAM command : {WPARAM{24996}, WPARAM{24997}}) {
-        SCOPED_TRACE(command == 24996 ? "the column dialog" : "the alert settings sheet");
+    const struct {
+        const char* name;
+        WPARAM command; // 0: the export OpenAlertPropertyDlg
+    } dialogs[] = {{"the column dialog", 24996},
+                   {"the font and colour sheet", 24995},
+                   {"the alert settings sheet", 24997},
+                   {"the trade settings sheet", 27997},
+                   {"the alert property dialog", 0}};
+    for (const auto& d : dialogs) {
+        SCOPED_TRACE(d.name);
         bool checked = false;
         DialogAnswerer answer([&](HWND dialog) {
-            // The first visible button: both have OK and Cancel.
-            HWND control = nullptr;
+            const int dpi = SystemDpi(), dpi2 = dpi * 2;
+            std::vector<HWND> buttons;
             for (HWND c : ChildrenOf(dialog, "Button"))
-                if (control == nullptr && IsWindowVisible(c)) control = c;
-            ASSERT_NE(control, nullptr);
+                if (IsWindowVisible(c)) buttons.push_back(c);
+            ASSERT_FALSE(buttons.empty()) << "OK and Cancel at least";
+            HWND control = buttons[0];
+            EXPECT_EQ(FontHeight(control), S(-12, dpi));
+            for (HWND b : buttons) {
+                char text[64] = {};
+                GetWindowTextA(b, text, sizeof text);
+                RECT rc{};
+                GetClientRect(b, &rc);
+                SIZE extent{};
+                HDC dc = GetDC(b);
+                HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(b, WM_GETFONT, 0, 0)));
+                GetTextExtentPoint32A(dc, text, lstrlenA(text), &extent);
+                SelectObject(dc, old);
+                ReleaseDC(b, dc);
+                EXPECT_LE(extent.cx, rc.right) << text;
+                EXPECT_LE(extent.cy, rc.bottom) << text;
+            }
+
             const RECT before = ChildRect(dialog, control);
             const LONG font = FontHeight(control);
-            const int dpi = SystemDpi(), dpi2 = dpi * 2;
             RECT suggested{10, 10, 700, 600};
             SendMessageA(dialog, WM_DPICHANGED, MAKEWPARAM(dpi2, dpi2), reinterpret_cast<LPARAM>(&suggested));
             RECT rc{};
@@ -215,13 +239,19 @@ TEST_F(DpiTest, DialogsAndSheetsFollowADpiChange) {
             EXPECT_EQ(after.left, before.left * 2);
             EXPECT_EQ(after.right - after.left, (before.right - before.left) * 2);
             EXPECT_EQ(FontHeight(control), font * 2);
-            for (HWND page : ChildrenOf(dialog, "#32770")) // the sheet's page: its controls too
+            for (HWND page : ChildrenOf(dialog, "#32770")) // a sheet's page: its controls too
                 for (HWND c : ChildrenOf(page, "Button"))
                     EXPECT_EQ(FontHeight(c), font * 2);
             checked = true;
             SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
         });
-        SendMessageA(center, WM_COMMAND, command, 0);
+        if (d.command != 0) {
+            SendMessageA(center, WM_COMMAND, d.command, 0);
+        } else {
+            AlertProperty prop{};
+            dll->GetAlertDefaultSet(&prop);
+            dll->OpenAlertPropertyDlg(&prop);
+        }
         EXPECT_TRUE(checked);
     }
 }
