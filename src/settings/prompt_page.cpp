@@ -126,13 +126,7 @@ void CNormalSetPage::ShowPreview(win::UniqueBitmap bitmap) {
 void CNormalSetPage::CentrePreview() {
     RECT box{PS_PREVIEW_X, PS_PREVIEW_Y, PS_PREVIEW_X + PS_PREVIEW_W, PS_PREVIEW_Y + PS_PREVIEW_H};
     ::MapDialogRect(m_hwnd, &box);
-    RECT pic{};
-    ::GetWindowRect(m_hPreview, &pic);
-    const int cx = pic.right - pic.left;
-    const int cy = pic.bottom - pic.top;
-    ::SetWindowPos(m_hPreview, nullptr, box.left + (box.right - box.left - cx) / 2,
-                   box.top + (box.bottom - box.top - cy) / 2, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    win::CentreIn(m_hPreview, box);
     ::InvalidateRect(m_hwnd, &box, TRUE);
 }
 

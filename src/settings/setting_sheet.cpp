@@ -1,6 +1,7 @@
 // The category settings sheet, and the dressing of every settings sheet.
 #include "settings/setting_sheet.h"
 #include "win/help.h"
+#include "win/window.h"
 
 #include "resource.h"
 
@@ -23,13 +24,7 @@ void CentreOverOwner(HWND window) {
         ::GetMonitorInfoA(::MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &info);
         own = info.rcWork;
     }
-    RECT rc{};
-    ::GetWindowRect(window, &rc);
-    const int cx = rc.right - rc.left;
-    const int cy = rc.bottom - rc.top;
-    ::SetWindowPos(window, nullptr, own.left + (own.right - own.left - cx) / 2,
-                   own.top + (own.bottom - own.top - cy) / 2, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    win::CentreIn(window, own);
 }
 
 } // namespace

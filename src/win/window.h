@@ -53,4 +53,16 @@ protected:
     HWND m_hwnd = nullptr;
 };
 
+// Moves window (its size kept) to the centre of box, in the coordinates of
+// its parent (the screen's for a top-level window).
+inline void CentreIn(HWND window, const RECT& box) {
+    RECT rc{};
+    ::GetWindowRect(window, &rc);
+    const int cx = rc.right - rc.left;
+    const int cy = rc.bottom - rc.top;
+    ::SetWindowPos(window, nullptr, box.left + (box.right - box.left - cx) / 2,
+                   box.top + (box.bottom - box.top - cy) / 2, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 } // namespace win
