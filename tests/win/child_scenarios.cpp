@@ -13,8 +13,7 @@ namespace {
 // unloading the library: the files must still be written.
 int ExitWithoutUnload(const std::string& root) {
     NuntioDll dll;
-    if (!dll.Loaded()) return 10;
-    if (dll.Init(0, 0, root.c_str(), "trader01") == 0) return 11;
+    if (StartOn(dll, root) == nullptr) return 11;
     for (int i = 0; i < 3; ++i) {
         AlertRecord a = MakeAlert("行情", ("exit-alert-" + std::to_string(i)).c_str());
         dll.DoAlert(&a);

@@ -12,21 +12,9 @@
 #include "core/gbk_text.h"
 #include "core/msg_file.h"
 #include "nuntio_host.h"
+#include "ui_driver.h"
 
 namespace testhost {
-
-namespace {
-
-HWND AlertList(HWND center) {
-    return FindChild(center, WC_LISTVIEWA, kAlertListId);
-}
-
-void SelectOnly(HWND list, int row) {
-    ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
-    ListView_SetItemState(list, row, LVIS_SELECTED, LVIS_SELECTED);
-}
-
-} // namespace
 
 // Works like a busy host until it is killed: 50 operations a second, mostly
 // alerts, some trade messages, deletions and opened marks. It logs each
@@ -41,7 +29,7 @@ int KillHost(const std::string& root) {
     NuntioDll dll;
     HWND center = StartOn(dll, root);
     if (center == nullptr) return 11;
-    HWND list = AlertList(center);
+    HWND list = FindChild(center, WC_LISTVIEWA, kAlertList);
     // Each line goes to the file at once (it survives the process being killed).
     std::ofstream log(logPath, std::ios::app);
     std::deque<int> own; // the alerts of this run, newest first: rows 0..n-1
@@ -56,13 +44,13 @@ int KillHost(const std::string& root) {
         } else if (step % 5 == 4 && own.size() >= 3) {
             log << "-A " << own[2] << std::endl;
             const int before = ListView_GetItemCount(list);
-            SelectOnly(list, 2);
+            SelectOnly(list, {2});
             SendMessageA(center, WM_COMMAND, kAlertDeleteCmd, 0);
             if (ListView_GetItemCount(list) != before - 1) return 13;
             own.erase(own.begin() + 2);
         } else if (step % 5 == 2 && own.size() >= 2 && !lastWasTrade) {
             log << "oA " << own[1] << std::endl;
-            SelectOnly(list, 1);
+            SelectOnly(list, {1});
             SendMessageA(center, WM_COMMAND, IDOK, 0);
             if (RowIcon(list, 1) != 1) return 14;
         } else {
@@ -83,7 +71,7 @@ int SecondHost(const std::string& root) {
     NuntioDll dll;
     HWND center = StartOn(dll, root);
     if (center == nullptr) return 11;
-    const int rows = ListView_GetItemCount(AlertList(center));
+    const int rows = ListView_GetItemCount(FindChild(center, WC_LISTVIEWA, kAlertList));
     if (!SendAlerts(dll, {"second-1", "second-2"})) return 12;
     dll.Unload();
     return 100 + rows;

@@ -36,8 +36,7 @@ struct StoredMsg {
 // the core's own decoder; a file that is not whole fails the test.
 std::vector<StoredMsg> ReadStored(const std::string& path, bool trade);
 
-// The alert list's delete command and control id.
-constexpr int kAlertListId = 4000;
+// The alert list's delete command.
 constexpr int kAlertDeleteCmd = 24993;
 
 } // namespace testhost

@@ -41,26 +41,6 @@ constexpr int kEmailSet = 4049, kShortMsgSet = 4050, kHelp = 1000;
 constexpr size_t kPromptMode = 0, kKeepMode = 1, kPopupStyle = 2, kStay4 = 6, kKeepLimit = 10,
                  kNextSerial = 162;
 
-bool Checked(HWND dialog, int id) {
-    return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
-}
-bool Enabled(HWND dialog, int id) {
-    return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE;
-}
-std::string Text(HWND dialog, int id) {
-    return WindowText(GetDlgItem(dialog, id));
-}
-void Click(HWND dialog, int id) {
-    SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
-}
-void Type(HWND dialog, int id, const char* text) {
-    SetDlgItemTextA(dialog, id, text);
-}
-// A key pressed in an edit (the spinners take the arrow keys of their edit).
-void Key(HWND dialog, int id, UINT vk) {
-    SendMessageA(GetDlgItem(dialog, id), WM_KEYDOWN, vk, 1);
-    SendMessageA(GetDlgItem(dialog, id), WM_KEYUP, vk, 0xC0000001);
-}
 // A key as the sheet's own message loop hands it to the dialog manager, sent
 // to the control that has the focus.
 void DialogKey(HWND sheet, UINT msg, WPARAM key, LPARAM lp = 0) {
@@ -121,10 +101,6 @@ protected:
             ASSERT_EQ(dll->DoAlert(&a), 1);
         }
     }
-    void Trade(const char* detail) {
-        const InboundMessage m = MakeTrade("成交", detail, 1700000000);
-        ASSERT_EQ(dll->SendToMsgCenter(0, &m), 1);
-    }
     // The preview the prompt page shows, and a bitmap of the library's resources.
     static std::vector<uint8_t> Preview(HWND page) {
         return Pixels(reinterpret_cast<HBITMAP>(
@@ -173,26 +149,11 @@ protected:
         PropSheet_SetCurSel(sheet, nullptr, index);
         return Page(sheet);
     }
-    static int Pages(HWND sheet) { return TabCtrl_GetItemCount(PropSheet_GetTabControl(sheet)); }
 
     // The button's own command (PSM_PRESSBUTTON only posts it).
     void PressButton(HWND dialog, int id) {
-        if (id == IDOK || id == IDCANCEL) closed = true;
-        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-    }
-
-    // The widths of the two popups' skins (their regions).
-    static std::multiset<LONG> SkinWidths() {
-        std::multiset<LONG> out;
-        for (HWND h = nullptr;
-             (h = FindWindowExA(nullptr, h, "NuntioTaskbarNotifier", nullptr)) != nullptr;) {
-            HRGN rgn = CreateRectRgn(0, 0, 0, 0);
-            RECT box{};
-            if (GetWindowRgn(h, rgn) != ERROR && GetRgnBox(rgn, &box) != ERROR) out.insert(box.right);
-            DeleteObject(rgn);
-        }
-        return out;
+        closed = closed || id == IDOK || id == IDCANCEL;
+        Press(dialog, id);
     }
 
     bool closed = false;
@@ -350,7 +311,7 @@ TEST_F(SettingsTest, TheLimitIsRefusedOutOfRangeAndAsksBeforeDroppingAndTheDefau
 TEST_F(SettingsTest, TradeSheetTakesThePromptModeTheSkinOfThePopupAndItsKeys) {
     Init();
     RunSheet(kTradeSettings, [&](HWND sheet) {
-        EXPECT_EQ(Pages(sheet), 1);
+        EXPECT_EQ(TabCtrl_GetItemCount(PropSheet_GetTabControl(sheet)), 1);
         HWND page = Page(sheet);
         for (int style : {2, 1}) {
             PickSkin(page, style);
@@ -383,7 +344,10 @@ TEST_F(SettingsTest, TradeSheetTakesThePromptModeTheSkinOfThePopupAndItsKeys) {
     EXPECT_EQ(Cfg("TradeMsg.cfg")[kPromptMode], 0);
     EXPECT_EQ(Cfg("TradeMsg.cfg")[kKeepMode], 1);
     EXPECT_EQ(I32At(Cfg("TradeMsg.cfg"), kPopupStyle), 1);
-    EXPECT_EQ(SkinWidths(), (std::multiset<LONG>{180, 196})) << "the trade popup is 181 wide now";
+    std::multiset<LONG> widths; // of the two popups' skins
+    for (HWND popup : TopWindows("NuntioTaskbarNotifier"))
+        widths.insert(RegionBox(popup).right);
+    EXPECT_EQ(widths, (std::multiset<LONG>{180, 196})) << "the trade popup is 181 wide now";
     EXPECT_FALSE(FileExists(AlertIni())) << "the trade sheet leaves the alert defaults alone";
     Trade("委托已撤销");
     EXPECT_EQ(Rows(kTradeList), 1);
