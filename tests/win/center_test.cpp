@@ -193,8 +193,7 @@ TEST_F(CenterTest, NuntioIniKeepsThePageAndTheFirstShowCentresTheWindowWithBothB
     EXPECT_EQ(CurrentTab(), 1) << "the page from the ini";
     EXPECT_TRUE(StatusShown());
     EXPECT_TRUE(IsWindowVisible(FindChild(center, TOOLBARCLASSNAMEA, 5027))) << "the trade page's toolbar";
-    RECT rc;
-    GetWindowRect(center, &rc);
+    const RECT rc = WindowBox(center);
     EXPECT_EQ(rc.left, (GetSystemMetrics(SM_CXSCREEN) - (rc.right - rc.left)) / 2);
     SetFocus(GetDlgItem(center, 5000)); // the trader clicked the tab strip
     ASSERT_EQ(dll->ToggleMsgCenter(), 0);
@@ -216,10 +215,7 @@ TEST_F(CenterTest, FirstShowRestoresBarsAndPlaceButAMessageRoutedBeforeWinsTheTa
     Init();
     Alert("报警先到");
     ASSERT_EQ(dll->ToggleMsgCenter(), 1);
-    RECT rc;
-    GetWindowRect(center, &rc);
-    EXPECT_EQ((std::vector<LONG>{rc.left, rc.top, rc.right, rc.bottom}),
-              (std::vector<LONG>{100, 80, 600, 480}));
+    EXPECT_EQ(BoxText(WindowBox(center)), "100,80,600,480");
     EXPECT_FALSE(StatusShown());
     EXPECT_FALSE(IsWindowVisible(FindChild(center, TOOLBARCLASSNAMEA, 4001)));
     EXPECT_EQ(CurrentTab(), 0);
@@ -237,8 +233,8 @@ TEST_F(CenterTest, FirstShowRestoresBarsAndPlaceButAMessageRoutedBeforeWinsTheTa
                    "[MainDlg]\r\nleft=-5000\r\ntop=3000\r\nright=-4400\r\nbottom=3450\r\n");
     Init();
     ASSERT_EQ(dll->ToggleMsgCenter(), 1);
-    RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, both;
-    GetWindowRect(center, &rc);
+    RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, both,
+        rc = WindowBox(center);
     EXPECT_EQ(rc.right - rc.left, 600) << "its size is kept";
     EXPECT_EQ(rc.bottom - rc.top, 450);
     EXPECT_TRUE(IntersectRect(&both, &rc, &screen) && EqualRect(&both, &rc)) << "wholly on the screen";

@@ -33,9 +33,7 @@ protected:
         HostTest::TearDown();
         for (const std::string& u : {user, user + "2"}) {
             const std::string key = RegKey(u);
-            RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());                                   // ...\Toolbar
-            RegDeleteKeyA(HKEY_CURRENT_USER, key.substr(0, key.rfind('\\')).c_str());        // ...\MsgCent
-            RegDeleteKeyA(HKEY_CURRENT_USER, key.substr(0, key.rfind("\\MsgCent")).c_str()); // ...\<user>
+            RegDeleteTreeA(HKEY_CURRENT_USER, key.substr(0, key.rfind("\\MsgCent")).c_str()); // ...\<user>
         }
     }
     static std::string RegKey(const std::string& u) {

@@ -7,6 +7,7 @@
 
 #include <deque>
 #include <fstream>
+#include <set>
 #include <type_traits>
 
 #include "core/gbk_text.h"
@@ -112,6 +113,9 @@ std::vector<StoredMsg> ReadStored(const std::string& path, bool trade) {
     const std::vector<uint8_t> bytes = ReadFileBytes(path);
     if (!(trade ? Decode<nuntio::CTradeMsgObj>(bytes, out) : Decode<nuntio::CAlertMsgObj>(bytes, out)))
         ADD_FAILURE() << path << " is not a whole message file";
+    std::set<int32_t> serials;
+    for (const StoredMsg& m : out)
+        EXPECT_TRUE(serials.insert(m.serial).second) << path << " repeats serial " << m.serial;
     return out;
 }
 

@@ -33,7 +33,8 @@ struct StoredMsg {
     std::string text;
 };
 // The messages of a file of alerts (trade = false) or trade messages, read by
-// the core's own decoder; a file that is not whole fails the test.
+// the core's own decoder; a file that is not whole, or that repeats a serial
+// number, fails the test.
 std::vector<StoredMsg> ReadStored(const std::string& path, bool trade);
 
 // The alert list's delete command.

@@ -293,10 +293,7 @@ TEST_F(DialogsTest, OnlyTheCloseBoxKeepsTheFindWindowsPlace) {
         dll->ToggleMsgCenter(); // hiding the center ends the find window
         EXPECT_FALSE(IsWindow(find));
         dll->ToggleMsgCenter();
-        RECT rc{};
-        GetWindowRect(OpenFind(), &rc);
-        EXPECT_EQ((std::vector<LONG>{rc.left, rc.top, rc.right, rc.bottom}),
-                  (std::vector<LONG>{40, 50, 460, 350}));
+        EXPECT_EQ(BoxText(WindowBox(OpenFind())), "40,50,460,350");
     }
 }
 

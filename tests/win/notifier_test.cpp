@@ -153,11 +153,6 @@ protected:
         for (int n = 0; n < 1000 && Running(popup) == std::vector<UINT_PTR>{id}; ++n)
             SendMessageA(popup, WM_TIMER, id, 0);
     }
-    RECT Rect(HWND popup) const {
-        RECT rc{};
-        GetWindowRect(popup, &rc);
-        return rc;
-    }
     // What the popup draws while `send` runs: the title, then the body.
     template <class F>
     std::vector<Drawn> DrawnBy(F send) {
@@ -188,8 +183,7 @@ TEST_F(NotifierTest, EachSkinsRegionSpansItsBitmapForBothCategories) {
             EXPECT_NE(GetWindowLongA(popup, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
             EXPECT_EQ(GetWindowLongA(popup, GWL_STYLE) & (WS_POPUP | WS_CAPTION),
                       static_cast<LONG>(WS_POPUP));
-            const RECT box = RegionBox(popup), want{0, 0, skins[style].cx, skins[style].cy};
-            EXPECT_TRUE(EqualRect(&box, &want)) << box.right << " x " << box.bottom;
+            EXPECT_EQ(BoxText(RegionBox(popup)), BoxText({0, 0, skins[style].cx, skins[style].cy}));
         }
         Reload();
     }
@@ -299,15 +293,13 @@ TEST_F(NotifierTest, OnTheRealTimersItSlidesOutOfTheTaskbarSideStaysAndSlidesBac
         Pump(5);
     ASSERT_EQ(Running(popup), std::vector<UINT_PTR>{2});
     EXPECT_EQ(g.periods[popup][2], 1000u) << "the configured stay";
-    const RECT shown = Rect(popup), want{start.x - 198, start.y, start.x - 1, start.y + 171};
-    EXPECT_TRUE(EqualRect(&shown, &want))
-        << shown.left << "," << shown.top << " " << shown.right << "," << shown.bottom;
+    EXPECT_EQ(BoxText(WindowBox(popup)), BoxText({start.x - 198, start.y, start.x - 1, start.y + 171}));
     for (int i = 0; i < 6000 && IsWindowVisible(popup); ++i)
         Pump(5);
     ASSERT_FALSE(IsWindowVisible(popup));
     EXPECT_TRUE(Running(popup).empty());
-    EXPECT_EQ(Rect(popup).left, start.x) << "back where it started";
-    EXPECT_EQ(Rect(popup).top, start.y);
+    EXPECT_EQ(WindowBox(popup).left, start.x) << "back where it started";
+    EXPECT_EQ(WindowBox(popup).top, start.y);
 }
 
 // A host that unloads the library in the middle of a slide: the popups and
@@ -321,7 +313,7 @@ TEST_F(NotifierTest, UnloadingInTheMiddleOfASlideLeavesNothingBehind) {
         Alert("行情预警", "卸载");
         HWND popup = Shown();
         ASSERT_NE(popup, nullptr);
-        for (int i = 0; i < 2000 && Rect(popup).right == Rect(popup).left; ++i)
+        for (int i = 0; i < 2000 && WindowBox(popup).right == WindowBox(popup).left; ++i)
             Pump(5);
         ASSERT_EQ(Running(popup), std::vector<UINT_PTR>{1}) << "still sliding";
         const HMODULE module = dll->Module();

@@ -111,6 +111,17 @@ std::vector<HWND> TopWindows(const char* cls) {
     return out;
 }
 
+RECT WindowBox(HWND hwnd) {
+    RECT box{};
+    GetWindowRect(hwnd, &box);
+    return box;
+}
+
+std::string BoxText(const RECT& box) {
+    return std::to_string(box.left) + "," + std::to_string(box.top) + "," + std::to_string(box.right) + "," +
+           std::to_string(box.bottom);
+}
+
 RECT RegionBox(HWND hwnd) {
     HRGN rgn = CreateRectRgn(0, 0, 0, 0);
     RECT box{};

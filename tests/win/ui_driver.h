@@ -74,8 +74,11 @@ std::string WindowText(HWND hwnd);
 std::vector<HWND> ThreadDialogs();
 // Top-level windows of a class, of any thread.
 std::vector<HWND> TopWindows(const char* cls);
-// The box around a window's region (empty without one).
+// A window's place on the screen, the box around its region (empty without
+// one), and a box as "left,top,right,bottom".
+RECT WindowBox(HWND hwnd);
 RECT RegionBox(HWND hwnd);
+std::string BoxText(const RECT& box);
 LOGFONTA FontOf(HWND hwnd);
 
 // A dialog's controls as the trader works them: a click on the control (a
