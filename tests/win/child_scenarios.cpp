@@ -7,28 +7,22 @@
 
 namespace testhost {
 
-namespace {
-
-// Sends three alerts and two trade messages, then ends the process without
-// unloading the library: the files must still be written.
-int ExitWithoutUnload(const std::string& root) {
-    NuntioDll dll;
-    if (StartOn(dll, root) == nullptr) return 11;
-    for (int i = 0; i < 3; ++i) {
-        AlertRecord a = MakeAlert("行情", ("exit-alert-" + std::to_string(i)).c_str());
-        dll.DoAlert(&a);
-    }
-    for (int i = 0; i < 2; ++i) {
-        InboundMessage t = MakeTrade("成交", ("exit-trade-" + std::to_string(i)).c_str(), 1700000000 + i);
-        dll.SendToMsgCenter(0, &t);
-    }
-    ExitProcess(0);
-}
-
-} // namespace
-
 int RunChildScenario(const std::string& name, const std::string& root) {
-    if (name == "exit-without-unload") return ExitWithoutUnload(root);
+    if (name == "exit-without-unload") {
+        // Three alerts and two trade messages, then the process ends without
+        // unloading the library: the files must still be written.
+        NuntioDll dll;
+        if (StartOn(dll, root) == nullptr) return 11;
+        for (int i = 0; i < 3; ++i) {
+            AlertRecord a = MakeAlert("行情", ("exit-alert-" + std::to_string(i)).c_str());
+            dll.DoAlert(&a);
+        }
+        for (int i = 0; i < 2; ++i) {
+            InboundMessage t = MakeTrade("成交", ("exit-trade-" + std::to_string(i)).c_str(), 1700000000 + i);
+            dll.SendToMsgCenter(0, &t);
+        }
+        ExitProcess(0);
+    }
     if (name == "crash-kill-host") return KillHost(root);
     if (name == "crash-second-host") return SecondHost(root);
     return 2;

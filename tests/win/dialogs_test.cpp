@@ -344,14 +344,12 @@ TEST_F(DialogsTest, FontAndColoursReachTheListAndItsFileAndCancelChangesNothing)
     for (const auto& zoom : zooms) {
         SCOPED_TRACE(zoom.command);
         if (zoom.command != 0) SendMessageA(center, WM_COMMAND, zoom.command, 0);
+        // 12 points at 96 dpi, then zoomed; bold, and underlined in the rows only.
         const LOGFONTA rows = FontOf(list), header = FontOf(ListView_GetHeader(list));
-        EXPECT_EQ(rows.lfUnderline, 1);
-        EXPECT_EQ(rows.lfHeight, zoom.height) << "12 points at 96 dpi, then zoomed";
-        EXPECT_EQ(rows.lfWeight, FW_BOLD);
+        EXPECT_EQ((std::vector<LONG>{rows.lfHeight, rows.lfWeight, rows.lfUnderline, header.lfHeight,
+                                     header.lfWeight, header.lfUnderline}),
+                  (std::vector<LONG>{zoom.height, FW_BOLD, 1, zoom.height, FW_BOLD, 0}));
         EXPECT_STREQ(rows.lfFaceName, font0.lfFaceName);
-        EXPECT_EQ(header.lfUnderline, 0);
-        EXPECT_EQ(header.lfHeight, rows.lfHeight);
-        EXPECT_EQ(header.lfWeight, FW_BOLD);
     }
     sheet(PSBTN_CANCEL);
     EXPECT_EQ(g_starts, (std::vector<COLORREF>{text0, back0, text0, back0, RGB(200, 0, 0), RGB(0, 0, 90)}));

@@ -38,8 +38,14 @@ constexpr int kVisual = 4166, kIconFlash = 4167, kPopupBox = 4168;
 constexpr int kEmailSet = 4049, kShortMsgSet = 4050, kHelp = 1000;
 
 // Offsets of the configuration file.
-constexpr size_t kPromptMode = 0, kKeepMode = 1, kPopupStyle = 2, kStay4 = 6, kKeepLimit = 10,
-                 kNextSerial = 162;
+constexpr size_t kPromptMode = 0, kKeepMode = 1, kPopupStyle = 2, kKeepLimit = 10, kNextSerial = 162;
+
+// What a configuration file holds of the prompt page: prompt mode, keep mode
+// and limit, popup style and stay seconds.
+std::vector<int32_t> PromptPage(const std::vector<uint8_t>& cfg) {
+    return {cfg.at(kPromptMode), cfg.at(kKeepMode), I32At(cfg, kKeepLimit), I32At(cfg, kPopupStyle),
+            I32At(cfg, 6)};
+}
 
 // A key as the sheet's own message loop hands it to the dialog manager, sent
 // to the control that has the focus.
@@ -258,11 +264,8 @@ TEST_F(SettingsTest, TheLimitIsRefusedOutOfRangeAndAsksBeforeDroppingAndTheDefau
     });
     std::vector<uint8_t> after = Cfg("AlertMsg.cfg");
     ASSERT_EQ(after.size(), 170u);
-    EXPECT_EQ(after[kKeepMode], 2);
-    EXPECT_EQ(I32At(after, kKeepLimit), 1);
-    EXPECT_EQ(I32At(after, kStay4), 0) << "an empty stay time is 0";
-    EXPECT_EQ(after[kPromptMode], 1) << "the alert page carries the prompt mode through";
-    EXPECT_EQ(I32At(after, kPopupStyle), 0);
+    // The alert page carries the prompt mode through; an empty stay time is 0.
+    EXPECT_EQ(PromptPage(after), (std::vector<int32_t>{1, 2, 1, 0, 0}));
     EXPECT_TRUE(std::equal(after.begin() + 14, after.begin() + kNextSerial, before.begin() + 14))
         << "only the first 14 bytes change, and the serial counter the alerts moved";
     EXPECT_TRUE(FileExists(AlertIni())) << "OK stores the defaults, also when their page was never shown";
@@ -295,10 +298,7 @@ TEST_F(SettingsTest, TheLimitIsRefusedOutOfRangeAndAsksBeforeDroppingAndTheDefau
         EXPECT_TRUE(OkAnswering(sheet, IDNO).empty());
     });
     after = Cfg("AlertMsg.cfg");
-    EXPECT_EQ(after[kKeepMode], 1);
-    EXPECT_EQ(I32At(after, kKeepLimit), 7);
-    EXPECT_EQ(I32At(after, kStay4), 12);
-    EXPECT_EQ(I32At(after, kPopupStyle), 9);
+    EXPECT_EQ(PromptPage(after), (std::vector<int32_t>{1, 1, 7, 9, 12}));
     AlertProperty stored{};
     ASSERT_EQ(dll->GetAlertDefaultSet(&stored), 1);
     // Voice repeated; visual off keeps IconFlash and Popup as they were.
@@ -341,9 +341,7 @@ TEST_F(SettingsTest, TradeSheetTakesThePromptModeTheSkinOfThePopupAndItsKeys) {
         PressButton(sheet, IDOK);
     });
     EXPECT_EQ(caption, "交易设置");
-    EXPECT_EQ(Cfg("TradeMsg.cfg")[kPromptMode], 0);
-    EXPECT_EQ(Cfg("TradeMsg.cfg")[kKeepMode], 1);
-    EXPECT_EQ(I32At(Cfg("TradeMsg.cfg"), kPopupStyle), 1);
+    EXPECT_EQ(PromptPage(Cfg("TradeMsg.cfg")), (std::vector<int32_t>{0, 1, 1, 1, 3}));
     std::multiset<LONG> widths; // of the two popups' skins
     for (HWND popup : TopWindows("NuntioTaskbarNotifier"))
         widths.insert(RegionBox(popup).right);
@@ -368,9 +366,7 @@ TEST_F(SettingsTest, TradeSheetTakesThePromptModeTheSkinOfThePopupAndItsKeys) {
         PressButton(sheet, IDOK);
     });
     const std::vector<uint8_t> after = Cfg("TradeMsg.cfg");
-    EXPECT_EQ(after[kPromptMode], 1);
-    EXPECT_EQ(after[kKeepMode], 2);
-    EXPECT_EQ(I32At(after, kKeepLimit), 4);
+    EXPECT_EQ(PromptPage(after), (std::vector<int32_t>{1, 2, 4, 1, 3}));
     EXPECT_EQ(I32At(after, kNextSerial), 1) << "no popup took a number";
     Trade("600000 买入 100 股");
     EXPECT_TRUE(KillTimer(center, kFlashTimer)) << "the tray flashes";

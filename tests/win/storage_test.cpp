@@ -548,24 +548,6 @@ std::vector<LogEntry> ReadLog(const std::string& path) {
     return out;
 }
 
-// Where to cut a file of `size` bytes: every 151st byte (every byte in the long
-// form), around the end of each whole record. The long form runs the cuts in
-// ranges (NUNTIO_CUT_FROM, NUNTIO_CUT_TO), one process each, so that a failure
-// names its range.
-std::set<size_t> Cuts(size_t size, const std::vector<size_t>& ends) {
-    std::set<size_t> cuts = {size};
-    for (size_t c = 0; c <= size; c += EnvInt("NUNTIO_CUT_EVERY_BYTE", 0) != 0 ? 1 : 151)
-        cuts.insert(c);
-    for (size_t e : ends)
-        for (size_t c : {e - 1, e, e + 1})
-            if (c <= size) cuts.insert(c);
-    std::erase_if(cuts, [](size_t cut) {
-        return cut < static_cast<size_t>(EnvInt("NUNTIO_CUT_FROM", 0)) ||
-               cut >= static_cast<size_t>(EnvInt("NUNTIO_CUT_TO", 1 << 30));
-    });
-    return cuts;
-}
-
 } // namespace
 
 TEST_F(CrashTest, AHostKilledAtRandomMomentsLosesNothingItWasToldWasStored) {
@@ -669,8 +651,22 @@ TEST_F(CrashTest, AJournalCutAtAnyByteKeepsEveryWholeChangeBeforeTheCut) {
     ASSERT_EQ(ends[0], 16u) << "the journal starts with its header";
     ASSERT_EQ(journal.size(), ends.back());
 
+    // Cut at every 151st byte (every byte in the long form) and around the end
+    // of each whole record. The long form runs the cuts in ranges
+    // (NUNTIO_CUT_FROM, NUNTIO_CUT_TO), one process each, so that a failure
+    // names its range.
+    std::set<size_t> cuts = {journal.size()};
+    for (size_t c = 0; c <= journal.size(); c += EnvInt("NUNTIO_CUT_EVERY_BYTE", 0) != 0 ? 1 : 151)
+        cuts.insert(c);
+    for (size_t e : ends)
+        for (size_t c : {e - 1, e, e + 1})
+            if (c <= journal.size()) cuts.insert(c);
+    std::erase_if(cuts, [](size_t cut) {
+        return cut < static_cast<size_t>(EnvInt("NUNTIO_CUT_FROM", 0)) ||
+               cut >= static_cast<size_t>(EnvInt("NUNTIO_CUT_TO", 1 << 30));
+    });
     bool toldChecked = false;
-    for (size_t cut : Cuts(journal.size(), ends)) {
+    for (size_t cut : cuts) {
         SCOPED_TRACE("journal cut at " + std::to_string(cut));
         Files cutCrash = crash;
         cutCrash["AlertMsg.DAT.journal"].resize(cut);
