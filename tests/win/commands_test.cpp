@@ -46,10 +46,6 @@ protected:
         ASSERT_TRUE(IsWindow(Init(who)));
     }
     HWND Toolbar(int id) const { return FindChild(center, TOOLBARCLASSNAMEA, id); }
-    void Alert(const char* content) {
-        AlertRecord a = MakeAlert("模块", content);
-        ASSERT_EQ(dll->DoAlert(&a), 1);
-    }
     // The buttons of a toolbar as command ids, 0 for a separator.
     std::vector<int> Buttons(int id) const {
         HWND tb = Toolbar(id);
@@ -85,8 +81,8 @@ TEST_F(CommandsTest, DeletingFollowsTheSelectionAndDeleteAllAsksFirst) {
     };
     EXPECT_FALSE(enabled(kDelete));
     EXPECT_FALSE(enabled(kDeleteAll));
-    for (const char* c : {"五", "四", "三", "二", "一"})
-        Alert(c); // top row "一"; each selects the alert tab, whose Show refreshes the buttons
+    Alerts({"五", "四", "三", "二",
+            "一"}); // top row "一"; each selects the alert tab, whose Show refreshes the buttons
     EXPECT_TRUE(enabled(kDeleteAll));
     EXPECT_TRUE(enabled(kDelete)) << "the new alert is selected";
     SelectOnly(list, {});
@@ -196,7 +192,7 @@ TEST_F(CommandsTest, ToolbarsHaveTheirTextsAndKeepTheirArrangementPerToolbarAndP
 // and come back.
 TEST_F(CommandsTest, DraggedColumnsAndWidthsAndStoredPositionsReachTheList) {
     Init();
-    Alert("内容");
+    Alerts({"内容"});
     int order[9] = {0, 3, 1, 2, 4, 5, 6, 7, 8}; // icon, 模块, 时间, 窗口, then the rest
     ASSERT_TRUE(ListView_SetColumnOrderArray(List(kAlertList), 9, order));
     ListView_SetColumnWidth(List(kAlertList), 8, 300); // 报警内容

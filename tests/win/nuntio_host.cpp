@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "child_scenarios.h"
 #include "load_host.h"
 #include "ui_driver.h"
 
@@ -203,6 +204,10 @@ std::vector<std::string> HostTest::Contents() const {
 
 int HostTest::CurrentTab() const {
     return static_cast<int>(SendMessageA(GetDlgItem(center, 5000), TCM_GETCURSEL, 0, 0));
+}
+
+void HostTest::Alerts(std::initializer_list<const char*> contents) {
+    ASSERT_TRUE(SendAlerts(*dll, contents));
 }
 
 void HostTest::Trade(const char* detail, const char* event) {

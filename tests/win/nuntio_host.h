@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -106,7 +107,8 @@ protected:
     std::vector<std::string> Contents() const;
     // The page the tab strip shows: 0 alerts, 1 trade messages.
     int CurrentTab() const;
-    // Delivers a trade message.
+    // Delivers alerts with these contents, and a trade message.
+    void Alerts(std::initializer_list<const char*> contents);
     void Trade(const char* detail, const char* event = "成交");
 
     std::unique_ptr<NuntioDll> dll;

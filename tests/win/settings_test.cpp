@@ -101,12 +101,6 @@ protected:
         Hook("kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(&FakeGetProcAddress));
     }
     std::string AlertIni() const { return Folder() + "AlertCentre.ini"; }
-    void Alerts(std::initializer_list<const char*> contents) {
-        for (const char* content : contents) {
-            const AlertRecord a = MakeAlert("行情预警", content);
-            ASSERT_EQ(dll->DoAlert(&a), 1);
-        }
-    }
     // The preview the prompt page shows, and a bitmap of the library's resources.
     static std::vector<uint8_t> Preview(HWND page) {
         return Pixels(reinterpret_cast<HBITMAP>(

@@ -115,13 +115,12 @@ protected:
             out.push_back({m.text, m.image});
         return out;
     }
-    void Send(std::initializer_list<const char*> texts) { ASSERT_TRUE(SendAlerts(*dll, texts)); }
     // A session on the folder's files that stores these alerts and ends
     // normally: the unload writes the message files whole.
     void StoreSession(std::initializer_list<const char*> texts = {}) {
         Reload();
         ASSERT_NE(Init(), nullptr);
-        Send(texts);
+        Alerts(texts);
         Reload();
     }
     std::string FirstShowNotice() {
@@ -170,7 +169,7 @@ TEST_F(StorageTest, AFileThatCannotBeReadIsLeftAsItIsAndItsSessionIsKept) {
         const std::string notice = FirstShowNotice();
         EXPECT_TRUE(!dat || notice.find("AlertMsg.DAT") != std::string::npos) << notice;
         EXPECT_TRUE(!dat || notice.find("下次启动") != std::string::npos) << notice;
-        Send({"n"});
+        Alerts({"n"});
         InboundMessage t = MakeTrade("成交", "t", 0);
         EXPECT_EQ(dll->SendToMsgCenter(0, &t), 1);
         Reload();
@@ -252,9 +251,9 @@ TEST_F(StorageTest, AFullDiskOrAFolderThatCannotBeWrittenIsToldAndDamagesNoStore
         HookForGood(*dll, "kernel32.dll", "DeleteFileA", reinterpret_cast<void*>(&ReadOnlyDelete));
         HookForGood(*dll, "kernel32.dll", "SetFileAttributesA", reinterpret_cast<void*>(&ReadOnlyAttributes));
         ASSERT_NE(Init(), nullptr);
-        Send({"s2"}); // before the disk fills
+        Alerts({"s2"}); // before the disk fills
         g_diskFull = diskFull;
-        Send({"f0", "f1"}); // accepted all the same
+        Alerts({"f0", "f1"}); // accepted all the same
         EXPECT_EQ(Contents(), (Strings{"f1", "f0", "s2", "s1", "s0"}));
         const std::string notice = FirstShowNotice();
         const char* told = diskFull ? "磁盘已满" : "无法写入";
@@ -279,12 +278,12 @@ TEST_F(StorageTest, AFullDiskOrAFolderThatCannotBeWrittenIsToldAndDamagesNoStore
 TEST_F(StorageTest, ASecondInitOrASecondHostChangesNoFile) {
     HWND first = Init();
     ASSERT_NE(first, nullptr);
-    Send({"a0", "a1"});
+    Alerts({"a0", "a1"});
     EXPECT_EQ(reinterpret_cast<HWND>(static_cast<uintptr_t>(dll->Init(1, 2, root.c_str(), "trader02"))),
               first);
     EXPECT_EQ(reinterpret_cast<HWND>(static_cast<uintptr_t>(dll->Init(0, 0, root.c_str(), "trader01"))),
               first);
-    Send({"a2"});
+    Alerts({"a2"});
     InboundMessage t = MakeTrade("成交", "t", 0);
     EXPECT_EQ(dll->SendToMsgCenter(0, &t), 1);
     EXPECT_EQ(Contents(), (Strings{"a2", "a1", "a0"}));
@@ -297,7 +296,7 @@ TEST_F(StorageTest, ASecondInitOrASecondHostChangesNoFile) {
     Files after = Snapshot();
     after.erase("Nuntio.ini");
     EXPECT_EQ(after, before);
-    Send({"a3"});
+    Alerts({"a3"});
     Reload();
     EXPECT_EQ(Texts(Stored()), (Strings{"a3", "a2", "a1", "a0"}));
     EXPECT_EQ(Texts(Stored(true)), (Strings{"t"}));
@@ -353,7 +352,7 @@ TEST_F(StorageTest, MessagesArrivingUnderOurBoxesAreStoredWithTheirOwnSerials) {
     // listed when it was asked.
     Files crash;
     DialogAnswerer answer([&](HWND box) {
-        Send({"c", "d"});
+        Alerts({"c", "d"});
         crash = Snapshot();
         DialogAnswerer::Press(IDYES)(box);
     });
@@ -438,7 +437,7 @@ TEST_F(StorageTest, DeletingManySelectedAlertsIsOneStep) {
     ASSERT_NE(Init(), nullptr);
     const int n = 2000;
     for (int i = 0; i < n; ++i)
-        Send({std::to_string(i).c_str()});
+        Alerts({std::to_string(i).c_str()});
     dll->ToggleMsgCenter();
     Pump(50);
     // Select all but the three newest and the oldest.
@@ -468,7 +467,7 @@ TEST_F(StorageTest, StorageNoticesSayWhatWillBeKept) {
     // stored, and the status bar says so.
     RemoveTree(root + "\\User");
     ASSERT_NE(Init(), nullptr);
-    Send({"a"});
+    Alerts({"a"});
     std::string notice = FirstShowNotice();
     EXPECT_NE(notice.find("不会保存"), std::string::npos) << notice;
     EXPECT_EQ(notice.find("正常退出时保存"), std::string::npos) << notice;
@@ -479,7 +478,7 @@ TEST_F(StorageTest, StorageNoticesSayWhatWillBeKept) {
     // messages are saved at a normal exit, as the notice says.
     MakeDirs(Journal());
     ASSERT_NE(Init(), nullptr);
-    Send({"b"});
+    Alerts({"b"});
     notice = FirstShowNotice();
     EXPECT_NE(notice.find("正常退出时保存"), std::string::npos) << notice;
     Reload();
@@ -604,7 +603,7 @@ TEST_F(CrashTest, AJournalCutAtAnyByteKeepsEveryWholeChangeBeforeTheCut) {
         ends.push_back(ReadFileBytes(Journal()).size());
     };
     for (const char* text : {"c0", "c1", "c2", "c3"})
-        change([&] { Send({text}); });
+        change([&] { Alerts({text}); });
     change([&] {
         SelectOnly(List(kAlertList), {1});
         SendMessageA(center, WM_COMMAND, IDOK, 0); // c2 opened
@@ -613,7 +612,7 @@ TEST_F(CrashTest, AJournalCutAtAnyByteKeepsEveryWholeChangeBeforeTheCut) {
         SelectOnly(List(kAlertList), {2});
         SendMessageA(center, WM_COMMAND, kAlertDeleteCmd, 0); // c1 deleted
     });
-    change([&] { Send({"c4"}); });
+    change([&] { Alerts({"c4"}); });
     const Files crash = Snapshot();
     const std::vector<uint8_t> journal = crash.at("AlertMsg.DAT.journal");
     Reload();
