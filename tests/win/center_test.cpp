@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <algorithm>
 #include <vector>
 
 #include "child_scenarios.h"
@@ -39,10 +39,8 @@ BOOL WINAPI RecordTrayCall(DWORD action, PNOTIFYICONDATAA data) {
 }
 
 size_t Count(DWORD action) {
-    size_t n = 0;
-    for (const TrayCall& c : g_trayCalls)
-        n += c.action == action ? 1 : 0;
-    return n;
+    return static_cast<size_t>(std::count_if(g_trayCalls.begin(), g_trayCalls.end(),
+                                             [action](const TrayCall& c) { return c.action == action; }));
 }
 
 class CenterTest : public HostTest {
@@ -58,9 +56,6 @@ protected:
         a.prop = prop;
         a.hSourceWnd = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(source));
         a.nVoiceId = 77;
-        std::strcpy(a.szCode, "600000");
-        std::strcpy(a.szName, "浦发银行");
-        std::strcpy(a.szWindow, "分时走势");
         ASSERT_EQ(dll->DoAlert(&a), 1);
     }
     std::string Ini(const char* key) const {
