@@ -30,36 +30,14 @@ constexpr size_t kColumnPositions = 82; // in the configuration file, one word p
 // Font and colour page: the wells, and the picker's size and style controls
 constexpr int kTextWell = 5020, kBackWell = 5021, kSize = 103, kBold = 104, kUnderline = 106;
 // Find window
-constexpr int kKeyword = 5029, kRange = 5030, kSearch = 5031, kResults = 5032, kStatus = 5035;
+constexpr int kKeyword = 5029, kRange = 5030, kSearch = 5031, kResults = 5032;
 
 using Texts = std::vector<std::string>;
-
-std::vector<std::string> Items(HWND list) {
-    std::vector<std::string> out;
-    for (int i = 0; i < ListView_GetItemCount(list); ++i)
-        out.push_back(CellText(list, i, 0));
-    return out;
-}
-
-void SelectItem(HWND list, int row) {
-    ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-}
 
 int IndexOf(HWND list, const char* text) {
     LVFINDINFOA find{LVFI_STRING, text, 0, {}, 0};
     return static_cast<int>(
         SendMessageA(list, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
-}
-
-void Click(HWND dialog, int id) {
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
-
-LOGFONTA FontOf(HWND hwnd) {
-    LOGFONTA lf{};
-    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(hwnd, WM_GETFONT, 0, 0)), sizeof lf, &lf);
-    return lf;
 }
 
 // The colour dialog's stand-in: records where it started, answers g_pickedColor.
@@ -77,18 +55,11 @@ protected:
         HostTest::SetUp();
         ASSERT_TRUE(IsWindow(Init()));
     }
-    int CurrentTab() const {
-        return static_cast<int>(SendMessageA(GetDlgItem(center, 5000), TCM_GETCURSEL, 0, 0));
-    }
     void Alert(const char* content, const char* window = "分时走势") {
         AlertRecord a = MakeAlert("行情预警", content);
         std::strcpy(a.szWindow, window);
         std::strcpy(a.szCode, "600000");
         ASSERT_EQ(dll->DoAlert(&a), 1);
-    }
-    void Trade(const char* event, const char* detail) {
-        InboundMessage t = MakeTrade(event, detail, 1700000000);
-        ASSERT_EQ(dll->SendToMsgCenter(0, &t), 1);
     }
     // Runs the column dialog of `command`; `action` works on the dialog and
     // ends it.
@@ -106,11 +77,6 @@ protected:
             if (WindowText(h) == "查找") return h;
         return nullptr;
     }
-    std::string Status(HWND find) const {
-        char text[128] = {};
-        SendMessageA(GetDlgItem(find, kStatus), SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
-        return text;
-    }
     void Search(HWND find, const char* keyword, int range = -1) {
         SetDlgItemTextA(find, kKeyword, keyword);
         if (range >= 0) {
@@ -118,15 +84,12 @@ protected:
             SendMessageA(box, CB_SETCURSEL, static_cast<WPARAM>(range), 0);
             SendMessageA(find, WM_COMMAND, MAKEWPARAM(kRange, CBN_SELCHANGE), reinterpret_cast<LPARAM>(box));
         }
-        Click(find, kSearch);
+        Press(find, kSearch);
     }
 
     // ---- the font and colour sheet ----
     static HWND Page(HWND sheet) {
         return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
-    }
-    static HWND Picker(HWND sheet) {
-        return FindWindowExA(Page(sheet), nullptr, "NuntioSelectFont", nullptr);
     }
     // Space on a colour well opens the colour dialog.
     static void PickColour(HWND sheet, int well, COLORREF colour) {
@@ -149,37 +112,37 @@ TEST_F(DialogsTest, ColumnsDraggedRemovedAddedAndMovedReachTheListAndCancelKeeps
     ASSERT_TRUE(ListView_SetColumnOrderArray(List(kAlertList), 9, order));
     Texts opened;
     Columns(kAlertColumns, [&](HWND dlg) {
-        opened = Items(GetDlgItem(dlg, kApplied));
-        Click(dlg, IDOK);
+        opened = ColumnTexts(GetDlgItem(dlg, kApplied), 0);
+        Press(dlg, IDOK);
     });
     const Texts dragged = {"",         "模块",   "时间",     "窗口",    "商品简称",
                            "商品代码", "工作区", "报警对象", "报警内容"};
     EXPECT_EQ(opened, Texts(dragged.begin() + 1, dragged.end()));
     EXPECT_EQ(Headings(List(kAlertList)), dragged);
     Columns(kAlertColumns, [](HWND dlg) {
-        Click(dlg, kRemoveAll);
-        Click(dlg, IDCANCEL);
+        Press(dlg, kRemoveAll);
+        Press(dlg, IDCANCEL);
     });
     EXPECT_EQ(Headings(List(kAlertList)), dragged);
     Columns(kAlertColumns, [](HWND dlg) {
-        Click(dlg, kRemoveAll);
-        Click(dlg, IDOK);
+        Press(dlg, kRemoveAll);
+        Press(dlg, IDOK);
     });
     EXPECT_EQ(Headings(List(kAlertList)), Texts{""});
     EXPECT_EQ(Rows(kAlertList), 1);
     Columns(kAlertColumns, [](HWND dlg) {
         HWND applied = GetDlgItem(dlg, kApplied);
         HWND available = GetDlgItem(dlg, kAvailable);
-        Click(dlg, kAddAll);
-        SelectItem(applied, IndexOf(applied, "工作区"));
-        Click(dlg, kRemove);
-        SelectItem(applied, IndexOf(applied, "模块"));
-        Click(dlg, kRemove);
-        SelectItem(available, IndexOf(available, "工作区"));
-        Click(dlg, kAdd);
-        SelectItem(applied, IndexOf(applied, "报警内容"));
-        Click(dlg, kUp);
-        Click(dlg, IDOK);
+        Press(dlg, kAddAll);
+        SelectOnly(applied, {IndexOf(applied, "工作区")});
+        Press(dlg, kRemove);
+        SelectOnly(applied, {IndexOf(applied, "模块")});
+        Press(dlg, kRemove);
+        SelectOnly(available, {IndexOf(available, "工作区")});
+        Press(dlg, kAdd);
+        SelectOnly(applied, {IndexOf(applied, "报警内容")});
+        Press(dlg, kUp);
+        Press(dlg, IDOK);
     });
     EXPECT_EQ(Headings(List(kAlertList)),
               (Texts{"", "工作区", "时间", "窗口", "商品简称", "商品代码", "报警内容", "报警对象"}));
@@ -196,21 +159,21 @@ TEST_F(DialogsTest, ButtonsFollowTheFocusedListAndADoubleClickMoves) {
         auto enabled = [dlg] {
             std::vector<bool> v;
             for (int id : {kAdd, kRemove, kUp, kDown})
-                v.push_back(IsWindowEnabled(GetDlgItem(dlg, id)) != FALSE);
+                v.push_back(Enabled(dlg, id));
             return v;
         };
         HWND appliedList = GetDlgItem(dlg, kApplied);
-        SelectItem(appliedList, 0);
+        SelectOnly(appliedList, {0});
         SetFocus(appliedList);
         afterApplied = enabled();
         NMITEMACTIVATE dbl{};
         dbl.hdr = {appliedList, static_cast<UINT_PTR>(kApplied), static_cast<UINT>(NM_DBLCLK)};
         SendMessageA(dlg, WM_NOTIFY, kApplied, reinterpret_cast<LPARAM>(&dbl));
         HWND availableList = GetDlgItem(dlg, kAvailable);
-        SelectItem(availableList, 0);
+        SelectOnly(availableList, {0});
         SetFocus(availableList);
         afterAvailable = enabled();
-        Click(dlg, IDOK);
+        Press(dlg, IDOK);
     });
     EXPECT_EQ(afterApplied, (std::vector<bool>{false, true, true, true}));
     EXPECT_EQ(afterAvailable, (std::vector<bool>{true, false, true, true}))
@@ -226,12 +189,12 @@ TEST_F(DialogsTest, ButtonsFollowTheFocusedListAndADoubleClickMoves) {
 TEST_F(DialogsTest, FindTakesItsKeysSearchesTheChosenRangeInItsColumnsAndSaysWhatItFound) {
     Alert("内容一", "K线图");
     Alert("内容二");
-    Trade("撤单事件", "卖出 浦发银行 200股");
+    Trade("卖出 浦发银行 200股", "撤单事件");
     Columns(kAlertColumns, [](HWND dlg) {
         HWND applied = GetDlgItem(dlg, kApplied);
-        SelectItem(applied, IndexOf(applied, "窗口"));
-        Click(dlg, kRemove);
-        Click(dlg, IDOK);
+        SelectOnly(applied, {IndexOf(applied, "窗口")});
+        Press(dlg, kRemove);
+        Press(dlg, IDOK);
     });
     HWND find = OpenFind();
     ASSERT_NE(find, nullptr);
@@ -239,12 +202,12 @@ TEST_F(DialogsTest, FindTakesItsKeysSearchesTheChosenRangeInItsColumnsAndSaysWha
     EXPECT_EQ(GetFocus(), edit);
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(find, kSearch))) << "no keyword yet";
     SendMessageA(find, WM_COMMAND, IDOK, 0); // Enter
-    EXPECT_EQ(Status(find), "请输入查找关键字！");
+    EXPECT_EQ(StatusText(find), "请输入查找关键字！");
     EXPECT_EQ(SendMessageA(GetDlgItem(find, kRange), CB_GETCURSEL, 0, 0), 1) << "the current tab";
     SetWindowTextA(edit, "浦发");
     PostMessageA(edit, WM_KEYDOWN, VK_RETURN, 0); // presses the search button
     Pump();
-    EXPECT_EQ(Status(find), "共查找到1条消息。");
+    EXPECT_EQ(StatusText(find), "共查找到1条消息。");
     EXPECT_EQ(Headings(results), (Texts{"", "事件", "详细说明", "发生时间"}));
     EXPECT_EQ(CellText(results, 0, 1), "撤单事件");
     PostMessageA(edit, WM_KEYDOWN, VK_TAB, 0);
@@ -252,16 +215,15 @@ TEST_F(DialogsTest, FindTakesItsKeysSearchesTheChosenRangeInItsColumnsAndSaysWha
     EXPECT_NE(GetFocus(), edit) << "Tab leaves the edit";
 
     Search(find, "K线", 0);
-    EXPECT_EQ(Status(find), "共查找到1条消息。");
+    EXPECT_EQ(StatusText(find), "共查找到1条消息。");
     ASSERT_EQ(ListView_GetItemCount(results), 1);
     EXPECT_EQ(Headings(results),
               (Texts{"", "时间", "模块", "商品简称", "商品代码", "工作区", "报警对象", "报警内容"}));
-    EXPECT_EQ(CellText(results, 0, 2), "行情预警");
-    EXPECT_EQ(CellText(results, 0, 7), "内容一");
+    EXPECT_EQ(CellText(results, 0, 7), "内容一") << "under its heading";
     EXPECT_EQ(RowIcon(results, 0), 2) << "the row's own icon: an earlier alert";
     SendMessageA(GetDlgItem(find, kRange), CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-    Click(find, kSearch);
-    EXPECT_EQ(Status(find), "指定的范围无效！");
+    Press(find, kSearch);
+    EXPECT_EQ(StatusText(find), "指定的范围无效！");
 }
 
 // Results stay until the next show, range change or search: a found message
@@ -279,47 +241,31 @@ TEST_F(DialogsTest, FoundMessagesLeadToTheirRowsAndStayWhenDeleted) {
     ASSERT_EQ(ListView_GetItemCount(results), 3);
     for (int i = 0; i < 60; ++i)
         Alert("其他");
-    auto contents = [&] {
-        Texts out;
-        for (int row = 0; row < ListView_GetItemCount(results); ++row)
-            out.push_back(CellText(results, row, 8));
-        return out;
-    };
     const Texts found = {"目标 丙", "目标 乙", "目标 甲"};
-    EXPECT_EQ(contents(), found);
+    EXPECT_EQ(ColumnTexts(results, 8), found);
 
     HWND alerts = List(kAlertList);
-    ListView_SetItemState(alerts, -1, 0, LVIS_SELECTED);
-    ListView_SetItemState(alerts, 61, LVIS_SELECTED, LVIS_SELECTED); // 目标 乙
+    SelectOnly(alerts, {61}); // 目标 乙
     SendMessageA(center, WM_COMMAND, 24993, 0);
     ASSERT_EQ(Rows(kAlertList), 63);
-    EXPECT_EQ(contents(), found) << "the deleted one keeps its row";
+    EXPECT_EQ(ColumnTexts(results, 8), found) << "the deleted one keeps its row";
     EXPECT_EQ(CellText(results, 1, 1).find("（已删除）"), 0u) << CellText(results, 1, 1);
     EXPECT_EQ(CellText(results, 2, 1).find("已删除"), std::string::npos);
-    Trade("成交", "买入"); // the trade tab comes forward
+    Trade("买入"); // the trade tab comes forward
     ASSERT_EQ(CurrentTab(), 1);
-    ListView_SetItemState(alerts, -1, 0, LVIS_SELECTED);
-    SelectItem(results, 1);
-    EXPECT_EQ(Status(find), "该消息已被删除。");
+    SelectOnly(alerts, {});
+    SelectOnly(results, {1});
+    EXPECT_EQ(StatusText(find), "该消息已被删除。");
     EXPECT_EQ(CurrentTab(), 1) << "nothing is shown for it";
     EXPECT_EQ(ListView_GetSelectedCount(alerts), 0u);
-    SelectItem(results, 2);
+    SelectOnly(results, {2});
     EXPECT_EQ(CurrentTab(), 0);
     EXPECT_EQ(ListView_GetItemState(alerts, 62, LVIS_SELECTED), static_cast<UINT>(LVIS_SELECTED))
         << "目标 甲 stands at row 62 now";
     const int top = ListView_GetTopIndex(alerts);
     EXPECT_LE(top, 62);
     EXPECT_LT(62, top + ListView_GetCountPerPage(alerts) + 1) << "scrolled into view";
-
-    {
-        DialogAnswerer yes(DialogAnswerer::Press(IDYES));
-        SendMessageA(center, WM_COMMAND, 24994, 0); // delete all alerts
-    }
-    ASSERT_EQ(Rows(kAlertList), 0);
-    EXPECT_EQ(contents(), found);
-    for (int row = 0; row < 3; ++row)
-        EXPECT_EQ(CellText(results, row, 1).find("（已删除）"), 0u) << row;
-    Click(find, IDCANCEL);
+    Press(find, IDCANCEL);
     EXPECT_EQ(OpenFind(), find);
     EXPECT_EQ(ListView_GetItemCount(results), 0) << "the next show clears them";
 }
@@ -340,16 +286,13 @@ TEST_F(DialogsTest, OnlyTheCloseBoxKeepsTheFindWindowsPlace) {
             PostMessageA(GetDlgItem(find, kKeyword), WM_KEYDOWN, VK_ESCAPE, 0);
             Pump();
         } else {
-            Click(find, IDCANCEL);
+            Press(find, IDCANCEL);
         }
         EXPECT_FALSE(IsWindowVisible(find));
         dll->ToggleMsgCenter(); // hiding the center ends the find window
         EXPECT_FALSE(IsWindow(find));
         dll->ToggleMsgCenter();
-        RECT rc{};
-        GetWindowRect(OpenFind(), &rc);
-        EXPECT_EQ((std::vector<LONG>{rc.left, rc.top, rc.right, rc.bottom}),
-                  (std::vector<LONG>{40, 50, 460, 350}));
+        EXPECT_EQ(BoxText(WindowBox(OpenFind())), "40,50,460,350");
     }
 }
 
@@ -367,7 +310,7 @@ TEST_F(DialogsTest, FontAndColoursReachTheListAndItsFileAndCancelChangesNothing)
     g_starts.clear();
     auto sheet = [&](int button) {
         DialogAnswerer answer([&](HWND s) {
-            HWND picker = Picker(s);
+            HWND picker = FindWindowExA(Page(s), nullptr, "NuntioSelectFont", nullptr);
             HWND size = GetDlgItem(picker, kSize);
             for (int box : {kBold, kUnderline})
                 SendMessageA(GetDlgItem(picker, box), BM_CLICK, 0, 0);
@@ -400,14 +343,12 @@ TEST_F(DialogsTest, FontAndColoursReachTheListAndItsFileAndCancelChangesNothing)
     for (const auto& zoom : zooms) {
         SCOPED_TRACE(zoom.command);
         if (zoom.command != 0) SendMessageA(center, WM_COMMAND, zoom.command, 0);
+        // 12 points at 96 dpi, then zoomed; bold, and underlined in the rows only.
         const LOGFONTA rows = FontOf(list), header = FontOf(ListView_GetHeader(list));
-        EXPECT_EQ(rows.lfUnderline, 1);
-        EXPECT_EQ(rows.lfHeight, zoom.height) << "12 points at 96 dpi, then zoomed";
-        EXPECT_EQ(rows.lfWeight, FW_BOLD);
+        EXPECT_EQ((std::vector<LONG>{rows.lfHeight, rows.lfWeight, rows.lfUnderline, header.lfHeight,
+                                     header.lfWeight, header.lfUnderline}),
+                  (std::vector<LONG>{zoom.height, FW_BOLD, 1, zoom.height, FW_BOLD, 0}));
         EXPECT_STREQ(rows.lfFaceName, font0.lfFaceName);
-        EXPECT_EQ(header.lfUnderline, 0);
-        EXPECT_EQ(header.lfHeight, rows.lfHeight);
-        EXPECT_EQ(header.lfWeight, FW_BOLD);
     }
     sheet(PSBTN_CANCEL);
     EXPECT_EQ(g_starts, (std::vector<COLORREF>{text0, back0, text0, back0, RGB(200, 0, 0), RGB(0, 0, 90)}));

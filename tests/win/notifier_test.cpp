@@ -118,11 +118,8 @@ protected:
     // Both notifiers' windows, owned by the message-center window; the one
     // shown (other than `except`).
     std::vector<HWND> Popups() const {
-        std::vector<HWND> out;
-        for (HWND h = FindWindowExA(nullptr, nullptr, kPopupClass, nullptr); h != nullptr;
-             h = FindWindowExA(nullptr, h, kPopupClass, nullptr)) {
-            if (GetWindow(h, GW_OWNER) == center) out.push_back(h);
-        }
+        std::vector<HWND> out = TopWindows(kPopupClass);
+        std::erase_if(out, [this](HWND h) { return GetWindow(h, GW_OWNER) != center; });
         return out;
     }
     HWND Shown(HWND except = nullptr) const {
@@ -137,10 +134,6 @@ protected:
         std::strcpy(a.szName, "浦发银行");
         std::strcpy(a.szObject, "最新价");
         ASSERT_EQ(dll->DoAlert(&a), 1);
-    }
-    void Trade(const char* event, const char* detail) {
-        InboundMessage t = MakeTrade(event, detail, 1700000000);
-        ASSERT_EQ(dll->SendToMsgCenter(0, &t), 1);
     }
     // A WM_POPUP_CLICKED waiting for the message-center window.
     bool ClickPosted() const {
@@ -160,11 +153,6 @@ protected:
         for (int n = 0; n < 1000 && Running(popup) == std::vector<UINT_PTR>{id}; ++n)
             SendMessageA(popup, WM_TIMER, id, 0);
     }
-    RECT Rect(HWND popup) const {
-        RECT rc{};
-        GetWindowRect(popup, &rc);
-        return rc;
-    }
     // What the popup draws while `send` runs: the title, then the body.
     template <class F>
     std::vector<Drawn> DrawnBy(F send) {
@@ -180,47 +168,26 @@ protected:
 
 // ---- Skins ------------------------------------------------------------------
 
-// Each skin setting's bitmap: its height, its region's width, pixels cut out
-// and pixels kept.
-struct SkinCase {
-    int height, regionWidth;
-    std::vector<POINT> cut, kept;
-};
-const SkinCase kSkins[] = {
-    {171, 196, {{196, 0}, {196, 100}}, {{0, 0}, {195, 0}, {195, 170}, {0, 170}}},
-    {152, 180, {{0, 0}, {23, 4}, {156, 4}, {179, 0}}, {{24, 0}, {155, 0}, {0, 5}, {179, 5}, {179, 151}}},
-    {152, 180, {{0, 0}, {15, 3}, {164, 3}, {179, 0}}, {{16, 0}, {163, 0}, {0, 4}, {179, 4}, {0, 151}}},
-};
-
-class NotifierSkinTest : public NotifierTest, public ::testing::WithParamInterface<int32_t> {};
-
-TEST_P(NotifierSkinTest, RegionOfEachSkinForBothCategories) {
-    const SkinCase& c = kSkins[GetParam()];
-    if (GetParam() != 0) Configure(GetParam(), 3);
-    ASSERT_TRUE(IsWindow(Init()));
-    const std::vector<HWND> popups = Popups();
-    ASSERT_EQ(popups.size(), 2u) << "one per category";
-    for (HWND popup : popups) {
-        EXPECT_FALSE(IsWindowVisible(popup));
-        EXPECT_NE(GetWindowLongA(popup, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
-        EXPECT_EQ(GetWindowLongA(popup, GWL_STYLE) & (WS_POPUP | WS_CAPTION), static_cast<LONG>(WS_POPUP));
-        HRGN rgn = CreateRectRgn(0, 0, 0, 0);
-        ASSERT_NE(GetWindowRgn(popup, rgn), ERROR) << "the skin's region is the window's";
-        RECT box{};
-        GetRgnBox(rgn, &box);
-        const RECT want{0, 0, c.regionWidth, c.height};
-        EXPECT_TRUE(EqualRect(&box, &want))
-            << box.right << " x " << box.bottom << ": whole groups of four columns";
-        for (POINT p : c.cut)
-            EXPECT_FALSE(PtInRegion(rgn, p.x, p.y)) << p.x << "," << p.y;
-        for (POINT p : c.kept)
-            EXPECT_TRUE(PtInRegion(rgn, p.x, p.y)) << p.x << "," << p.y;
-        DeleteObject(rgn);
+// Each skin setting's region spans its bitmap: its height, and its width in
+// whole groups of four columns. Which pixels it cuts is the core's.
+TEST_F(NotifierTest, EachSkinsRegionSpansItsBitmapForBothCategories) {
+    const SIZE skins[] = {{196, 171}, {180, 152}, {180, 152}};
+    for (int32_t style = 0; style < 3; ++style) {
+        SCOPED_TRACE(style);
+        Configure(style, 3);
+        ASSERT_TRUE(IsWindow(Init()));
+        const std::vector<HWND> popups = Popups();
+        ASSERT_EQ(popups.size(), 2u) << "one per category";
+        for (HWND popup : popups) {
+            EXPECT_FALSE(IsWindowVisible(popup));
+            EXPECT_NE(GetWindowLongA(popup, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+            EXPECT_EQ(GetWindowLongA(popup, GWL_STYLE) & (WS_POPUP | WS_CAPTION),
+                      static_cast<LONG>(WS_POPUP));
+            EXPECT_EQ(BoxText(RegionBox(popup)), BoxText({0, 0, skins[style].cx, skins[style].cy}));
+        }
+        Reload();
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(Skins, NotifierSkinTest, ::testing::Range(0, 3),
-                         [](const auto& info) { return "Style" + std::to_string(info.param); });
 
 // ---- Clicks ----------------------------------------------------------------------
 
@@ -265,7 +232,7 @@ TEST_F(NotifierTest, TheCloseBoxOnlyHidesAClickElsewhereAlsoBringsTheCenterForwa
     EXPECT_TRUE(Running(popup).empty());
     EXPECT_FALSE(ClickPosted());
     Alert("行情预警", "托盘");
-    Trade("委托成交", "托盘");
+    Trade("托盘", "委托成交");
     ASSERT_NE(Shown(Shown()), nullptr);
     SendMessageA(center, 0x8064, 20010, WM_LBUTTONDBLCLK);
     for (HWND h : Popups()) {
@@ -296,7 +263,7 @@ TEST_F(NotifierTest, TitleAndBodyAreDrawnWithoutEmptyBracketsAndHoverUnderlinesT
 
     // A trade: "交易-" and the event over the detail.
     SendMessageA(popup, WM_CLOSE, 0, 0);
-    Trade("委托成交", "买入[] 浦发银行 100股");
+    Trade("买入[] 浦发银行 100股", "委托成交");
     HWND trade = Shown();
     ASSERT_NE(trade, nullptr);
     TickWhileRunning(trade, 1);
@@ -326,15 +293,13 @@ TEST_F(NotifierTest, OnTheRealTimersItSlidesOutOfTheTaskbarSideStaysAndSlidesBac
         Pump(5);
     ASSERT_EQ(Running(popup), std::vector<UINT_PTR>{2});
     EXPECT_EQ(g.periods[popup][2], 1000u) << "the configured stay";
-    const RECT shown = Rect(popup), want{start.x - 198, start.y, start.x - 1, start.y + 171};
-    EXPECT_TRUE(EqualRect(&shown, &want))
-        << shown.left << "," << shown.top << " " << shown.right << "," << shown.bottom;
+    EXPECT_EQ(BoxText(WindowBox(popup)), BoxText({start.x - 198, start.y, start.x - 1, start.y + 171}));
     for (int i = 0; i < 6000 && IsWindowVisible(popup); ++i)
         Pump(5);
     ASSERT_FALSE(IsWindowVisible(popup));
     EXPECT_TRUE(Running(popup).empty());
-    EXPECT_EQ(Rect(popup).left, start.x) << "back where it started";
-    EXPECT_EQ(Rect(popup).top, start.y);
+    EXPECT_EQ(WindowBox(popup).left, start.x) << "back where it started";
+    EXPECT_EQ(WindowBox(popup).top, start.y);
 }
 
 // A host that unloads the library in the middle of a slide: the popups and
@@ -348,7 +313,7 @@ TEST_F(NotifierTest, UnloadingInTheMiddleOfASlideLeavesNothingBehind) {
         Alert("行情预警", "卸载");
         HWND popup = Shown();
         ASSERT_NE(popup, nullptr);
-        for (int i = 0; i < 2000 && Rect(popup).right == Rect(popup).left; ++i)
+        for (int i = 0; i < 2000 && WindowBox(popup).right == WindowBox(popup).left; ++i)
             Pump(5);
         ASSERT_EQ(Running(popup), std::vector<UINT_PTR>{1}) << "still sliding";
         const HMODULE module = dll->Module();

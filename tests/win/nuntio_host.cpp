@@ -8,7 +8,9 @@
 #include <fstream>
 #include <iterator>
 
+#include "child_scenarios.h"
 #include "load_host.h"
+#include "ui_driver.h"
 
 namespace testhost {
 
@@ -100,9 +102,9 @@ int RowIcon(HWND list, int row) {
     return item.iImage;
 }
 
-std::string StatusText(HWND center) {
+std::string StatusText(HWND window) {
     char text[1024] = {};
-    SendMessageA(FindWindowExA(center, nullptr, STATUSCLASSNAMEA, nullptr), SB_GETTEXTA, 0,
+    SendMessageA(FindWindowExA(window, nullptr, STATUSCLASSNAMEA, nullptr), SB_GETTEXTA, 0,
                  reinterpret_cast<LPARAM>(text));
     return text;
 }
@@ -194,6 +196,23 @@ HWND HostTest::Init(const std::string& user) {
 
 std::string HostTest::Folder(const std::string& user) const {
     return root + "\\User\\" + user + "\\Nuntio\\";
+}
+
+std::vector<std::string> HostTest::Contents() const {
+    return ColumnTexts(List(kAlertList), 8);
+}
+
+int HostTest::CurrentTab() const {
+    return static_cast<int>(SendMessageA(GetDlgItem(center, 5000), TCM_GETCURSEL, 0, 0));
+}
+
+void HostTest::Alerts(std::initializer_list<const char*> contents) {
+    ASSERT_TRUE(SendAlerts(*dll, contents));
+}
+
+void HostTest::Trade(const char* detail, const char* event) {
+    const InboundMessage m = MakeTrade(event, detail, 1700000000);
+    ASSERT_EQ(dll->SendToMsgCenter(0, &m), 1);
 }
 
 void HostTest::PatchCfg(const char* name, size_t offset, const void* bytes, size_t n) {

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,8 +40,8 @@ int32_t I32At(const std::vector<uint8_t>& bytes, size_t offset);
 std::vector<std::string> FilesLike(const std::string& folder, const char* pattern);
 std::string CellText(HWND list, int row, int sub);
 int RowIcon(HWND list, int row);
-// The message center's status bar text.
-std::string StatusText(HWND center);
+// The text of a window's status bar (the message center's, the find window's).
+std::string StatusText(HWND window);
 
 // The lists' control ids (the toolbars share them; the class decides).
 constexpr int kAlertList = 4000;
@@ -102,6 +103,13 @@ protected:
     int Rows(int id) const { return ListView_GetItemCount(List(id)); }
     std::string Cell(int id, int row, int sub) const { return CellText(List(id), row, sub); }
     int Icon(int id, int row) const { return RowIcon(List(id), row); }
+    // The alert list's contents, top to bottom.
+    std::vector<std::string> Contents() const;
+    // The page the tab strip shows: 0 alerts, 1 trade messages.
+    int CurrentTab() const;
+    // Delivers alerts with these contents, and a trade message.
+    void Alerts(std::initializer_list<const char*> contents);
+    void Trade(const char* detail, const char* event = "成交");
 
     std::unique_ptr<NuntioDll> dll;
     std::vector<std::unique_ptr<IatHook>> hooks;

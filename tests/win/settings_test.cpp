@@ -38,29 +38,15 @@ constexpr int kVisual = 4166, kIconFlash = 4167, kPopupBox = 4168;
 constexpr int kEmailSet = 4049, kShortMsgSet = 4050, kHelp = 1000;
 
 // Offsets of the configuration file.
-constexpr size_t kPromptMode = 0, kKeepMode = 1, kPopupStyle = 2, kStay4 = 6, kKeepLimit = 10,
-                 kNextSerial = 162;
+constexpr size_t kPromptMode = 0, kKeepMode = 1, kPopupStyle = 2, kKeepLimit = 10, kNextSerial = 162;
 
-bool Checked(HWND dialog, int id) {
-    return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
+// What a configuration file holds of the prompt page: prompt mode, keep mode
+// and limit, popup style and stay seconds.
+std::vector<int32_t> PromptPage(const std::vector<uint8_t>& cfg) {
+    return {cfg.at(kPromptMode), cfg.at(kKeepMode), I32At(cfg, kKeepLimit), I32At(cfg, kPopupStyle),
+            I32At(cfg, 6)};
 }
-bool Enabled(HWND dialog, int id) {
-    return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE;
-}
-std::string Text(HWND dialog, int id) {
-    return WindowText(GetDlgItem(dialog, id));
-}
-void Click(HWND dialog, int id) {
-    SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
-}
-void Type(HWND dialog, int id, const char* text) {
-    SetDlgItemTextA(dialog, id, text);
-}
-// A key pressed in an edit (the spinners take the arrow keys of their edit).
-void Key(HWND dialog, int id, UINT vk) {
-    SendMessageA(GetDlgItem(dialog, id), WM_KEYDOWN, vk, 1);
-    SendMessageA(GetDlgItem(dialog, id), WM_KEYUP, vk, 0xC0000001);
-}
+
 // A key as the sheet's own message loop hands it to the dialog manager, sent
 // to the control that has the focus.
 void DialogKey(HWND sheet, UINT msg, WPARAM key, LPARAM lp = 0) {
@@ -115,16 +101,6 @@ protected:
         Hook("kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(&FakeGetProcAddress));
     }
     std::string AlertIni() const { return Folder() + "AlertCentre.ini"; }
-    void Alerts(std::initializer_list<const char*> contents) {
-        for (const char* content : contents) {
-            const AlertRecord a = MakeAlert("行情预警", content);
-            ASSERT_EQ(dll->DoAlert(&a), 1);
-        }
-    }
-    void Trade(const char* detail) {
-        const InboundMessage m = MakeTrade("成交", detail, 1700000000);
-        ASSERT_EQ(dll->SendToMsgCenter(0, &m), 1);
-    }
     // The preview the prompt page shows, and a bitmap of the library's resources.
     static std::vector<uint8_t> Preview(HWND page) {
         return Pixels(reinterpret_cast<HBITMAP>(
@@ -173,26 +149,11 @@ protected:
         PropSheet_SetCurSel(sheet, nullptr, index);
         return Page(sheet);
     }
-    static int Pages(HWND sheet) { return TabCtrl_GetItemCount(PropSheet_GetTabControl(sheet)); }
 
     // The button's own command (PSM_PRESSBUTTON only posts it).
     void PressButton(HWND dialog, int id) {
-        if (id == IDOK || id == IDCANCEL) closed = true;
-        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-    }
-
-    // The widths of the two popups' skins (their regions).
-    static std::multiset<LONG> SkinWidths() {
-        std::multiset<LONG> out;
-        for (HWND h = nullptr;
-             (h = FindWindowExA(nullptr, h, "NuntioTaskbarNotifier", nullptr)) != nullptr;) {
-            HRGN rgn = CreateRectRgn(0, 0, 0, 0);
-            RECT box{};
-            if (GetWindowRgn(h, rgn) != ERROR && GetRgnBox(rgn, &box) != ERROR) out.insert(box.right);
-            DeleteObject(rgn);
-        }
-        return out;
+        closed = closed || id == IDOK || id == IDCANCEL;
+        Press(dialog, id);
     }
 
     bool closed = false;
@@ -297,11 +258,8 @@ TEST_F(SettingsTest, TheLimitIsRefusedOutOfRangeAndAsksBeforeDroppingAndTheDefau
     });
     std::vector<uint8_t> after = Cfg("AlertMsg.cfg");
     ASSERT_EQ(after.size(), 170u);
-    EXPECT_EQ(after[kKeepMode], 2);
-    EXPECT_EQ(I32At(after, kKeepLimit), 1);
-    EXPECT_EQ(I32At(after, kStay4), 0) << "an empty stay time is 0";
-    EXPECT_EQ(after[kPromptMode], 1) << "the alert page carries the prompt mode through";
-    EXPECT_EQ(I32At(after, kPopupStyle), 0);
+    // The alert page carries the prompt mode through; an empty stay time is 0.
+    EXPECT_EQ(PromptPage(after), (std::vector<int32_t>{1, 2, 1, 0, 0}));
     EXPECT_TRUE(std::equal(after.begin() + 14, after.begin() + kNextSerial, before.begin() + 14))
         << "only the first 14 bytes change, and the serial counter the alerts moved";
     EXPECT_TRUE(FileExists(AlertIni())) << "OK stores the defaults, also when their page was never shown";
@@ -334,10 +292,7 @@ TEST_F(SettingsTest, TheLimitIsRefusedOutOfRangeAndAsksBeforeDroppingAndTheDefau
         EXPECT_TRUE(OkAnswering(sheet, IDNO).empty());
     });
     after = Cfg("AlertMsg.cfg");
-    EXPECT_EQ(after[kKeepMode], 1);
-    EXPECT_EQ(I32At(after, kKeepLimit), 7);
-    EXPECT_EQ(I32At(after, kStay4), 12);
-    EXPECT_EQ(I32At(after, kPopupStyle), 9);
+    EXPECT_EQ(PromptPage(after), (std::vector<int32_t>{1, 1, 7, 9, 12}));
     AlertProperty stored{};
     ASSERT_EQ(dll->GetAlertDefaultSet(&stored), 1);
     // Voice repeated; visual off keeps IconFlash and Popup as they were.
@@ -350,7 +305,7 @@ TEST_F(SettingsTest, TheLimitIsRefusedOutOfRangeAndAsksBeforeDroppingAndTheDefau
 TEST_F(SettingsTest, TradeSheetTakesThePromptModeTheSkinOfThePopupAndItsKeys) {
     Init();
     RunSheet(kTradeSettings, [&](HWND sheet) {
-        EXPECT_EQ(Pages(sheet), 1);
+        EXPECT_EQ(TabCtrl_GetItemCount(PropSheet_GetTabControl(sheet)), 1);
         HWND page = Page(sheet);
         for (int style : {2, 1}) {
             PickSkin(page, style);
@@ -380,10 +335,11 @@ TEST_F(SettingsTest, TradeSheetTakesThePromptModeTheSkinOfThePopupAndItsKeys) {
         PressButton(sheet, IDOK);
     });
     EXPECT_EQ(caption, "交易设置");
-    EXPECT_EQ(Cfg("TradeMsg.cfg")[kPromptMode], 0);
-    EXPECT_EQ(Cfg("TradeMsg.cfg")[kKeepMode], 1);
-    EXPECT_EQ(I32At(Cfg("TradeMsg.cfg"), kPopupStyle), 1);
-    EXPECT_EQ(SkinWidths(), (std::multiset<LONG>{180, 196})) << "the trade popup is 181 wide now";
+    EXPECT_EQ(PromptPage(Cfg("TradeMsg.cfg")), (std::vector<int32_t>{0, 1, 1, 1, 3}));
+    std::multiset<LONG> widths; // of the two popups' skins
+    for (HWND popup : TopWindows("NuntioTaskbarNotifier"))
+        widths.insert(RegionBox(popup).right);
+    EXPECT_EQ(widths, (std::multiset<LONG>{180, 196})) << "the trade popup is 181 wide now";
     EXPECT_FALSE(FileExists(AlertIni())) << "the trade sheet leaves the alert defaults alone";
     Trade("委托已撤销");
     EXPECT_EQ(Rows(kTradeList), 1);
@@ -404,9 +360,7 @@ TEST_F(SettingsTest, TradeSheetTakesThePromptModeTheSkinOfThePopupAndItsKeys) {
         PressButton(sheet, IDOK);
     });
     const std::vector<uint8_t> after = Cfg("TradeMsg.cfg");
-    EXPECT_EQ(after[kPromptMode], 1);
-    EXPECT_EQ(after[kKeepMode], 2);
-    EXPECT_EQ(I32At(after, kKeepLimit), 4);
+    EXPECT_EQ(PromptPage(after), (std::vector<int32_t>{1, 2, 4, 1, 3}));
     EXPECT_EQ(I32At(after, kNextSerial), 1) << "no popup took a number";
     Trade("600000 买入 100 股");
     EXPECT_TRUE(KillTimer(center, kFlashTimer)) << "the tray flashes";

@@ -28,11 +28,9 @@
 #include <set>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "child_scenarios.h"
-#include "crash_scenarios.h"
 #include "load_host.h"
 #include "nuntio_host.h"
 #include "ui_driver.h"
@@ -47,11 +45,6 @@ using Msg = std::pair<std::string, int32_t>; // text and icon
 int EnvInt(const char* name, int def) {
     const char* v = std::getenv(name);
     return v != nullptr && *v != '\0' ? std::atoi(v) : def;
-}
-
-// Another program holding a file open with no sharing: a backup tool, a virus scanner.
-HANDLE Hold(const std::string& path) {
-    return CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
 }
 
 // Cuts a file or makes it longer with a hole (which the file system keeps sparse).
@@ -76,13 +69,6 @@ std::set<std::string> Tree(const std::string& folder) {
     for (const auto& e : std::filesystem::recursive_directory_iterator(folder))
         out.insert(e.path().string() + (e.is_directory() ? "\\" : " " + std::to_string(e.file_size())));
     return out;
-}
-
-bool SerialsUnique(const std::vector<StoredMsg>& stored) {
-    std::set<int32_t> seen;
-    for (const StoredMsg& m : stored)
-        if (!seen.insert(m.serial).second) return false;
-    return true;
 }
 
 // Replaces an import of the library for as long as it is loaded: its import
@@ -129,24 +115,13 @@ protected:
             out.push_back({m.text, m.image});
         return out;
     }
-    void Send(std::initializer_list<const char*> texts) { ASSERT_TRUE(SendAlerts(*dll, texts)); }
     // A session on the folder's files that stores these alerts and ends
     // normally: the unload writes the message files whole.
     void StoreSession(std::initializer_list<const char*> texts = {}) {
         Reload();
         ASSERT_NE(Init(), nullptr);
-        Send(texts);
+        Alerts(texts);
         Reload();
-    }
-    Strings Rows() const {
-        Strings out;
-        for (int i = 0; i < HostTest::Rows(kAlertList); ++i)
-            out.push_back(Cell(kAlertList, i, 8));
-        return out;
-    }
-    void SelectOnly(int row) {
-        ListView_SetItemState(List(kAlertList), -1, 0, LVIS_SELECTED);
-        ListView_SetItemState(List(kAlertList), row, LVIS_SELECTED, LVIS_SELECTED);
     }
     std::string FirstShowNotice() {
         dll->ToggleMsgCenter();
@@ -161,25 +136,9 @@ using CrashTest = StorageTest;
 } // namespace
 
 TEST_F(StorageTest, AFileThatCannotBeReadIsLeftAsItIsAndItsSessionIsKept) {
-    StoreSession({"a", "b", "c"});
-    {
-        // A scanner that lets go within a second: the start waits for it.
-        const HANDLE scanner = Hold(Dat());
-        ASSERT_NE(scanner, INVALID_HANDLE_VALUE);
-        const std::jthread release([scanner] {
-            Sleep(1000);
-            CloseHandle(scanner);
-        });
-        ASSERT_NE(Init(), nullptr);
-        EXPECT_EQ(Rows(), (Strings{"c", "b", "a"}));
-        Send({"d"});
-        Reload();
-    }
-    EXPECT_EQ(Texts(Stored()), (Strings{"d", "c", "b", "a"}));
-
-    // Held for the whole session by a backup tool (size 0 here), over 2 GiB as
-    // a broken copy tool might leave it, or more than a 32-bit process can
-    // allocate in one piece.
+    // Held for the whole session by a backup tool (size 0 here; one that lets
+    // go within the wait is the core's case), over 2 GiB as a broken copy tool
+    // might leave it, or more than a 32-bit process can allocate in one piece.
     const int64_t huge = (int64_t{1} << 31) + 4096, big = int64_t{1536} << 20;
     const struct {
         const char* name;
@@ -198,16 +157,19 @@ TEST_F(StorageTest, AFileThatCannotBeReadIsLeftAsItIsAndItsSessionIsKept) {
         RemoveTree(Folder());
         StoreSession({"a", "b", "c"});
         const std::vector<uint8_t> head = ReadFileBytes(path);
-        const HANDLE backup = c.size == 0 ? Hold(path) : INVALID_HANDLE_VALUE;
+        // The backup tool holds the file open with no sharing.
+        const HANDLE backup =
+            c.size == 0 ? CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)
+                        : INVALID_HANDLE_VALUE;
         ASSERT_TRUE(c.size == 0 ? backup != INVALID_HANDLE_VALUE : SetSize(path, c.size));
         ASSERT_NE(Init(), nullptr);
         ASSERT_NE(List(kAlertList), nullptr) << "both lists exist";
         ASSERT_NE(List(kTradeList), nullptr);
-        EXPECT_EQ(Rows(), dat ? Strings{} : (Strings{"c", "b", "a"}));
+        EXPECT_EQ(Contents(), dat ? Strings{} : (Strings{"c", "b", "a"}));
         const std::string notice = FirstShowNotice();
         EXPECT_TRUE(!dat || notice.find("AlertMsg.DAT") != std::string::npos) << notice;
         EXPECT_TRUE(!dat || notice.find("下次启动") != std::string::npos) << notice;
-        Send({"n"});
+        Alerts({"n"});
         InboundMessage t = MakeTrade("成交", "t", 0);
         EXPECT_EQ(dll->SendToMsgCenter(0, &t), 1);
         Reload();
@@ -228,9 +190,7 @@ TEST_F(StorageTest, AFileThatCannotBeReadIsLeftAsItIsAndItsSessionIsKept) {
         }
         // Once the file can be read, the new alert joins the stored ones.
         StoreSession();
-        const std::vector<StoredMsg> stored = Stored();
-        EXPECT_EQ(Texts(stored), (Strings{"n", "c", "b", "a"}));
-        EXPECT_TRUE(SerialsUnique(stored));
+        EXPECT_EQ(Texts(Stored()), (Strings{"n", "c", "b", "a"}));
         EXPECT_FALSE(FileExists(Dat() + ".pending")) << "folded once";
     }
 }
@@ -291,10 +251,10 @@ TEST_F(StorageTest, AFullDiskOrAFolderThatCannotBeWrittenIsToldAndDamagesNoStore
         HookForGood(*dll, "kernel32.dll", "DeleteFileA", reinterpret_cast<void*>(&ReadOnlyDelete));
         HookForGood(*dll, "kernel32.dll", "SetFileAttributesA", reinterpret_cast<void*>(&ReadOnlyAttributes));
         ASSERT_NE(Init(), nullptr);
-        Send({"s2"}); // before the disk fills
+        Alerts({"s2"}); // before the disk fills
         g_diskFull = diskFull;
-        Send({"f0", "f1"}); // accepted all the same
-        EXPECT_EQ(Rows(), (Strings{"f1", "f0", "s2", "s1", "s0"}));
+        Alerts({"f0", "f1"}); // accepted all the same
+        EXPECT_EQ(Contents(), (Strings{"f1", "f0", "s2", "s1", "s0"}));
         const std::string notice = FirstShowNotice();
         const char* told = diskFull ? "磁盘已满" : "无法写入";
         const size_t first = notice.find(told);
@@ -318,15 +278,15 @@ TEST_F(StorageTest, AFullDiskOrAFolderThatCannotBeWrittenIsToldAndDamagesNoStore
 TEST_F(StorageTest, ASecondInitOrASecondHostChangesNoFile) {
     HWND first = Init();
     ASSERT_NE(first, nullptr);
-    Send({"a0", "a1"});
+    Alerts({"a0", "a1"});
     EXPECT_EQ(reinterpret_cast<HWND>(static_cast<uintptr_t>(dll->Init(1, 2, root.c_str(), "trader02"))),
               first);
     EXPECT_EQ(reinterpret_cast<HWND>(static_cast<uintptr_t>(dll->Init(0, 0, root.c_str(), "trader01"))),
               first);
-    Send({"a2"});
+    Alerts({"a2"});
     InboundMessage t = MakeTrade("成交", "t", 0);
     EXPECT_EQ(dll->SendToMsgCenter(0, &t), 1);
-    EXPECT_EQ(Rows(), (Strings{"a2", "a1", "a0"}));
+    EXPECT_EQ(Contents(), (Strings{"a2", "a1", "a0"}));
 
     // A second host for the same user sees the stored messages and writes no
     // message file (only the window's place in Nuntio.ini, as every host does).
@@ -336,7 +296,7 @@ TEST_F(StorageTest, ASecondInitOrASecondHostChangesNoFile) {
     Files after = Snapshot();
     after.erase("Nuntio.ini");
     EXPECT_EQ(after, before);
-    Send({"a3"});
+    Alerts({"a3"});
     Reload();
     EXPECT_EQ(Texts(Stored()), (Strings{"a3", "a2", "a1", "a0"}));
     EXPECT_EQ(Texts(Stored(true)), (Strings{"t"}));
@@ -392,13 +352,13 @@ TEST_F(StorageTest, MessagesArrivingUnderOurBoxesAreStoredWithTheirOwnSerials) {
     // listed when it was asked.
     Files crash;
     DialogAnswerer answer([&](HWND box) {
-        Send({"c", "d"});
+        Alerts({"c", "d"});
         crash = Snapshot();
         DialogAnswerer::Press(IDYES)(box);
     });
     SendMessageA(center, WM_COMMAND, kAlertDeleteCmd + 1, 0);
     ASSERT_EQ(answer.Seen().size(), 1u);
-    EXPECT_EQ(Rows(), (Strings{"d", "c"}));
+    EXPECT_EQ(Contents(), (Strings{"d", "c"}));
     Reload();
     EXPECT_EQ(Texts(Stored()), (Strings{"d", "c"}));
     for (const StoredMsg& m : Stored())
@@ -407,9 +367,9 @@ TEST_F(StorageTest, MessagesArrivingUnderOurBoxesAreStoredWithTheirOwnSerials) {
     // The copy taken under the box holds all four once replayed.
     Restore(crash);
     ASSERT_NE(Init(), nullptr);
-    EXPECT_EQ(Rows(), (Strings{"d", "c", "b", "a"}));
+    EXPECT_EQ(Contents(), (Strings{"d", "c", "b", "a"}));
     Reload();
-    EXPECT_TRUE(SerialsUnique(Stored()));
+    Stored(); // whole, each serial once
 }
 
 TEST_F(StorageTest, OpeningAnAlertMarksThatAlertHoweverTheRowsMove) {
@@ -424,14 +384,14 @@ TEST_F(StorageTest, OpeningAnAlertMarksThatAlertHoweverTheRowsMove) {
         ASSERT_EQ(dll->SendToMsgCenter(0, &m), 1);
     };
     sendFrom("opened", source);
-    SelectOnly(0);
+    SelectOnly(List(kAlertList), {0});
     // The host's handler of the bring-forward request delivers another alert.
     HostWindow::onRequest = [&](UINT msg) {
         if (msg == 0x0839) sendFrom("during", nullptr);
     };
     SendMessageA(center, WM_COMMAND, IDOK, 0);
     HostWindow::onRequest = nullptr;
-    EXPECT_EQ(Rows(), (Strings{"during", "opened"}));
+    EXPECT_EQ(Contents(), (Strings{"during", "opened"}));
     EXPECT_EQ(Icon(kAlertList, 1), 1) << "the opened alert";
     EXPECT_EQ(Icon(kAlertList, 0), 0) << "the new one stays latest";
 
@@ -441,37 +401,27 @@ TEST_F(StorageTest, OpeningAnAlertMarksThatAlertHoweverTheRowsMove) {
 }
 
 TEST_F(StorageTest, AUserNameIsOneFolderName) {
-    const std::filesystem::path cwd = std::filesystem::current_path();
-    const std::string here = NewTempRoot("cwd");
-    std::filesystem::current_path(here);
     const std::set<std::string> rootBefore = Tree(root);
     const std::string beside = root.substr(0, root.rfind('\\')) + "\\x"; // where "..\..\x" leads
     // One name of each kind the core refuses (its table has them all).
-    for (const std::string& user :
-         Strings{"..\\..\\x", "..", "c:x", "CON", "x.", "x ", "a*b", "", std::string(250, 'n')}) {
+    for (const std::string& user : Strings{"..\\..\\x", "..", "CON", "a*b", "", std::string(250, 'n')}) {
         SCOPED_TRACE(user);
         EXPECT_EQ(dll->Init(0, 0, root.c_str(), user.c_str()), 0u);
         InboundMessage a = MakeInbound(0, MakeAlert("m", "x"));
         EXPECT_EQ(dll->SendToMsgCenter(0, &a), 0);
         Reload();
         EXPECT_EQ(Tree(root), rootBefore) << "nothing written under the root";
-        EXPECT_TRUE(Tree(here).empty()) << "nothing written into the current folder";
         EXPECT_FALSE(FileExists(beside));
-        RemoveTree(beside);
     }
-    // What is one folder name is taken, a GBK character whose second byte is
-    // a backslash's included.
-    for (const std::string& user :
-         Strings{"交易员", "\x95\x5C", "con2", "trader.01", std::string(120, 'm')}) {
+    // A GBK character whose second byte is a backslash's is one folder name,
+    // and so is a name as long as the room the files need leaves.
+    for (const std::string& user : Strings{"\x95\x5C", std::string(120, 'm')}) {
         SCOPED_TRACE(user);
         CreateDirectoryA((root + "\\User\\" + user).c_str(), nullptr);
         ASSERT_NE(Init(user), nullptr);
         Reload();
         EXPECT_TRUE(FileExists(Folder(user) + "AlertMsg.cfg"));
     }
-    EXPECT_TRUE(Tree(here).empty());
-    std::filesystem::current_path(cwd);
-    RemoveTree(here);
 }
 
 namespace {
@@ -487,7 +437,7 @@ TEST_F(StorageTest, DeletingManySelectedAlertsIsOneStep) {
     ASSERT_NE(Init(), nullptr);
     const int n = 2000;
     for (int i = 0; i < n; ++i)
-        Send({std::to_string(i).c_str()});
+        Alerts({std::to_string(i).c_str()});
     dll->ToggleMsgCenter();
     Pump(50);
     // Select all but the three newest and the oldest.
@@ -500,7 +450,7 @@ TEST_F(StorageTest, DeletingManySelectedAlertsIsOneStep) {
          reinterpret_cast<void**>(&g_flush));
     SendMessageA(center, WM_COMMAND, kAlertDeleteCmd, 0);
     EXPECT_EQ(g_flushes, 1) << "one durable record for the batch";
-    EXPECT_EQ(Rows(), (Strings{"1999", "1998", "1997", "0"}));
+    EXPECT_EQ(Contents(), (Strings{"1999", "1998", "1997", "0"}));
     EXPECT_EQ(ListView_GetSelectedCount(list), 1u);
     EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), 3)
         << "the row that moved into the deleted place";
@@ -509,7 +459,7 @@ TEST_F(StorageTest, DeletingManySelectedAlertsIsOneStep) {
     Reload();
     Restore(crash);
     ASSERT_NE(Init(), nullptr);
-    EXPECT_EQ(Rows(), (Strings{"1999", "1998", "1997", "0"}));
+    EXPECT_EQ(Contents(), (Strings{"1999", "1998", "1997", "0"}));
 }
 
 TEST_F(StorageTest, StorageNoticesSayWhatWillBeKept) {
@@ -517,7 +467,7 @@ TEST_F(StorageTest, StorageNoticesSayWhatWillBeKept) {
     // stored, and the status bar says so.
     RemoveTree(root + "\\User");
     ASSERT_NE(Init(), nullptr);
-    Send({"a"});
+    Alerts({"a"});
     std::string notice = FirstShowNotice();
     EXPECT_NE(notice.find("不会保存"), std::string::npos) << notice;
     EXPECT_EQ(notice.find("正常退出时保存"), std::string::npos) << notice;
@@ -528,7 +478,7 @@ TEST_F(StorageTest, StorageNoticesSayWhatWillBeKept) {
     // messages are saved at a normal exit, as the notice says.
     MakeDirs(Journal());
     ASSERT_NE(Init(), nullptr);
-    Send({"b"});
+    Alerts({"b"});
     notice = FirstShowNotice();
     EXPECT_NE(notice.find("正常退出时保存"), std::string::npos) << notice;
     Reload();
@@ -575,24 +525,6 @@ std::vector<LogEntry> ReadLog(const std::string& path) {
         out.push_back(e);
     }
     return out;
-}
-
-// Where to cut a file of `size` bytes: every 151st byte (every byte in the long
-// form), around the end of each whole record. The long form runs the cuts in
-// ranges (NUNTIO_CUT_FROM, NUNTIO_CUT_TO), one process each, so that a failure
-// names its range.
-std::set<size_t> Cuts(size_t size, const std::vector<size_t>& ends) {
-    std::set<size_t> cuts = {size};
-    for (size_t c = 0; c <= size; c += EnvInt("NUNTIO_CUT_EVERY_BYTE", 0) != 0 ? 1 : 151)
-        cuts.insert(c);
-    for (size_t e : ends)
-        for (size_t c : {e - 1, e, e + 1})
-            if (c <= size) cuts.insert(c);
-    std::erase_if(cuts, [](size_t cut) {
-        return cut < static_cast<size_t>(EnvInt("NUNTIO_CUT_FROM", 0)) ||
-               cut >= static_cast<size_t>(EnvInt("NUNTIO_CUT_TO", 1 << 30));
-    });
-    return cuts;
 }
 
 } // namespace
@@ -671,16 +603,16 @@ TEST_F(CrashTest, AJournalCutAtAnyByteKeepsEveryWholeChangeBeforeTheCut) {
         ends.push_back(ReadFileBytes(Journal()).size());
     };
     for (const char* text : {"c0", "c1", "c2", "c3"})
-        change([&] { Send({text}); });
+        change([&] { Alerts({text}); });
     change([&] {
-        SelectOnly(1);
+        SelectOnly(List(kAlertList), {1});
         SendMessageA(center, WM_COMMAND, IDOK, 0); // c2 opened
     });
     change([&] {
-        SelectOnly(2);
+        SelectOnly(List(kAlertList), {2});
         SendMessageA(center, WM_COMMAND, kAlertDeleteCmd, 0); // c1 deleted
     });
-    change([&] { Send({"c4"}); });
+    change([&] { Alerts({"c4"}); });
     const Files crash = Snapshot();
     const std::vector<uint8_t> journal = crash.at("AlertMsg.DAT.journal");
     Reload();
@@ -698,8 +630,22 @@ TEST_F(CrashTest, AJournalCutAtAnyByteKeepsEveryWholeChangeBeforeTheCut) {
     ASSERT_EQ(ends[0], 16u) << "the journal starts with its header";
     ASSERT_EQ(journal.size(), ends.back());
 
+    // Cut at every 151st byte (every byte in the long form) and around the end
+    // of each whole record. The long form runs the cuts in ranges
+    // (NUNTIO_CUT_FROM, NUNTIO_CUT_TO), one process each, so that a failure
+    // names its range.
+    std::set<size_t> cuts = {journal.size()};
+    for (size_t c = 0; c <= journal.size(); c += EnvInt("NUNTIO_CUT_EVERY_BYTE", 0) != 0 ? 1 : 151)
+        cuts.insert(c);
+    for (size_t e : ends)
+        for (size_t c : {e - 1, e, e + 1})
+            if (c <= journal.size()) cuts.insert(c);
+    std::erase_if(cuts, [](size_t cut) {
+        return cut < static_cast<size_t>(EnvInt("NUNTIO_CUT_FROM", 0)) ||
+               cut >= static_cast<size_t>(EnvInt("NUNTIO_CUT_TO", 1 << 30));
+    });
     bool toldChecked = false;
-    for (size_t cut : Cuts(journal.size(), ends)) {
+    for (size_t cut : cuts) {
         SCOPED_TRACE("journal cut at " + std::to_string(cut));
         Files cutCrash = crash;
         cutCrash["AlertMsg.DAT.journal"].resize(cut);

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "nuntio_host.h"
+
 namespace testhost {
 
 namespace {
@@ -82,13 +84,86 @@ std::vector<std::string> Headings(HWND list) {
     return out;
 }
 
-int ColumnOf(HWND list, const std::string& heading) {
-    const std::vector<std::string> shown = Headings(list);
-    std::vector<int> order(shown.size());
-    if (!order.empty()) ListView_GetColumnOrderArray(list, static_cast<int>(order.size()), order.data());
-    for (size_t i = 0; i < shown.size(); ++i)
-        if (shown[i] == heading) return order[i];
-    return -1;
+std::vector<std::string> ColumnTexts(HWND list, int sub) {
+    std::vector<std::string> out;
+    for (int row = 0; row < ListView_GetItemCount(list); ++row)
+        out.push_back(CellText(list, row, sub));
+    return out;
+}
+
+std::vector<int> SelectedRows(HWND list) {
+    std::vector<int> rows;
+    for (int i = -1; (i = ListView_GetNextItem(list, i, LVNI_SELECTED)) != -1;)
+        rows.push_back(i);
+    return rows;
+}
+
+void SelectOnly(HWND list, std::initializer_list<int> rows) {
+    ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
+    for (int row : rows)
+        ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+}
+
+std::vector<HWND> TopWindows(const char* cls) {
+    std::vector<HWND> out;
+    for (HWND h = nullptr; (h = FindWindowExA(nullptr, h, cls, nullptr)) != nullptr;)
+        out.push_back(h);
+    return out;
+}
+
+RECT WindowBox(HWND hwnd) {
+    RECT box{};
+    GetWindowRect(hwnd, &box);
+    return box;
+}
+
+std::string BoxText(const RECT& box) {
+    return std::to_string(box.left) + "," + std::to_string(box.top) + "," + std::to_string(box.right) + "," +
+           std::to_string(box.bottom);
+}
+
+RECT RegionBox(HWND hwnd) {
+    HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+    RECT box{};
+    if (GetWindowRgn(hwnd, rgn) != ERROR) GetRgnBox(rgn, &box);
+    DeleteObject(rgn);
+    return box;
+}
+
+LOGFONTA FontOf(HWND hwnd) {
+    LOGFONTA lf{};
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(hwnd, WM_GETFONT, 0, 0)), sizeof lf, &lf);
+    return lf;
+}
+
+bool Checked(HWND dialog, int id) {
+    return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
+}
+
+bool Enabled(HWND dialog, int id) {
+    return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE;
+}
+
+std::string Text(HWND dialog, int id) {
+    return WindowText(GetDlgItem(dialog, id));
+}
+
+void Click(HWND dialog, int id) {
+    SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+void Press(HWND dialog, int id) {
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+void Key(HWND dialog, int id, UINT vk) {
+    SendMessageA(GetDlgItem(dialog, id), WM_KEYDOWN, vk, 1);
+    SendMessageA(GetDlgItem(dialog, id), WM_KEYUP, vk, 0xC0000001);
+}
+
+void Type(HWND dialog, int id, const char* text) {
+    SetDlgItemTextA(dialog, id, text);
 }
 
 DialogAnswerer::DialogAnswerer(Action action) : m_action(std::move(action)) {
@@ -123,8 +198,8 @@ void DialogAnswerer::Poll() {
 
 DialogAnswerer::Action DialogAnswerer::Press(int buttonId) {
     return [buttonId](HWND dlg) {
-        HWND button = GetDlgItem(dlg, buttonId);
-        PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+        PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dlg, buttonId)));
     };
 }
 

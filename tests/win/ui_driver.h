@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <initializer_list>
 #include <set>
 #include <string>
 #include <vector>
@@ -71,8 +72,33 @@ std::string ClassName(HWND hwnd);
 std::string WindowText(HWND hwnd);
 // Visible top-level dialog windows of this thread.
 std::vector<HWND> ThreadDialogs();
-// A list view's column headings in display order, and the column under one.
+// Top-level windows of a class, of any thread.
+std::vector<HWND> TopWindows(const char* cls);
+// A window's place on the screen, the box around its region (empty without
+// one), and a box as "left,top,right,bottom".
+RECT WindowBox(HWND hwnd);
+RECT RegionBox(HWND hwnd);
+std::string BoxText(const RECT& box);
+LOGFONTA FontOf(HWND hwnd);
+
+// A dialog's controls as the trader works them: a click on the control (a
+// check box toggles), the button's own command (as a click sends it, also to a
+// button that is not there), a key pressed in an edit (the spinners take the
+// arrow keys of their edit), and typed text.
+bool Checked(HWND dialog, int id);
+bool Enabled(HWND dialog, int id);
+std::string Text(HWND dialog, int id);
+void Click(HWND dialog, int id);
+void Press(HWND dialog, int id);
+void Key(HWND dialog, int id, UINT vk);
+void Type(HWND dialog, int id, const char* text);
+
+// A list view's column headings in display order; the texts of one column top
+// to bottom; its selected rows; and a selection of these rows only (the last
+// one focused).
 std::vector<std::string> Headings(HWND list);
-int ColumnOf(HWND list, const std::string& heading);
+std::vector<std::string> ColumnTexts(HWND list, int sub);
+std::vector<int> SelectedRows(HWND list);
+void SelectOnly(HWND list, std::initializer_list<int> rows);
 
 } // namespace testhost
