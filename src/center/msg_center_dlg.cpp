@@ -57,6 +57,7 @@ BOOL CMsgCenterDlg::InitWindow() {
 
     HINSTANCE module = win::Instance();
     m_dpi = win::DpiOf(m_hwnd);
+    win::TakeOverDpiChanges(m_hwnd);
     m_trayIcon.Create(m_hwnd, IDI_MSGCENTER, "消息中心");
 
     if (m_categories[0]->Create(m_hwnd, m_session, *this, "AlertMsg.cfg") != kDone ||

@@ -101,27 +101,42 @@ public:
 
     // What the control says itself.
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
-        if (name == nullptr) return E_POINTER;
-        if (!IsSelf(child)) return m_std->get_accName(child, name);
-        AccessibleFacts facts;
-        if (!Describe(facts)) return CO_E_OBJNOTCONNECTED;
-        return ToBstr(facts.name, name);
+        // No exception crosses into the reader.
+        try {
+            if (name == nullptr) return E_POINTER;
+            if (!IsSelf(child)) return m_std->get_accName(child, name);
+            AccessibleFacts facts;
+            if (!Describe(facts)) return CO_E_OBJNOTCONNECTED;
+            return ToBstr(facts.name, name);
+        } catch (...) {
+            return E_FAIL;
+        }
     }
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
-        if (role == nullptr) return E_POINTER;
-        if (!IsSelf(child)) return m_std->get_accRole(child, role);
-        AccessibleFacts facts;
-        if (!Describe(facts)) return CO_E_OBJNOTCONNECTED;
-        role->vt = VT_I4;
-        role->lVal = facts.role;
-        return S_OK;
+        // No exception crosses into the reader.
+        try {
+            if (role == nullptr) return E_POINTER;
+            if (!IsSelf(child)) return m_std->get_accRole(child, role);
+            AccessibleFacts facts;
+            if (!Describe(facts)) return CO_E_OBJNOTCONNECTED;
+            role->vt = VT_I4;
+            role->lVal = facts.role;
+            return S_OK;
+        } catch (...) {
+            return E_FAIL;
+        }
     }
     HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
-        if (value == nullptr) return E_POINTER;
-        if (!IsSelf(child)) return m_std->get_accValue(child, value);
-        AccessibleFacts facts;
-        if (!Describe(facts)) return CO_E_OBJNOTCONNECTED;
-        return ToBstr(facts.value, value);
+        // No exception crosses into the reader.
+        try {
+            if (value == nullptr) return E_POINTER;
+            if (!IsSelf(child)) return m_std->get_accValue(child, value);
+            AccessibleFacts facts;
+            if (!Describe(facts)) return CO_E_OBJNOTCONNECTED;
+            return ToBstr(facts.value, value);
+        } catch (...) {
+            return E_FAIL;
+        }
     }
 
     // The rest: the standard object's.

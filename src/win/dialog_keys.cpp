@@ -19,15 +19,20 @@ bool InMenu() {
     return (info.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE | GUI_SYSTEMMENUMODE)) != 0;
 }
 
-LRESULT CALLBACK KeyHook(int code, WPARAM wp, LPARAM lp) {
-    if (code == HC_ACTION && wp == PM_REMOVE) {
-        auto* msg = reinterpret_cast<MSG*>(lp);
-        if (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST && msg->hwnd != nullptr && !InMenu()) {
-            // A copy: a window may attach or detach while a key is routed.
-            const std::vector<const DialogKeys*> attached = g_attached;
-            for (const DialogKeys* keys : attached)
-                if (keys->Route(*msg)) break;
+LRESULT CALLBACK KeyHook(int code, WPARAM wp, LPARAM lp) noexcept {
+    try {
+        if (code == HC_ACTION && wp == PM_REMOVE) {
+            auto* msg = reinterpret_cast<MSG*>(lp);
+            if (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST && msg->hwnd != nullptr &&
+                !InMenu()) {
+                // A copy: a window may attach or detach while a key is routed.
+                const std::vector<const DialogKeys*> attached = g_attached;
+                for (const DialogKeys* keys : attached)
+                    if (keys->Route(*msg)) break;
+            }
         }
+    } catch (...) {
+        // The key goes on as it came: the host's loop must never see our failure.
     }
     return ::CallNextHookEx(g_hook, code, wp, lp);
 }

@@ -174,13 +174,17 @@ LRESULT CALLBACK FollowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR 
 
 } // namespace
 
-void FollowDpiChanges(HWND top) {
-    if (top == nullptr) return;
-    // Windows 10 scales a dialog of a per-monitor (v2) host itself; this
-    // does it instead, the same way everywhere.
+void TakeOverDpiChanges(HWND dialog) {
+    // Windows 10 scales a dialog of a per-monitor (v2) host itself; the
+    // library does it instead, the same way everywhere.
     using SetBehaviorFn = BOOL(WINAPI*)(HWND, int, int);
     static const SetBehaviorFn setBehavior = User32<SetBehaviorFn>("SetDialogDpiChangeBehavior");
-    if (setBehavior != nullptr) setBehavior(top, 1 /*DDC_DISABLE_ALL*/, 1);
+    if (setBehavior != nullptr && dialog != nullptr) setBehavior(dialog, 1 /*DDC_DISABLE_ALL*/, 1);
+}
+
+void FollowDpiChanges(HWND top) {
+    if (top == nullptr) return;
+    TakeOverDpiChanges(top);
     auto state = std::make_unique<Followed>();
     state->dpi = DpiOf(top);
     if (::SetWindowSubclass(top, &FollowProc, kFollowId, reinterpret_cast<DWORD_PTR>(state.get())))

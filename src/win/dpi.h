@@ -48,5 +48,8 @@ inline LONG ScaleFontHeight(LONG height, int dpi) {
 // inside moves and grows by the ratio of the two DPIs and gets its font again
 // at the new size. The fonts made are freed with the window.
 void FollowDpiChanges(HWND top);
+// Tells Windows not to scale the dialog by itself at a change of DPI (it
+// does so for a per-monitor v2 host): the dialog lays itself out.
+void TakeOverDpiChanges(HWND dialog);
 
 } // namespace win
