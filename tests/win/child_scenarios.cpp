@@ -19,6 +19,12 @@ namespace testhost {
 
 namespace {
 
+// Starts the library on root for trader01: the message-center window, or null.
+HWND StartOn(NuntioDll& dll, const std::string& root) {
+    if (!dll.Loaded()) return nullptr;
+    return reinterpret_cast<HWND>(static_cast<uintptr_t>(dll.Init(0, 0, root.c_str(), "trader01")));
+}
+
 // Works like a busy host until it is killed: 50 operations a second, mostly
 // alerts, some trade messages, deletions and opened marks. It logs each
 // operation as "op id" before it starts it (+A alert added, +T trade added, -A
@@ -94,11 +100,6 @@ bool Decode(const std::vector<uint8_t>& bytes, std::vector<StoredMsg>& out) {
 }
 
 } // namespace
-
-HWND StartOn(NuntioDll& dll, const std::string& root) {
-    if (!dll.Loaded()) return nullptr;
-    return reinterpret_cast<HWND>(static_cast<uintptr_t>(dll.Init(0, 0, root.c_str(), "trader01")));
-}
 
 bool SendAlerts(NuntioDll& dll, std::initializer_list<const char*> texts) {
     for (const char* text : texts) {

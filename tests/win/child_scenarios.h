@@ -24,8 +24,6 @@ HANDLE StartChild(const std::string& name, const std::string& root);
 int SpawnChild(const std::string& name, const std::string& root, unsigned timeoutMs = 30000);
 
 class NuntioDll;
-// Starts the library on root for trader01: the message-center window, or null.
-HWND StartOn(NuntioDll& dll, const std::string& root);
 // Sends alerts with these contents; false at the first one refused.
 bool SendAlerts(NuntioDll& dll, std::initializer_list<const char*> texts);
 

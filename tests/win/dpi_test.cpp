@@ -30,27 +30,15 @@ int S(int px, int dpi) {
     return MulDiv(px, dpi, 96);
 }
 
-RECT ChildRect(HWND parent, HWND child) {
-    RECT rc{};
-    GetWindowRect(child, &rc);
-    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rc), 2);
-    return rc;
-}
-
-int TextHeight(HWND control, const char* text) {
+// The size of a text in a control's font.
+SIZE TextSize(HWND control, const std::string& text) {
     HDC dc = GetDC(control);
     HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
     SIZE size{};
-    GetTextExtentPoint32A(dc, text, lstrlenA(text), &size);
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
     SelectObject(dc, old);
     ReleaseDC(control, dc);
-    return size.cy;
-}
-
-LONG FontHeight(HWND control) {
-    LOGFONTA lf{};
-    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)), sizeof lf, &lf);
-    return lf.lfHeight;
+    return size;
 }
 
 int ImageSize(HIMAGELIST images) {
@@ -59,35 +47,9 @@ int ImageSize(HIMAGELIST images) {
     return cx == cy ? cx : -1;
 }
 
-// This thread's top-level windows of class cls (any with null), or with that text.
-std::vector<HWND> OurWindows(const char* cls, const char* text = nullptr) {
-    std::vector<HWND> found;
-    for (HWND h = GetWindow(GetDesktopWindow(), GW_CHILD); h != nullptr; h = GetWindow(h, GW_HWNDNEXT)) {
-        char c[64] = {}, t[64] = {};
-        GetClassNameA(h, c, sizeof c);
-        GetWindowTextA(h, t, sizeof t);
-        if (GetWindowThreadProcessId(h, nullptr) == GetCurrentThreadId() &&
-            (cls == nullptr || std::string(c) == cls) && (text == nullptr || std::string(t) == text))
-            found.push_back(h);
-    }
-    return found;
-}
-
-// The children of parent of class cls, in z-order.
-std::vector<HWND> ChildrenOf(HWND parent, const char* cls) {
-    std::vector<HWND> found;
-    for (HWND c = GetWindow(parent, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
-        char name[32] = {};
-        GetClassNameA(c, name, sizeof name);
-        if (lstrcmpiA(name, cls) == 0) found.push_back(c);
-    }
-    return found;
-}
-
 class DpiTest : public HostTest {
 protected:
     HWND Tabs() const { return GetDlgItem(center, 5000); }
-    HWND Status() const { return FindWindowExA(center, nullptr, STATUSCLASSNAMEA, nullptr); }
 
     // What the center's layout must hold at dpi: the tab strip as high as
     // its scaled 26 pixels and its captions need, right above the status bar
@@ -97,18 +59,18 @@ protected:
         SCOPED_TRACE("at " + std::to_string(dpi) + " DPI");
         RECT client{};
         GetClientRect(center, &client);
-        const RECT tabs = ChildRect(center, Tabs());
-        const RECT status = ChildRect(center, Status());
+        const RECT tabs = WindowBox(Tabs(), center);
+        const RECT status = WindowBox(FindWindowExA(center, nullptr, STATUSCLASSNAMEA, nullptr), center);
         EXPECT_EQ(tabs.bottom - tabs.top, S(26, dpi));
-        EXPECT_GE(tabs.bottom - tabs.top, TextHeight(Tabs(), "报警") + 6) << "the captions fit";
+        EXPECT_GE(tabs.bottom - tabs.top, TextSize(Tabs(), "报警").cy + 6) << "the captions fit";
         EXPECT_EQ(status.bottom, client.bottom);
         EXPECT_EQ(tabs.bottom, status.top) << "the tabs neither overlap the status bar nor leave a gap";
         if (dpi == 96) {
             EXPECT_EQ(status.bottom - status.top, 20);
         }
-        const RECT list = ChildRect(center, List(kAlertList));
+        const RECT list = WindowBox(List(kAlertList), center);
         EXPECT_EQ(list.bottom, tabs.top);
-        EXPECT_EQ(FontHeight(List(kAlertList)), S(-12, dpi)) << "the stored -12 drawn at this DPI";
+        EXPECT_EQ(FontOf(List(kAlertList)).lfHeight, S(-12, dpi)) << "the stored -12 drawn at this DPI";
         EXPECT_EQ(ListView_GetColumnWidth(List(kAlertList), 0), S(24, dpi)) << "the icon column";
         // The pictures drawn for the nearest scale, not stretched.
         const int art = 16 * nuntio::NearestArtScale(dpi) / 100;
@@ -131,14 +93,10 @@ TEST_F(DpiTest, TheCenterLaysOutForTheSystemDpiAndFollowsADpiChange) {
 
     // Dragged to a monitor at one and a half times the scale: the window
     // takes the place it is given and everything inside follows.
-    RECT before{};
-    GetWindowRect(center, &before);
+    RECT before = WindowBox(center), suggested{20, 10, 20 + 700, 10 + 560};
     const int dpi2 = dpi * 3 / 2;
-    RECT suggested{20, 10, 20 + 700, 10 + 560};
     SendMessageA(center, WM_DPICHANGED, MAKEWPARAM(dpi2, dpi2), reinterpret_cast<LPARAM>(&suggested));
-    RECT after{};
-    GetWindowRect(center, &after);
-    EXPECT_TRUE(EqualRect(&after, &suggested));
+    EXPECT_EQ(BoxText(WindowBox(center)), BoxText(suggested));
     ExpectLaidOutFor(dpi2);
 
     // A width the trader drags there is kept at 96 DPI in the configuration;
@@ -159,31 +117,23 @@ TEST_F(DpiTest, TheFindWindowLaysOutForItsDpiAndFollowsADpiChange) {
     ASSERT_NE(Init(), nullptr);
     ASSERT_EQ(dll->ToggleMsgCenter(), 1);
     SendMessageA(center, WM_COMMAND, 32805, 0);
-    const std::vector<HWND> finds = OurWindows(nullptr, "查找");
-    ASSERT_EQ(finds.size(), 1u);
-    HWND find = finds[0];
+    HWND find = FindWindowA("#32770", "查找");
+    ASSERT_NE(find, nullptr);
     HWND search = GetDlgItem(find, 5031);
     HWND results = GetDlgItem(find, 5032);
-    auto expect = [&](int dpi) {
-        SCOPED_TRACE("at " + std::to_string(dpi) + " DPI");
-        const RECT button = ChildRect(find, search);
-        EXPECT_EQ(button.right - button.left, S(78, dpi));
-        EXPECT_EQ(button.bottom - button.top, S(21, dpi));
-    };
-    const int dpi = SystemDpi();
-    expect(dpi);
+    const int dpi = SystemDpi(), dpi2 = dpi * 3 / 2;
+    RECT button = WindowBox(search, find);
+    EXPECT_EQ(button.right - button.left, S(78, dpi));
+    EXPECT_EQ(button.bottom - button.top, S(21, dpi));
     EXPECT_EQ(ListView_GetColumnWidth(results, 1), S(130, dpi)) << "the alert list's second column";
-    const LONG font = FontHeight(search);
+    const LONG font = FontOf(search).lfHeight;
 
-    const int dpi2 = dpi * 3 / 2;
     RECT suggested{30, 20, 30 + 600, 20 + 450};
     SendMessageA(find, WM_DPICHANGED, MAKEWPARAM(dpi2, dpi2), reinterpret_cast<LPARAM>(&suggested));
-    RECT after{};
-    GetWindowRect(find, &after);
-    EXPECT_TRUE(EqualRect(&after, &suggested));
-    const RECT button = ChildRect(find, search);
+    EXPECT_EQ(BoxText(WindowBox(find)), BoxText(suggested));
+    button = WindowBox(search, find);
     EXPECT_EQ(button.right - button.left, S(78, dpi2));
-    EXPECT_EQ(FontHeight(search), MulDiv(font, 3, 2)) << "the controls' font at the new DPI";
+    EXPECT_EQ(FontOf(search).lfHeight, MulDiv(font, 3, 2)) << "the controls' font at the new DPI";
     EXPECT_EQ(ListView_GetColumnWidth(results, 1), S(130, dpi2)) << "the results' columns";
 }
 
@@ -208,40 +158,31 @@ TEST_F(DpiTest, EveryDialogFitsItsDpiAndFollowsADpiChange) {
         DialogAnswerer answer([&](HWND dialog) {
             const int dpi = SystemDpi(), dpi2 = dpi * 2;
             std::vector<HWND> buttons;
-            for (HWND c : ChildrenOf(dialog, "Button"))
+            for (HWND c : Children(dialog, "Button"))
                 if (IsWindowVisible(c)) buttons.push_back(c);
             ASSERT_FALSE(buttons.empty()) << "OK and Cancel at least";
             HWND control = buttons[0];
-            EXPECT_EQ(FontHeight(control), S(-12, dpi));
+            EXPECT_EQ(FontOf(control).lfHeight, S(-12, dpi));
             for (HWND b : buttons) {
-                char text[64] = {};
-                GetWindowTextA(b, text, sizeof text);
                 RECT rc{};
                 GetClientRect(b, &rc);
-                SIZE extent{};
-                HDC dc = GetDC(b);
-                HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(b, WM_GETFONT, 0, 0)));
-                GetTextExtentPoint32A(dc, text, lstrlenA(text), &extent);
-                SelectObject(dc, old);
-                ReleaseDC(b, dc);
-                EXPECT_LE(extent.cx, rc.right) << text;
-                EXPECT_LE(extent.cy, rc.bottom) << text;
+                const SIZE extent = TextSize(b, WindowText(b));
+                EXPECT_LE(extent.cx, rc.right) << WindowText(b);
+                EXPECT_LE(extent.cy, rc.bottom) << WindowText(b);
             }
 
-            const RECT before = ChildRect(dialog, control);
-            const LONG font = FontHeight(control);
+            const RECT before = WindowBox(control, dialog);
+            const LONG font = FontOf(control).lfHeight;
             RECT suggested{10, 10, 700, 600};
             SendMessageA(dialog, WM_DPICHANGED, MAKEWPARAM(dpi2, dpi2), reinterpret_cast<LPARAM>(&suggested));
-            RECT rc{};
-            GetWindowRect(dialog, &rc);
-            EXPECT_TRUE(EqualRect(&rc, &suggested));
-            const RECT after = ChildRect(dialog, control);
+            EXPECT_EQ(BoxText(WindowBox(dialog)), BoxText(suggested));
+            const RECT after = WindowBox(control, dialog);
             EXPECT_EQ(after.left, before.left * 2);
             EXPECT_EQ(after.right - after.left, (before.right - before.left) * 2);
-            EXPECT_EQ(FontHeight(control), font * 2);
-            for (HWND page : ChildrenOf(dialog, "#32770")) // a sheet's page: its controls too
-                for (HWND c : ChildrenOf(page, "Button"))
-                    EXPECT_EQ(FontHeight(c), font * 2);
+            EXPECT_EQ(FontOf(control).lfHeight, font * 2);
+            for (HWND page : Children(dialog, "#32770")) // a sheet's page: its controls too
+                for (HWND c : Children(page, "Button"))
+                    EXPECT_EQ(FontOf(c).lfHeight, font * 2);
             checked = true;
             SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
         });
@@ -261,24 +202,20 @@ TEST_F(DpiTest, EveryDialogFitsItsDpiAndFollowsADpiChange) {
 TEST_F(DpiTest, ThePopupsTakeTheSkinOfTheirScale) {
     ASSERT_NE(Init(), nullptr);
     const int scale = nuntio::NearestArtScale(SystemDpi());
-    const std::vector<HWND> popups = OurWindows("NuntioTaskbarNotifier");
+    const std::vector<HWND> popups = TopWindows("NuntioTaskbarNotifier");
+    ASSERT_EQ(popups.size(), 2u);
     for (HWND h : popups) {
-        RECT box{};
-        ASSERT_NE(GetWindowRgnBox(h, &box), ERROR);
         // Both kinds start with the first skin, 197 x 171 at 100 %, shown in
         // whole groups of four columns.
+        const RECT box = RegionBox(h);
         EXPECT_EQ(box.bottom - box.top, (171 * scale + 50) / 100);
-        const int width = (197 * scale + 50) / 100;
-        EXPECT_EQ(box.right - box.left, width / 4 * 4);
+        EXPECT_EQ(box.right - box.left, (197 * scale + 50) / 100 / 4 * 4);
     }
-    EXPECT_EQ(popups.size(), 2u);
 
     // The taskbar's monitor changed scale: the skin drawn for 200 %.
-    ASSERT_FALSE(popups.empty());
     const int dpi2 = SystemDpi() * 2;
     SendMessageA(popups[0], WM_DPICHANGED, MAKEWPARAM(dpi2, dpi2), 0);
-    RECT box{};
-    ASSERT_NE(GetWindowRgnBox(popups[0], &box), ERROR);
+    const RECT box = RegionBox(popups[0]);
     EXPECT_EQ(box.bottom - box.top, 342);
     EXPECT_EQ(box.right - box.left, 392);
 }

@@ -1,12 +1,9 @@
 // The Wine test program's entry: GoogleTest, or, with --child SCENARIO ROOT, a
 // short-lived host process that a test starts and then inspects from outside
 // (files written at process exit, a host killed mid-run).
-#include <windows.h>
-
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <string>
 
 #include "child_scenarios.h"
 

@@ -3,27 +3,14 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 
-#include "child_scenarios.h"
 #include "load_host.h"
 #include "ui_driver.h"
 
 namespace testhost {
-
-std::string NewTempRoot(const char* tag) {
-    char tmp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, tmp);
-    static unsigned counter = 0;
-    char name[MAX_PATH];
-    std::snprintf(name, sizeof name, "%snuntio-%s-%lu-%u", tmp, tag, GetCurrentProcessId(), ++counter);
-    RemoveTree(name);
-    CreateDirectoryA(name, nullptr);
-    return name;
-}
 
 void RemoveTree(const std::string& path) {
     const std::string from = path + '\0'; // a list of one name
@@ -61,11 +48,7 @@ HWND FindChild(HWND parent, const char* cls, int id) {
 void Pump(DWORD ms) {
     DWORD end = GetTickCount() + ms;
     do {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
+        PumpQueued();
         if (ms > 0) Sleep(5);
     } while (static_cast<int>(end - GetTickCount()) > 0);
 }
@@ -124,15 +107,6 @@ NuntioDll::NuntioDll() {
     SetAlertDefaultSet = reinterpret_cast<PFN_SetAlertDefaultSet>(get("SetAlertDefaultSet"));
 }
 
-NuntioDll::~NuntioDll() {
-    Unload();
-}
-
-void NuntioDll::Unload() {
-    if (m_module != nullptr) FreeLibrary(m_module);
-    m_module = nullptr;
-}
-
 namespace {
 // Fills a fixed text field; a text as long as the field fills it without a NUL.
 template <size_t N>
@@ -170,7 +144,12 @@ InboundMessage MakeTrade(const char* event, const char* detail, int32_t occurred
 void HostTest::SetUp() {
     dll = std::make_unique<NuntioDll>();
     ASSERT_TRUE(dll->Loaded()) << "Nuntio.dll beside the test program";
-    root = NewTempRoot("host");
+    char tmp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, tmp);
+    static unsigned counter = 0;
+    root = std::string(tmp) + "nuntio-host-" + std::to_string(GetCurrentProcessId()) + "-" +
+           std::to_string(++counter);
+    RemoveTree(root);
     MakeDirs(root + "\\User\\trader01");
 }
 
@@ -179,35 +158,13 @@ void HostTest::TearDown() {
     RemoveTree(root);
 }
 
-void HostTest::Unload() {
-    hooks.clear(); // before the library goes
-    dll.reset();
-}
-
-void HostTest::Reload() {
-    Unload();
-    dll = std::make_unique<NuntioDll>();
-}
-
 HWND HostTest::Init(const std::string& user) {
     center = reinterpret_cast<HWND>(static_cast<uintptr_t>(dll->Init(0, 0, root.c_str(), user.c_str())));
     return center;
 }
 
-std::string HostTest::Folder(const std::string& user) const {
-    return root + "\\User\\" + user + "\\Nuntio\\";
-}
-
 std::vector<std::string> HostTest::Contents() const {
     return ColumnTexts(List(kAlertList), 8);
-}
-
-int HostTest::CurrentTab() const {
-    return static_cast<int>(SendMessageA(GetDlgItem(center, 5000), TCM_GETCURSEL, 0, 0));
-}
-
-void HostTest::Alerts(std::initializer_list<const char*> contents) {
-    ASSERT_TRUE(SendAlerts(*dll, contents));
 }
 
 void HostTest::Trade(const char* detail, const char* event) {
@@ -219,7 +176,7 @@ void HostTest::PatchCfg(const char* name, size_t offset, const void* bytes, size
     std::vector<uint8_t> cfg = Cfg(name);
     ASSERT_EQ(cfg.size(), 170u) << name;
     std::memcpy(&cfg[offset], bytes, n);
-    WriteFileBytes(Folder() + name, std::string(cfg.begin(), cfg.end()));
+    WriteFileBytes(Folder() + name, cfg);
 }
 
 void HostTest::Hook(const char* from, const char* function, void* replacement, void** original) {

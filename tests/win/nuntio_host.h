@@ -14,12 +14,12 @@
 #include <string>
 #include <vector>
 
+#include "child_scenarios.h"
 #include "iat_hook.h"
 #include "nuntio.h"
 
 namespace testhost {
 
-std::string NewTempRoot(const char* tag);
 void RemoveTree(const std::string& path);
 bool FileExists(const std::string& path);
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
@@ -50,13 +50,16 @@ constexpr int kTradeList = 4001;
 class NuntioDll {
 public:
     NuntioDll();
-    ~NuntioDll();
+    ~NuntioDll() { Unload(); }
     NuntioDll(const NuntioDll&) = delete;
     NuntioDll& operator=(const NuntioDll&) = delete;
 
     bool Loaded() const { return m_module != nullptr; }
     HMODULE Module() const { return m_module; }
-    void Unload();
+    void Unload() {
+        if (m_module != nullptr) FreeLibrary(m_module);
+        m_module = nullptr;
+    }
 
     PFN_Nuntio_Init Init = nullptr;
     PFN_Nuntio_Exit Exit = nullptr;
@@ -84,11 +87,19 @@ protected:
     void SetUp() override;
     void TearDown() override;
     // Removes the hooks, then unloads the library (which saves its files).
-    void Unload();
+    void Unload() {
+        hooks.clear(); // before the library goes
+        dll.reset();
+    }
     // Unloads and loads the library again, not started.
-    void Reload();
+    void Reload() {
+        Unload();
+        dll = std::make_unique<NuntioDll>();
+    }
     HWND Init(const std::string& user = "trader01");
-    std::string Folder(const std::string& user = "trader01") const;
+    std::string Folder(const std::string& user = "trader01") const {
+        return root + "\\User\\" + user + "\\Nuntio\\";
+    }
     std::vector<uint8_t> Cfg(const char* name) const { return ReadFileBytes(Folder() + name); }
     // Writes into a category's configuration file (the library unloaded).
     void PatchCfg(const char* name, size_t offset, const void* bytes, size_t n);
@@ -106,9 +117,11 @@ protected:
     // The alert list's contents, top to bottom.
     std::vector<std::string> Contents() const;
     // The page the tab strip shows: 0 alerts, 1 trade messages.
-    int CurrentTab() const;
+    int CurrentTab() const {
+        return static_cast<int>(SendMessageA(GetDlgItem(center, 5000), TCM_GETCURSEL, 0, 0));
+    }
     // Delivers alerts with these contents, and a trade message.
-    void Alerts(std::initializer_list<const char*> contents);
+    void Alerts(std::initializer_list<const char*> contents) { ASSERT_TRUE(SendAlerts(*dll, contents)); }
     void Trade(const char* detail, const char* event = "成交");
 
     std::unique_ptr<NuntioDll> dll;

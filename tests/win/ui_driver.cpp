@@ -9,17 +9,6 @@ namespace testhost {
 namespace {
 DialogAnswerer* g_active = nullptr;
 
-BOOL CALLBACK CollectDialog(HWND hwnd, LPARAM lp) {
-    if (IsWindowVisible(hwnd) && ClassName(hwnd) == "#32770")
-        reinterpret_cast<std::vector<HWND>*>(lp)->push_back(hwnd);
-    return TRUE;
-}
-
-BOOL CALLBACK CollectAny(HWND hwnd, LPARAM lp) {
-    reinterpret_cast<std::vector<HWND>*>(lp)->push_back(hwnd);
-    return TRUE;
-}
-
 LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg != 0x0839 && msg != 0x083C) return DefWindowProcA(hwnd, msg, wp, lp);
     HostWindow::Request r{msg, wp, lp, {}, hwnd};
@@ -63,7 +52,20 @@ std::string WindowText(HWND hwnd) {
 
 std::vector<HWND> ThreadDialogs() {
     std::vector<HWND> out;
-    EnumThreadWindows(GetCurrentThreadId(), CollectDialog, reinterpret_cast<LPARAM>(&out));
+    for (HWND h : TopWindows("#32770"))
+        if (IsWindowVisible(h) && GetWindowThreadProcessId(h, nullptr) == GetCurrentThreadId())
+            out.push_back(h);
+    return out;
+}
+
+std::vector<HWND> Children(HWND parent, const char* cls, bool deep) {
+    std::vector<HWND> out;
+    for (HWND c = GetWindow(parent, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
+        if (cls == nullptr || ClassName(c) == cls) out.push_back(c);
+        if (deep)
+            for (HWND d : Children(c, cls, true))
+                out.push_back(d);
+    }
     return out;
 }
 
@@ -111,9 +113,10 @@ std::vector<HWND> TopWindows(const char* cls) {
     return out;
 }
 
-RECT WindowBox(HWND hwnd) {
+RECT WindowBox(HWND hwnd, HWND in) {
     RECT box{};
     GetWindowRect(hwnd, &box);
+    MapWindowPoints(nullptr, in, reinterpret_cast<POINT*>(&box), 2);
     return box;
 }
 
@@ -167,9 +170,8 @@ void Type(HWND dialog, int id, const char* text) {
 }
 
 DialogAnswerer::DialogAnswerer(Action action) : m_action(std::move(action)) {
-    std::vector<HWND> all;
-    EnumThreadWindows(GetCurrentThreadId(), CollectAny, reinterpret_cast<LPARAM>(&all));
-    m_known.insert(all.begin(), all.end());
+    for (HWND h : TopWindows("#32770"))
+        m_known.insert(h);
     m_previous = g_active;
     g_active = this;
     m_timer = SetTimer(nullptr, 0, 20, &DialogAnswerer::OnTimer);

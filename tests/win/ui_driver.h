@@ -70,13 +70,15 @@ struct HostWindow {
 
 std::string ClassName(HWND hwnd);
 std::string WindowText(HWND hwnd);
-// Visible top-level dialog windows of this thread.
-std::vector<HWND> ThreadDialogs();
-// Top-level windows of a class, of any thread.
+// Top-level windows of a class, of any thread; the visible dialog windows of
+// this thread; a window's children of a class (any with null) in z-order, with
+// `deep` theirs too.
 std::vector<HWND> TopWindows(const char* cls);
-// A window's place on the screen, the box around its region (empty without
-// one), and a box as "left,top,right,bottom".
-RECT WindowBox(HWND hwnd);
+std::vector<HWND> ThreadDialogs();
+std::vector<HWND> Children(HWND parent, const char* cls = nullptr, bool deep = false);
+// A window's place on the screen (in the client area of `in`, when given), the
+// box around its region (empty without one), and a box as "left,top,right,bottom".
+RECT WindowBox(HWND hwnd, HWND in = nullptr);
 RECT RegionBox(HWND hwnd);
 std::string BoxText(const RECT& box);
 LOGFONTA FontOf(HWND hwnd);
