@@ -2,25 +2,14 @@
 // alert settings.
 #include "host/module.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "center/msg_center_dlg.h"
+#include "core/alert_defaults.h"
 #include "core/file_io.h"
 #include "settings/category_settings.h"
 
 namespace nuntio {
-
-namespace {
-
-// INI keys of the ten alert flags, in byte order. "AlertStaus" is the stored
-// spelling and must stay so.
-constexpr const char* kAlertKeys[10] = {"AlertStaus", "Sound", "VoiceOnce", "Visual",    "IconFlash",
-                                        "Popup",      "Email", "ShortMsg",  "Reserved1", "Reserved2"};
-constexpr const char* kAlertSection = "ALERTPROPERTY";
-
-} // namespace
 
 CMsgCenterModule::CMsgCenterModule() {
     m_alertBuffer.nCategory = NUNTIO_CATEGORY_ALERT;
@@ -115,23 +104,23 @@ void CMsgCenterModule::SetAlertDefaults(const AlertProperty& prop) {
 
 int32_t CMsgCenterModule::GetAlertDefaultSet(AlertProperty& prop) const {
     const std::string path = AlertIniPath();
-    uint8_t* bytes = reinterpret_cast<uint8_t*>(&prop);
-    for (int i = 0; i < 10; ++i) {
+    nuntio::AlertDefaultValues values;
+    for (size_t i = 0; i < values.size(); ++i) {
         char text[20] = {};
-        ::GetPrivateProfileStringA(kAlertSection, kAlertKeys[i], "ERROR", text, sizeof text, path.c_str());
-        bytes[i] = static_cast<uint8_t>(std::atoi(text) & 0xFF);
+        ::GetPrivateProfileStringA(nuntio::kAlertDefaultsSection, nuntio::kAlertDefaultKeys[i], "", text,
+                                   sizeof text, path.c_str());
+        values[i] = text;
     }
+    prop = nuntio::AlertDefaultsFromValues(values);
     return 1;
 }
 
 int32_t CMsgCenterModule::SetAlertDefaultSet(const AlertProperty& prop) const {
     const std::string path = AlertIniPath();
-    const uint8_t* bytes = reinterpret_cast<const uint8_t*>(&prop);
-    for (int i = 0; i < 10; ++i) {
-        char text[8];
-        std::snprintf(text, sizeof text, "%d", static_cast<int>(bytes[i]));
-        ::WritePrivateProfileStringA(kAlertSection, kAlertKeys[i], text, path.c_str());
-    }
+    const nuntio::AlertDefaultValues values = nuntio::ValuesOfAlertDefaults(prop);
+    for (size_t i = 0; i < values.size(); ++i)
+        ::WritePrivateProfileStringA(nuntio::kAlertDefaultsSection, nuntio::kAlertDefaultKeys[i],
+                                     values[i].c_str(), path.c_str());
     return 1;
 }
 

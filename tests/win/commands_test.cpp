@@ -1,7 +1,6 @@
 // What the lists and toolbars answer: the Delete key, the delete commands
-// with their enabling and question, the columns dragged in the list, and the
-// toolbars' buttons, tooltips and arrangement kept per user and per toolbar in
-// the registry.
+// with their enabling and question, and the toolbars' buttons, tooltips and
+// arrangement kept per user and per toolbar in the registry.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -186,25 +185,4 @@ TEST_F(CommandsTest, ToolbarsHaveTheirTextsAndKeepTheirArrangementPerToolbarAndP
     EXPECT_EQ(Buttons(5027), initial) << "the trade toolbar keeps its own arrangement";
     Restart(user + "2");
     EXPECT_EQ(Buttons(4001).size(), 10u) << "another user keeps the initial arrangement";
-}
-
-// Columns dragged and widened in the list reach the configuration at unload
-// and come back.
-TEST_F(CommandsTest, DraggedColumnsAndWidthsAndStoredPositionsReachTheList) {
-    Init();
-    Alerts({"内容"});
-    int order[9] = {0, 3, 1, 2, 4, 5, 6, 7, 8}; // icon, 模块, 时间, 窗口, then the rest
-    ASSERT_TRUE(ListView_SetColumnOrderArray(List(kAlertList), 9, order));
-    ListView_SetColumnWidth(List(kAlertList), 8, 300); // 报警内容
-    Reload();
-    const std::vector<uint8_t> cfg = Cfg("AlertMsg.cfg");
-    EXPECT_EQ(I32At(cfg, 82 + 4 * 3), 1) << "模块 is shown second";
-    EXPECT_EQ(I32At(cfg, 82 + 4 * 1), 2) << "时间 third";
-    EXPECT_EQ(I32At(cfg, 82 + 4 * 2), 3);
-    EXPECT_EQ(I32At(cfg, 122 + 4 * 8), 300) << "the width the user dragged";
-    Init();
-    int back[9] = {};
-    ASSERT_TRUE(ListView_GetColumnOrderArray(List(kAlertList), 9, back));
-    EXPECT_EQ(std::vector<int>(back, back + 9), std::vector<int>(order, order + 9));
-    EXPECT_EQ(ListView_GetColumnWidth(List(kAlertList), 8), 300);
 }
