@@ -315,8 +315,8 @@ TEST_F(Journal, AMessageFileThatCannotBeReadIsLeftAsItIsAndItsSessionIsKept) {
             m->Close(now);
         }
         EXPECT_EQ(test::ReadNative(Native("AlertMsg.DAT")), stored) << "never written";
-        EXPECT_TRUE(test::NativeExists(Native("AlertMsg.DAT.pending")));
-        EXPECT_FALSE(test::NativeExists(Native("AlertMsg.DAT.journal")));
+        EXPECT_TRUE(std::filesystem::exists(Native("AlertMsg.DAT.pending")));
+        EXPECT_FALSE(std::filesystem::exists(Native("AlertMsg.DAT.journal")));
 
         // The file can be read again: stored and new together, folded once.
         const std::vector<uint8_t> pending = test::ReadNative(Native("AlertMsg.DAT.pending"));
@@ -332,7 +332,7 @@ TEST_F(Journal, AMessageFileThatCannotBeReadIsLeftAsItIsAndItsSessionIsKept) {
         std::set<int32_t> serials;
         for (const Row& row : Rows(*m))
             EXPECT_TRUE(serials.insert(std::get<0>(row)).second) << "serials unique";
-        EXPECT_FALSE(test::NativeExists(Native("AlertMsg.DAT.pending")));
+        EXPECT_FALSE(std::filesystem::exists(Native("AlertMsg.DAT.pending")));
         const std::vector<Row> folded = Rows(*m);
         m.reset();
 
