@@ -186,6 +186,19 @@ TEST_F(Journal, ChecksumDamageEndsTheReplayThere) {
     EXPECT_EQ(Crc32(bytes.data() + 13, 1016, Crc32(bytes.data(), 13)), 0x1CE10E21u);
 }
 
+// The header, then each record framed by its length (of op and payload), op
+// and a checksum of the length, op and payload.
+TEST(JournalBytes, AHeaderAndARecordAreLaidOutByteForByte) {
+    std::vector<uint8_t> j;
+    EncodeJournalHeader(1, {0x0504, 0x0706}, j);
+    EncodeSetImageRecord(2, -1, 1, j);
+    const std::vector<uint8_t> record = {13, 0, 0, 0, 4, 2, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 1, 0, 0, 0};
+    std::vector<uint8_t> want = {'N', 'T', 'J', 'L', 1, 0, 1, 0, 4, 5, 0, 0, 6, 7, 0, 0};
+    want.insert(want.end(), record.begin(), record.end());
+    PutU32(want, Crc32(record.data(), record.size()));
+    EXPECT_EQ(j, want);
+}
+
 TEST_F(Journal, SerialNumbersNeverRepeatAfterACrash) {
     {
         auto m = OpenAlerts();
