@@ -137,7 +137,6 @@ TEST(FoundMessages, RowsFollowTheirMessagesAndKeepTheTextsOfThoseGone) {
              arrive(INT32_MIN + 1, "hit three again");
          },
          {-1, -1, -1}},
-        {"all deleted", [&] { list.RemoveAll(); }, {-1, -1, -1}},
     };
     const char* texts[] = {"hit three", "hit two", "hit one"};
     for (const auto& step : steps) {
