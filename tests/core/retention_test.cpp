@@ -63,6 +63,7 @@ TEST_F(Retention, CountingAgreesWithTheRuleWhichDropsFromTheBottom) {
         {kKeepByCount, 3, 1},
         {kKeepByCount, 1, 3},
         {kKeepByCount, 0, 0, kBadKeepLimit},
+        {kKeepByCount, -1, 0, kBadKeepLimit},
         {kKeepByDays, 1, 2},
         {kKeepByDays, 6, 1}, // stops at the first message young enough
         {kKeepByDays, 20, 0},
