@@ -14,27 +14,20 @@ namespace {
 // A fresh "AlertMsg.cfg" or "TradeMsg.cfg", spelled out field by field.
 std::vector<uint8_t> FreshCfg(bool trade = false) {
     std::vector<uint8_t> b = {0x01, 0x01};
-    PutU32(b, 0);          // popup style
-    PutU32(b, 3);          // stay seconds
-    PutU32(b, 1);          // keep limit
-    PutU32(b, 0x000000);   // text colour
-    PutU32(b, 0xFFFFFF);   // background
-    PutU32(b, 0xFFFFFFF4); // height -12
-    PutU32(b, 0);
-    PutU32(b, 0);
-    PutU32(b, 0);
-    PutU32(b, 400);
+    // Popup style, stay seconds, keep limit, text colour, background; the
+    // font's height (-12), width, escapement, orientation and weight.
+    for (uint32_t v : {0u, 3u, 1u, 0x000000u, 0xFFFFFFu, 0xFFFFFFF4u, 0u, 0u, 0u, 400u})
+        PutU32(b, v);
     for (int v : {0, 0, 0, 0x86, 3, 2, 1, 2})
         b.push_back(static_cast<uint8_t>(v));
     const uint8_t face[32] = {0xCB, 0xCE, 0xCC, 0xE5}; // "宋体"
-    test::Append(b, face, sizeof face);
+    b.insert(b.end(), face, face + sizeof face);
     const std::vector<int> alert = {0, 1, 2, 3, 4, 5, 6, 7, 8, -1, 24, 130, 113, 62, 62, 62, 60, 38, 121, 0};
     const std::vector<int> tradeCols = {0,  1,  2,   3,   -1, -1, -1, -1, -1, -1,
                                         22, 38, 129, 127, 0,  0,  0,  0,  0,  0};
     for (int v : trade ? tradeCols : alert) // the column positions, then their widths
         PutU32(b, static_cast<uint32_t>(v));
-    PutU32(b, 0); // next serial
-    PutU32(b, 0); // reserved
+    b.resize(b.size() + 8); // the next serial and a reserved word, zero
     return b;
 }
 
@@ -167,7 +160,6 @@ TEST(ConfigColumns, StoredPositionsBecomeACleanArrangementWithTheIconFirst) {
     const struct {
         std::vector<int32_t> stored, want;
     } cases[] = {
-        {{0, 1, 2, 3, 4, 5, 6, 7, 8, -1}, {0, 1, 2, 3, 4, 5, 6, 7, 8, -1}},  // as written
         {{-1, 1, 2, 3, 4, 5, 6, 7, 8, -1}, {0, 1, 2, 3, 4, 5, 6, 7, 8, -1}}, // the icon hidden
         {{0, 8, 7, 6, 5, 4, 3, 2, 1, -1}, {0, 8, 7, 6, 5, 4, 3, 2, 1, -1}},  // reversed by the user
         {{-1, 99, 1, 5, -7, 3, 3, 7, 2, -1}, {0, 7, 1, 5, -1, 3, 4, 6, 2, -1}},

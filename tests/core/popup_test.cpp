@@ -36,7 +36,6 @@ TEST(PopupText, TitleBeforeTheFirstLineBreakBodyAfterTheBlankLineWithoutEmptyBra
     } cases[] = {
         {"行情[]预警\r\n\r\n[]600000:浦发银行\r\n最新价[]上穿[]", "行情[]预警",
          "600000:浦发银行\r\n最新价上穿"},
-        {"", "", ""},
         {"\r\n\r\n", "", ""},
         {"交易-\r\n\r\n[][]", "交易-", ""},
         {"t\r\n\r\n[[]]", "t", "[]"},                // one pass from the left

@@ -8,7 +8,6 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
-#include <unistd.h>
 
 namespace test {
 
@@ -47,11 +46,6 @@ std::unique_ptr<nuntio::CTradeMsgObj> MakeTrade(int32_t serial, int32_t arrived,
     return t;
 }
 
-void Append(std::vector<uint8_t>& out, const void* p, size_t n) {
-    const auto* b = static_cast<const uint8_t*>(p);
-    out.insert(out.end(), b, b + n);
-}
-
 ScratchDir::ScratchDir() {
     std::string templ = (std::filesystem::temp_directory_path() / "nuntio-core-XXXXXX").string();
     if (::mkdtemp(templ.data()) == nullptr) throw std::runtime_error("mkdtemp");
@@ -77,10 +71,6 @@ std::vector<uint8_t> ReadNative(const std::string& nativePath) {
 void WriteNative(const std::string& nativePath, const std::vector<uint8_t>& bytes) {
     std::ofstream f(nativePath, std::ios::binary | std::ios::trunc);
     f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-bool NativeExists(const std::string& nativePath) {
-    return ::access(nativePath.c_str(), F_OK) == 0;
 }
 
 std::vector<std::string> ListNative(const std::string& nativeDir) {

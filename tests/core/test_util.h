@@ -26,8 +26,6 @@ std::unique_ptr<nuntio::CAlertMsgObj> MakeAlert(int32_t serial, int32_t arrived,
 std::unique_ptr<nuntio::CTradeMsgObj> MakeTrade(int32_t serial, int32_t arrived,
                                                 const char* detail = "detail");
 
-void Append(std::vector<uint8_t>& out, const void* p, size_t n);
-
 // A fresh folder under the system's temporary folder, removed with its
 // contents at the end. Path() is in the core's Windows form (backslashes).
 class ScratchDir {
@@ -43,7 +41,6 @@ private:
 
 std::vector<uint8_t> ReadNative(const std::string& nativePath);
 void WriteNative(const std::string& nativePath, const std::vector<uint8_t>& bytes);
-bool NativeExists(const std::string& nativePath);
 std::vector<std::string> ListNative(const std::string& nativeDir);
 
 // Sets TZ for the life of the object, restoring the previous zone after.
@@ -70,9 +67,9 @@ public:
 
     bool FileExists(const std::string& p) override { return Real().FileExists(p); }
     bool DirExists(const std::string& p) override { return Real().DirExists(p); }
-    bool CreateDir(const std::string& p) override { return !failCreate && Real().CreateDir(p); }
+    bool CreateDir(const std::string& p) override { return Real().CreateDir(p); }
     bool SetNormalAttributes(const std::string& p) override { return Real().SetNormalAttributes(p); }
-    bool CreateEmpty(const std::string& p) override { return !failCreate && Real().CreateEmpty(p); }
+    bool CreateEmpty(const std::string& p) override { return Real().CreateEmpty(p); }
     nuntio::ReadStatus ReadAll(const std::string& p, std::vector<uint8_t>& out) override {
         if (EndsWith(p, noMemorySuffix)) throw std::bad_alloc();
         if (EndsWith(p, busySuffix)) return nuntio::ReadStatus::kBusy;
