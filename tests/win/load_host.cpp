@@ -1,7 +1,5 @@
 #include "load_host.h"
 
-#include <psapi.h>
-
 #include <cstdio>
 #include <fstream>
 #include <type_traits>
@@ -115,12 +113,6 @@ DWORD WindowCount() {
     DWORD n = 0;
     EnumThreadWindows(GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&n));
     return n;
-}
-
-SIZE_T PrivateBytes() {
-    PROCESS_MEMORY_COUNTERS_EX pmc{};
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc);
-    return pmc.PrivateUsage != 0 ? pmc.PrivateUsage : pmc.PagefileUsage;
 }
 
 void PumpQueued() {

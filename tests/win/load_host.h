@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_clock.h"
 #include "iat_hook.h"
 #include "nuntio.h"
 
@@ -51,8 +52,8 @@ std::string ExeDir();
 // The windows of this thread, children included (each child counted once per
 // ancestor walk: the figure is compared with itself).
 DWORD WindowCount();
-// Committed private memory; Wine reports it as the pagefile usage.
-SIZE_T PrivateBytes();
+// Committed private memory: the benchmarks' gauge.
+using bench::PrivateBytes;
 // Runs this thread's message loop until nothing is queued.
 void PumpQueued();
 
